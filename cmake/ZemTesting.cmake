@@ -1,0 +1,23 @@
+# GoogleTest is built from the distribution's sources so that the same version
+# serves the native build and the MinGW cross build.
+set(ZEM_GTEST_SOURCE_DIR "/usr/src/googletest" CACHE PATH "GoogleTest source tree")
+set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+set(BUILD_GMOCK ON CACHE BOOL "" FORCE)
+add_subdirectory(${ZEM_GTEST_SOURCE_DIR} ${CMAKE_BINARY_DIR}/_deps/googletest EXCLUDE_FROM_ALL)
+include(GoogleTest)
+
+# zem_add_test(<name> SOURCES ... LIBS ...): one test program; natively every
+# test case becomes its own CTest entry, under the cross build's emulator (Wine)
+# the program runs once as a whole, which keeps the Wine start-up cost to one.
+function(zem_add_test name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest_main GTest::gmock zem_options)
+  target_compile_definitions(${name} PRIVATE
+    ZEM_TEST_DATA_DIR="${PROJECT_SOURCE_DIR}/tests/data")
+  if(CMAKE_CROSSCOMPILING)
+    add_test(NAME ${name} COMMAND ${name})
+  else()
+    gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60)
+  endif()
+endfunction()
