@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <iterator>
 
+#include "recognition/builtin_templates.h"
 #include "recognition/recognizer.h"
 
 namespace Gestures {
@@ -56,20 +57,29 @@ Path2D deletePath() { return {{0, 0}, {250, 255}, {0, 250}, {250, 0}}; }
 
 }  // namespace
 
+const std::vector<BuiltInGesture>& builtInGestures() {
+  // Square and Diamond (ids 10 and 11) come before Questionmark (9).
+  static const std::vector<BuiltInGesture> gestures = {
+      {1, L"SwipeRight", 0, swipeRightPath()},
+      {2, L"SwipeLeft", 0, swipeLeftPath()},
+      {3, L"SwipeUp", 0, swipeUpPath()},
+      {4, L"SwipeDown", 0, swipeDownPath()},
+      {5, L"SwipeRightLeft", 0, swipeRightLeftPath()},
+      {6, L"SwipeLeftRight", 0, swipeLeftRightPath()},
+      {7, L"SwipeUpDown", 0, swipeUpDownPath()},
+      {8, L"SwipeDownUp", 0, swipeDownUpPath()},
+      {10, L"Square", 158, squarePath()},
+      {11, L"Diamond", 173, diamondPath()},
+      {9, L"Questionmark", 0, questionmarkPath()},
+      {12, L"Delete", 157, deletePath()},
+  };
+  return gestures;
+}
+
 void Recognizer::addBuiltInTemplates() {
-  addTemplate(1, L"SwipeRight", swipeRightPath(), 0);
-  addTemplate(2, L"SwipeLeft", swipeLeftPath(), 0);
-  addTemplate(3, L"SwipeUp", swipeUpPath(), 0);
-  addTemplate(4, L"SwipeDown", swipeDownPath(), 0);
-  addTemplate(5, L"SwipeRightLeft", swipeRightLeftPath(), 0);
-  addTemplate(6, L"SwipeLeftRight", swipeLeftRightPath(), 0);
-  addTemplate(7, L"SwipeUpDown", swipeUpDownPath(), 0);
-  addTemplate(8, L"SwipeDownUp", swipeDownUpPath(), 0);
-  // Square and Diamond (ids 10 and 11) are registered before Questionmark (9).
-  addTemplate(10, L"Square", squarePath(), 158);
-  addTemplate(11, L"Diamond", diamondPath(), 173);
-  addTemplate(9, L"Questionmark", questionmarkPath(), 0);
-  addTemplate(12, L"Delete", deletePath(), 157);
+  for (const BuiltInGesture& g : builtInGestures()) {
+    addTemplate(g.id, g.name, g.path, g.bitmapId);
+  }
 }
 
 }  // namespace Gestures
