@@ -1,2 +1,223 @@
+#include "recognition/recognizer.h"
+
 #include <gtest/gtest.h>
-TEST(Placeholder, Builds) {}
+
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <limits>
+#include <random>
+
+#include "reference_resample.h"
+
+namespace {
+
+using Geometry::largestDouble;
+using Geometry::Path2D;
+using Geometry::Point2D;
+using Geometry::Rect2D;
+using Gestures::RecognitionResult;
+using Gestures::Recognizer;
+
+bool sameBits(double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; }
+
+void expectUnknown(const RecognitionResult& r) {
+  EXPECT_EQ(r.id, 0);
+  EXPECT_EQ(r.name, L"Unknown");
+  EXPECT_EQ(r.score, 0.0);
+  EXPECT_EQ(r.bitmapId, 0);
+  EXPECT_EQ(r.bounds.x, 0.0);
+  EXPECT_EQ(r.bounds.y, 0.0);
+  EXPECT_EQ(r.bounds.width, largestDouble);
+  EXPECT_EQ(r.bounds.height, largestDouble);
+}
+
+Recognizer builtIn() {
+  Recognizer r;
+  r.addBuiltInTemplates();
+  return r;
+}
+
+TEST(RecognizerTest, ConstructionValues) {
+  const Recognizer r;
+  EXPECT_TRUE(sameBits(r.halfDiagonal(), 176.7766952966369));
+  EXPECT_EQ(r.numPoints(), 32);
+  EXPECT_EQ(r.squareSize(), 250);
+  EXPECT_TRUE(r.templates().empty());
+  expectUnknown(RecognitionResult{});
+}
+
+TEST(RecognizerTest, NothingToCompareGivesTheUnknownResult) {
+  Recognizer none;
+  expectUnknown(none.recognize({{40, 300}, {440, 300}}));
+  Recognizer r = builtIn();
+  expectUnknown(r.recognize({}));
+}
+
+TEST(ResampleTest, StraightStrokeGetsEvenlySpacedPoints) {
+  const Recognizer r;
+  const Path2D out = r.resample({{0, 0}, {310, 0}});
+  ASSERT_EQ(out.size(), 32U);
+  for (std::size_t i = 0; i < out.size(); ++i) {
+    EXPECT_NEAR(out[i].x, 10.0 * static_cast<double>(i), 1e-9) << i;
+    EXPECT_EQ(out[i].y, 0.0);
+  }
+  EXPECT_EQ(out.front(), Point2D(0, 0));
+}
+
+TEST(ResampleTest, ShortWalkGetsTheLastPointAppended) {
+  const Recognizer r;
+  const Path2D src = {{0, 0}, {100, 0}, {100, 100}};
+  const Reference::Resampled ref = Reference::resample(src);
+  EXPECT_EQ(ref.loopPoints, 31U);
+  const Path2D out = r.resample(src);
+  ASSERT_EQ(out.size(), 32U);
+  EXPECT_NEAR(out[30].x, 100.0, 1e-9);
+  EXPECT_NEAR(out[30].y, 93.548, 1e-3);
+  EXPECT_EQ(out[31], Point2D(100, 100));
+}
+
+// The linear walk must give exactly the points of inserting into the source.
+TEST(ResampleTest, MatchesTheInsertingWalkBitForBit) {
+  const Recognizer r;
+  std::mt19937 rng(20261206);
+  std::uniform_real_distribution<double> coord(0.0, 800.0);
+  std::uniform_int_distribution<int> length(2, 400);
+  for (int trial = 0; trial < 500; ++trial) {
+    Path2D src(static_cast<std::size_t>(length(rng)));
+    for (Point2D& p : src) p = {coord(rng), coord(rng)};
+    if (trial % 3 == 0) {
+      for (Point2D& p : src) p = {std::round(p.x), std::round(p.y)};  // pixel strokes
+    }
+    if (trial % 5 == 0) src.insert(src.begin() + 1, src.front());  // repeated samples
+    const Path2D expected = Reference::resample(src).points;
+    const Path2D actual = r.resample(src);
+    ASSERT_EQ(actual.size(), expected.size()) << "trial " << trial;
+    for (std::size_t i = 0; i < actual.size(); ++i) {
+      ASSERT_TRUE(sameBits(actual[i].x, expected[i].x) && sameBits(actual[i].y, expected[i].y))
+          << "trial " << trial << " point " << i;
+    }
+  }
+}
+
+TEST(NormalizeTest, LargerSideBecomesTheSquareAndCentroidTheOrigin) {
+  Recognizer r;
+  Path2D wide = {{10, 20}, {410, 20}, {410, 220}};  // 400 x 200 before resampling
+  r.normalize(wide);
+  ASSERT_EQ(wide.size(), 32U);
+  const Rect2D box = Recognizer::boundingBox(wide);
+  EXPECT_NEAR(box.width, 250.0, 1e-9);
+  EXPECT_NEAR(box.height, 125.0, 1e-9);  // the aspect ratio is kept
+  const Point2D c = Recognizer::centroid(wide);
+  EXPECT_NEAR(c.x, 0.0, 1e-9);
+  EXPECT_NEAR(c.y, 0.0, 1e-9);
+  // lastBounds is the resampled path before scaling, in input units.
+  EXPECT_NEAR(r.lastBounds().x, 10.0, 1e-9);
+  EXPECT_NEAR(r.lastBounds().width, 400.0, 1e-9);
+  EXPECT_NEAR(r.lastBounds().height, 200.0, 1e-9);
+}
+
+TEST(RecognizerTest, StraightSwipesByDirectionWithScreenBounds) {
+  Recognizer r = builtIn();
+  const RecognitionResult right = r.recognize({{40, 300}, {440, 300}});
+  EXPECT_EQ(right.id, 1);
+  EXPECT_EQ(right.name, L"SwipeRight");
+  EXPECT_NEAR(right.score, 1.0, 1e-9);
+  EXPECT_NEAR(right.bounds.x, 40.0, 1e-9);
+  EXPECT_EQ(right.bounds.y, 300.0);
+  EXPECT_NEAR(right.bounds.width, 400.0, 1e-9);
+  EXPECT_EQ(right.bounds.height, 0.0);
+
+  const RecognitionResult left = r.recognize({{440, 300}, {40, 300}});
+  EXPECT_EQ(left.id, 2);
+  EXPECT_EQ(left.name, L"SwipeLeft");
+  EXPECT_EQ(r.recognize({{200, 100}, {200, 700}}).name, L"SwipeDown");
+  EXPECT_EQ(r.recognize({{200, 700}, {200, 100}}).name, L"SwipeUp");
+  // Far from the origin the shape is the same: only position changed.
+  EXPECT_EQ(r.recognize({{1e6 + 40, 1e6}, {1e6 + 440, 1e6}}).name, L"SwipeRight");
+}
+
+TEST(RecognizerTest, RecognizeLeavesTheCallersStrokeAlone) {
+  Recognizer r = builtIn();
+  const Path2D stroke = {{40, 300}, {240, 310}, {440, 300}};
+  Path2D copy = stroke;
+  r.recognize(copy);
+  EXPECT_EQ(copy, stroke);
+}
+
+TEST(RecognizerTest, EqualDistancesGoToTheEarlierTemplate) {
+  Recognizer r;
+  EXPECT_EQ(r.addTemplate(7, L"First", {{0, 0}, {100, 0}}, 0), 1);
+  EXPECT_EQ(r.addTemplate(8, L"Second", {{0, 0}, {100, 0}}, 0), 1);
+  EXPECT_EQ(r.recognize({{0, 0}, {50, 0}}).id, 7);
+}
+
+TEST(RecognizerTest, AddTemplateCountsExactNameMatches) {
+  Recognizer r;
+  EXPECT_EQ(r.addTemplate(1, L"Swipe", {{0, 0}, {1, 0}}, 0), 1);
+  EXPECT_EQ(r.addTemplate(2, L"swipe", {{0, 0}, {1, 0}}, 0), 1);  // case-sensitive
+  EXPECT_EQ(r.addTemplate(3, L"Swipe", {{0, 0}, {1, 0}}, 0), 2);
+  EXPECT_EQ(r.addTemplate(4, L"Swipe", {{0, 0}, {1, 0}}, 0), 3);
+  EXPECT_EQ(r.templates().size(), 4U);
+}
+
+TEST(RecognizerTest, FarthestMatchStillReturnedWithNegativeScore) {
+  // A square walked from opposite corners: each point pairs with the point
+  // diametrically across, so the mean distance exceeds half the diagonal.
+  Recognizer r;
+  r.addTemplate(42, L"Loop", {{250, 250}, {0, 250}, {0, 0}, {250, 0}, {250, 250}}, 99);
+  const RecognitionResult result = r.recognize({{0, 0}, {250, 0}, {250, 250}, {0, 250}, {0, 0}});
+  EXPECT_EQ(result.id, 42);
+  EXPECT_EQ(result.name, L"Loop");
+  EXPECT_EQ(result.bitmapId, 99);
+  EXPECT_LT(result.score, 0.0);
+}
+
+TEST(RecognizerTest, StrokesWithoutMeasurableLengthAreUnknown) {
+  Recognizer r = builtIn();
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  const double inf = std::numeric_limits<double>::infinity();
+  const Path2D bad[] = {
+      {{100, 100}},                               // one point
+      {{100, 100}, {100, 100}, {100, 100}},       // coincident points
+      {{0, 0}, {nan, 5}, {100, 0}},               // not a number
+      {{0, 0}, {inf, 0}},                         // infinite
+      {{-inf, 0}, {inf, 0}},                      // infinite both ways
+      {{0, 0}, {1e300, 1e300}},                   // length overflows
+      {{-largestDouble, 0}, {largestDouble, 0}},  // extent overflows
+      {{1e17, 1e17}, {1e17 + 16, 1e17}},          // interval below the spacing of doubles
+  };
+  for (const Path2D& stroke : bad) {
+    expectUnknown(r.recognize(stroke));
+    EXPECT_TRUE(r.resample(stroke).empty());
+  }
+}
+
+TEST(RecognizerTest, TemplateShorterThanTheCandidateIsNeverRead) {
+  EXPECT_TRUE(std::isinf(Recognizer::pathDistance(Path2D(32), Path2D(31))));
+  EXPECT_TRUE(std::isinf(Recognizer::pathDistance({}, Path2D(32))));
+  EXPECT_EQ(Recognizer::pathDistance({{0, 0}, {3, 4}}, {{0, 0}, {0, 0}, {9, 9}}), 2.5);
+
+  // A template that normalised to nothing is skipped; the others still match.
+  Recognizer r;
+  r.addTemplate(1, L"Dot", {{5, 5}}, 0);
+  EXPECT_TRUE(r.templates().front().points.empty());
+  expectUnknown(r.recognize({{0, 0}, {100, 0}}));
+  r.addTemplate(2, L"Line", {{0, 0}, {100, 0}}, 0);
+  EXPECT_EQ(r.recognize({{0, 0}, {100, 0}}).id, 2);
+}
+
+TEST(GeometryHelpersTest, LengthBoxAndCentroidOfSmallPaths) {
+  EXPECT_EQ(Recognizer::pathLength({}), 0.0);
+  EXPECT_EQ(Recognizer::pathLength({{1, 1}}), 0.0);
+  EXPECT_EQ(Recognizer::pathLength({{0, 0}, {3, 4}, {3, 0}}), 9.0);
+  const Rect2D box = Recognizer::boundingBox({{5, -2}, {-1, 7}, {3, 3}});
+  EXPECT_EQ(box.x, -1.0);
+  EXPECT_EQ(box.y, -2.0);
+  EXPECT_EQ(box.width, 6.0);
+  EXPECT_EQ(box.height, 9.0);
+  EXPECT_EQ(Recognizer::centroid({}), Point2D(0, 0));
+  EXPECT_EQ(Recognizer::centroid({{0, 0}, {4, 2}}), Point2D(2, 1));
+}
+
+}  // namespace

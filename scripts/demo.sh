@@ -1,0 +1,19 @@
+#!/usr/bin/env bash
+# The main job: builds the programs and runs them on the bundled samples.
+# For now that is the gesture recogniser over drawn and recorded strokes.
+set -euo pipefail
+cd "$(dirname "${BASH_SOURCE[0]}")/.."
+
+scripts/bootstrap.sh
+cmake --preset linux-release >/dev/null
+cmake --build --preset linux-release -j "${ZEM_JOBS:-$(nproc)}" --target zem-recognize >/dev/null
+
+recognize=build/linux-release/tools/recognize/zem-recognize
+
+printf '\nStrokes drawn on the 480 x 800 screen (examples/strokes/screen.strokes):\n\n'
+"$recognize" --table examples/strokes/screen.strokes
+
+printf '\nRecorded human strokes, the first five of each sample file (tests/data/strokes):\n\n'
+for f in tests/data/strokes/*.strokes; do
+  head -n 5 "$f"
+done | "$recognize" --table

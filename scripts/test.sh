@@ -1,0 +1,72 @@
+#!/usr/bin/env bash
+# Builds and runs every test suite: static checks, Linux (debug), Linux under
+# AddressSanitizer and UndefinedBehaviorSanitizer, the Windows build under Wine,
+# and a short run of every benchmark program (release).
+#
+#   scripts/test.sh            everything
+#   scripts/test.sh linux-debug windows   only the named stages
+#                              (lint linux-debug linux-asan windows bench)
+set -euo pipefail
+cd "$(dirname "${BASH_SOURCE[0]}")/.."
+
+scripts/bootstrap.sh
+
+stages=("$@")
+if [ "${#stages[@]}" -eq 0 ]; then
+  stages=(linux-debug lint linux-asan windows bench)
+fi
+jobs="${ZEM_JOBS:-$(nproc)}"
+
+step() { printf '\n==== %s\n' "$*"; }
+
+build_and_test() {
+  local preset=$1
+  step "configure and build: $preset"
+  cmake --preset "$preset" >/dev/null
+  cmake --build --preset "$preset" -j "$jobs"
+  step "test: $preset"
+  ctest --preset "$preset" -j "$jobs"
+}
+
+for stage in "${stages[@]}"; do
+  case "$stage" in
+    linux-debug | linux-asan)
+      build_and_test "$stage"
+      ;;
+    windows)
+      step "configure and build: windows"
+      cmake --preset windows >/dev/null
+      cmake --build --preset windows -j "$jobs"
+      step "test: windows (under Wine)"
+      # A private Wine server for the run, and a virtual display for programs
+      # that open windows.
+      export ZEM_WINEPREFIX="$PWD/build/wineprefix"
+      if [ -z "${DISPLAY:-}" ]; then
+        xvfb-run -a -s '-screen 0 1024x768x24' ctest --preset windows -j 1
+      else
+        ctest --preset windows -j 1
+      fi
+      WINEPREFIX="$ZEM_WINEPREFIX" wineserver -k 2>/dev/null || true
+      ;;
+    lint)
+      step "static checks"
+      scripts/lint.sh
+      ;;
+    bench)
+      step "configure and build: linux-release (benchmarks)"
+      cmake --preset linux-release >/dev/null
+      cmake --build --preset linux-release -j "$jobs"
+      step "benchmarks (short runs)"
+      shopt -s nullglob
+      for b in build/linux-release/bench/*_bench; do
+        "$b" --benchmark_min_time=0.01
+      done
+      ;;
+    *)
+      echo "test.sh: unknown stage '$stage'" >&2
+      exit 2
+      ;;
+  esac
+done
+
+step "all test suites passed"
