@@ -34,13 +34,15 @@ class RegistryPort {
 
   // Queries a value of an open key. With `data` null only `size` is set to
   // the value's byte count. Otherwise `size` holds the buffer's capacity on
-  // entry and the byte count on return; a value larger than the buffer fails
-  // and writes nothing into `data`. `type` may be null.
+  // entry and the byte count on return; a value larger than the buffer fails,
+  // writes nothing into `data` and sets `size` to the value's byte count.
+  // The data are returned exactly as stored: no terminator is added to a
+  // string. `type` may be null.
   virtual bool queryValue(Registry::KeyHandle key, const std::wstring& valueName,
                           Registry::ValueType* type, std::uint8_t* data, std::uint32_t& size) = 0;
 
-  // Stores `size` bytes under `valueName` with the type tag, replacing any
-  // earlier value.
+  // Stores exactly `size` bytes under `valueName` with the type tag,
+  // replacing any earlier value (a string gets no terminator added).
   virtual bool setValue(Registry::KeyHandle key, const std::wstring& valueName,
                         Registry::ValueType type, const std::uint8_t* data, std::uint32_t size) = 0;
 

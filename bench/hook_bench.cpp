@@ -1,0 +1,89 @@
+// Cost of one hook call, the work the touch driver adds to every sample:
+// a finger that moves (every call posts, into a port that only counts) and a
+// finger that rests (no post).
+#include <benchmark/benchmark.h>
+
+#include <cstdint>
+
+#include "hook/touch_driver_registry.h"
+#include "hook/touch_forwarder.h"
+#include "platform/sim/sim_registry.h"
+
+namespace {
+
+class CountingPort : public HookPort {
+ public:
+  WindowHandle findWindow(const wchar_t*, const wchar_t*) override { return 0x10010; }
+  bool postMessage(WindowHandle, std::uint32_t, WParam, LParam) override {
+    ++posts;
+    return true;
+  }
+  std::uint32_t lastError() override { return 0; }
+  void debugOutput(const wchar_t*) override {}
+
+  std::int64_t posts = 0;
+};
+
+struct Loaded {
+  Loaded() {
+    registry.setString(TouchDriverRegistry::root, TouchDriverRegistry::key,
+                       TouchDriverRegistry::lockTouch, L"0,0,480,800");
+    library.entryNotification(1);
+  }
+  SimRegistry registry;
+  CountingPort port;
+  TouchForwarder library{port, registry};
+};
+
+MultipointSample sample(std::uint32_t count, std::uint32_t x1, std::uint32_t x2) {
+  MultipointSample s;
+  s.pointCount = count;
+  s.firstX = x1;
+  s.firstY = 4 * 400;
+  s.secondX = x2;
+  s.secondY = 4 * 500;
+  return s;
+}
+
+void hookOneFingerMoving(benchmark::State& state) {
+  Loaded l;
+  const MultipointSample positions[2] = {sample(1, 4 * 100, 0), sample(1, 4 * 101, 0)};
+  std::uint32_t i = 0;
+  for (auto _ : state) {
+    MultipointSample s = positions[i++ & 1u];
+    l.library.hook(s);
+    benchmark::DoNotOptimize(s);
+  }
+  state.counters["posts/call"] =
+      static_cast<double>(l.port.posts) / static_cast<double>(state.iterations());
+}
+BENCHMARK(hookOneFingerMoving);
+
+void hookTwoFingersMoving(benchmark::State& state) {
+  Loaded l;
+  const MultipointSample positions[2] = {sample(2, 4 * 100, 4 * 300), sample(2, 4 * 100, 4 * 301)};
+  std::uint32_t i = 0;
+  for (auto _ : state) {
+    MultipointSample s = positions[i++ & 1u];
+    l.library.hook(s);
+    benchmark::DoNotOptimize(s);
+  }
+  state.counters["posts/call"] =
+      static_cast<double>(l.port.posts) / static_cast<double>(state.iterations());
+}
+BENCHMARK(hookTwoFingersMoving);
+
+void hookOneFingerResting(benchmark::State& state) {
+  Loaded l;
+  const MultipointSample resting = sample(1, 4 * 100, 0);
+  for (auto _ : state) {
+    MultipointSample s = resting;
+    l.library.hook(s);
+    benchmark::DoNotOptimize(s);
+  }
+  state.counters["posts/call"] =
+      static_cast<double>(l.port.posts) / static_cast<double>(state.iterations());
+}
+BENCHMARK(hookOneFingerResting);
+
+}  // namespace

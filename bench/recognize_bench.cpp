@@ -1,0 +1,115 @@
+// Cost of recognising one stroke against the built-in gestures, for a real
+// stroke of about 50 points (what the touch tracker hands over for a typical
+// gesture) and for a 1000-point one (a long, slow gesture), and the growth of
+// resampling with the stroke's length.
+#include <benchmark/benchmark.h>
+
+#include <cmath>
+#include <cstddef>
+#include <string>
+
+#include "recognition/recognizer.h"
+#include "stroke_fixtures.h"
+
+namespace {
+
+using Geometry::Path2D;
+using Geometry::Point2D;
+using Gestures::Recognizer;
+using StrokeFixtures::RecordedStroke;
+
+constexpr std::size_t kTypicalPoints = 50;
+
+// The recorded check whose point count is nearest to kTypicalPoints; an empty
+// label when the fixture cannot be read.
+const RecordedStroke& typicalStroke() {
+  static const RecordedStroke stroke = [] {
+    const StrokeFixtures::StrokeFile file = StrokeFixtures::loadStrokeFile(
+        std::string(ZEM_TEST_DATA_DIR) + "/strokes/dollar1-check.strokes");
+    RecordedStroke best;
+    std::size_t bestGap = static_cast<std::size_t>(-1);
+    for (const RecordedStroke& s : file.strokes) {
+      const std::size_t n = s.points.size();
+      const std::size_t gap = n > kTypicalPoints ? n - kTypicalPoints : kTypicalPoints - n;
+      if (gap < bestGap) {
+        bestGap = gap;
+        best = s;
+      }
+    }
+    return best;
+  }();
+  return stroke;
+}
+
+// `count` points spread evenly over the point indices of `path` (at least
+// two points), linearly interpolated: the same shape, drawn with more samples.
+Path2D densified(const Path2D& path, std::size_t count) {
+  Path2D out;
+  out.reserve(count);
+  const double last = static_cast<double>(path.size() - 1);
+  for (std::size_t k = 0; k < count; ++k) {
+    const double u = last * static_cast<double>(k) / static_cast<double>(count - 1);
+    std::size_t i = static_cast<std::size_t>(u);
+    if (i >= path.size() - 1) i = path.size() - 2;
+    const double f = u - static_cast<double>(i);
+    const Point2D& a = path[i];
+    const Point2D& b = path[i + 1];
+    out.emplace_back(a.x + f * (b.x - a.x), a.y + f * (b.y - a.y));
+  }
+  return out;
+}
+
+// A long wavy stroke across the screen and back, `count` points.
+Path2D wavyStroke(std::size_t count) {
+  Path2D out;
+  out.reserve(count);
+  for (std::size_t k = 0; k < count; ++k) {
+    const double t = static_cast<double>(k) / static_cast<double>(count);
+    out.emplace_back(240.0 + 200.0 * std::sin(6.283185307179586 * t),
+                     400.0 + 300.0 * std::sin(6.283185307179586 * 37.0 * t));
+  }
+  return out;
+}
+
+void recognizeStroke(benchmark::State& state, const Path2D& stroke, const std::string& label) {
+  Recognizer r;
+  r.addBuiltInTemplates();
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(r.recognize(stroke));
+  }
+  state.SetLabel(label + ", " + std::to_string(stroke.size()) + " points");
+}
+
+void BM_RecognizeRealStroke(benchmark::State& state) {
+  const RecordedStroke& s = typicalStroke();
+  if (s.points.size() < 2) {
+    state.SkipWithError("the fixture dollar1-check.strokes cannot be read");
+    return;
+  }
+  recognizeStroke(state, s.points, s.label);
+}
+BENCHMARK(BM_RecognizeRealStroke);
+
+void BM_RecognizeDensifiedStroke(benchmark::State& state) {
+  const RecordedStroke& s = typicalStroke();
+  if (s.points.size() < 2) {
+    state.SkipWithError("the fixture dollar1-check.strokes cannot be read");
+    return;
+  }
+  recognizeStroke(state, densified(s.points, static_cast<std::size_t>(state.range(0))),
+                  s.label + " densified");
+}
+BENCHMARK(BM_RecognizeDensifiedStroke)->Arg(1000);
+
+void BM_Resample(benchmark::State& state) {
+  const Recognizer r;
+  const Path2D stroke = wavyStroke(static_cast<std::size_t>(state.range(0)));
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(r.resample(stroke));
+  }
+  state.SetComplexityN(state.range(0));
+  state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+BENCHMARK(BM_Resample)->RangeMultiplier(2)->Range(1 << 10, 1 << 16)->Complexity();
+
+}  // namespace

@@ -1,0 +1,112 @@
+// Cost of the touch tracker's work on the main thread: one touch sample in
+// gesture mode (decode, choose the strokes, record both points), one in
+// controller mode (decode and dual-touch correction), and the touch end of a
+// two-finger gesture, which recognises two 50-point strokes.
+#include <benchmark/benchmark.h>
+
+#include <cmath>
+#include <cstdint>
+#include <vector>
+
+#include "capture/packed_point.h"
+#include "capture/touch_tracker.h"
+
+namespace {
+
+constexpr std::uint32_t kOneFinger = 1;  // wParam of a one-finger sample
+constexpr int kSamples = 50;             // a typical two-finger swipe
+
+struct Words {
+  std::uint32_t second;  // wParam
+  std::uint32_t first;   // lParam
+};
+
+// Two fingers 100 pixels apart swipe right with a slight wave, as packed words.
+std::vector<Words> twoFingerSwipe() {
+  std::vector<Words> out;
+  for (int i = 0; i < kSamples; ++i) {
+    const double u = static_cast<double>(i) / (kSamples - 1);
+    const auto x = static_cast<std::uint32_t>(std::lround(40 + 400 * u));
+    const auto y = static_cast<std::uint32_t>(std::lround(300 + 8 * std::sin(6.0 * u)));
+    out.push_back({PackedPoint::pack(x, y + 100), PackedPoint::pack(x, y)});
+  }
+  return out;
+}
+
+void feed(TouchTracker& t, const std::vector<Words>& touch) {
+  for (const Words& w : touch) t.touchUpdate(w.second, w.first, false, true, false);
+}
+
+// One gesture-mode sample; the strokes are emptied after every 50 samples (a
+// touch's length), which the figure includes.
+void BM_TouchUpdateGestureMode(benchmark::State& state) {
+  TouchTracker t;
+  const std::vector<Words> touch = twoFingerSwipe();
+  std::size_t i = 0;
+  for (auto _ : state) {
+    t.touchUpdate(touch[i].second, touch[i].first, false, true, false);
+    if (++i == touch.size()) {
+      i = 0;
+      t.reset();
+    }
+  }
+  benchmark::DoNotOptimize(t.firstStroke().size());
+}
+BENCHMARK(BM_TouchUpdateGestureMode);
+
+// One controller-mode sample: two fingers within the merge distance on both
+// axes near the anchor, so that the correction does all its work.
+void BM_TouchUpdateControllerMode(benchmark::State& state) {
+  TouchTracker t;
+  t.touchUpdate(kOneFinger, PackedPoint::pack(100, 700), true, false, false);
+  const Words samples[] = {{PackedPoint::pack(105, 700), PackedPoint::pack(100, 700)},
+                           {PackedPoint::pack(135, 605), PackedPoint::pack(130, 600)}};
+  std::size_t i = 0;
+  for (auto _ : state) {
+    t.touchUpdate(samples[i].second, samples[i].first, true, false, false);
+    i ^= 1;
+    benchmark::DoNotOptimize(t.currentPoint(false));
+  }
+}
+BENCHMARK(BM_TouchUpdateControllerMode);
+
+// A whole two-finger touch: 50 samples and the touch end that recognises both
+// strokes. With BM_TwoFingerSamplesOnly the difference is the touch end.
+void BM_TwoFingerTouchWithEnd(benchmark::State& state) {
+  TouchTracker t;
+  const std::vector<Words> touch = twoFingerSwipe();
+  for (auto _ : state) {
+    feed(t, touch);
+    t.touchEnd(0, {}, {}, false, true, false);
+    benchmark::DoNotOptimize(t.secondResult().score);
+  }
+  if (t.gestureResult().id != 13) state.SkipWithError("the swipe was not SwipeRightDouble");
+}
+BENCHMARK(BM_TwoFingerTouchWithEnd);
+
+void BM_TwoFingerSamplesOnly(benchmark::State& state) {
+  TouchTracker t;
+  const std::vector<Words> touch = twoFingerSwipe();
+  for (auto _ : state) {
+    feed(t, touch);
+    t.reset();
+  }
+  benchmark::DoNotOptimize(t.firstStroke().size());
+}
+BENCHMARK(BM_TwoFingerSamplesOnly);
+
+// The touch end alone; the samples are fed with the timer paused.
+void BM_TouchEndTwoStrokes(benchmark::State& state) {
+  TouchTracker t;
+  const std::vector<Words> touch = twoFingerSwipe();
+  for (auto _ : state) {
+    state.PauseTiming();
+    feed(t, touch);
+    state.ResumeTiming();
+    t.touchEnd(0, {}, {}, false, true, false);
+  }
+  benchmark::DoNotOptimize(t.secondResult().score);
+}
+BENCHMARK(BM_TouchEndTwoStrokes);
+
+}  // namespace

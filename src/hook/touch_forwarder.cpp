@@ -1,0 +1,154 @@
+#include "hook/touch_forwarder.h"
+
+#include <string>
+
+#include "capture/packed_point.h"
+#include "hook/debug_line.h"
+#include "hook/touch_driver_registry.h"
+#include "hook/touch_messages.h"
+
+namespace {
+
+using Geometry::Point2D;
+using Geometry::Rect2D;
+
+// The main window's class name and title.
+constexpr const wchar_t* mainWindowName = L"ZEM";
+
+// Quarter pixels to pixels: unsigned division truncates (raw 0-3 is pixel 0).
+// Every 32-bit raw value divided by 4 is below 2^30, exact in a double.
+Point2D toPixels(std::uint32_t x, std::uint32_t y) {
+  const std::uint32_t pixelX = x / 4u;
+  const std::uint32_t pixelY = y / 4u;
+  return {static_cast<double>(pixelX), static_cast<double>(pixelY)};
+}
+
+// The stored pixels are whole numbers in [0, 2^30), so converting them back
+// is exact. PackedPoint::pack keeps the low 16 bits of each coordinate: x of
+// 16384 pixels or more sets bit 14, and positions 65536 pixels apart pack
+// alike. A panel reports far less than 4096 pixels.
+std::uint32_t packed(const Point2D& p) {
+  return PackedPoint::pack(static_cast<std::uint32_t>(p.x), static_cast<std::uint32_t>(p.y));
+}
+
+bool inside(const Rect2D& area, const Point2D& p) { return Geometry::contains(area, p.x, p.y); }
+
+}  // namespace
+
+TouchForwarder::TouchForwarder(HookPort& port, RegistryPort& registry)
+    : port_(port), registry_(registry) {
+  targetWindow_ = port_.findWindow(mainWindowName, mainWindowName);
+  zemMode_ = targetWindow_ != 0;
+  log(zemMode_ ? L"[Quillon] ZEM mode" : L"[Quillon] Foreground window mode");
+}
+
+bool TouchForwarder::entryNotification(std::uint32_t reason) noexcept {
+  log(L"[Quillon] DllMain()");
+  switch (static_cast<EntryReason>(reason)) {
+    case EntryReason::processAttach:
+    case EntryReason::threadAttach:
+      log(L"[Quillon] Initialize...");
+      readTouchArea();
+      break;
+    case EntryReason::processDetach:
+    case EntryReason::threadDetach:
+      log(L"[Quillon] Unload...");
+      break;
+  }
+  return true;
+}
+
+void TouchForwarder::readTouchArea() noexcept {
+  TouchArea::Fields area = {0, 0, 0, 0};
+  // The text is read into a fresh string; running out of memory for it counts
+  // as a failed read (nothing may leave the loader's notification).
+  try {
+    std::wstring text;
+    if (registry_.ReadString(TouchDriverRegistry::root, TouchDriverRegistry::key,
+                             TouchDriverRegistry::lockTouch, text, false)) {
+      TouchArea::scan(text, area);
+    }
+  } catch (...) {
+    area = {0, 0, 0, 0};
+  }
+  touchArea_.store(Rect2D(area[0], area[1], area[2], area[3]));
+
+  DebugLine line;
+  line.text(L"[Quillon] area ").number(area[0]).text(L" ").number(area[1]);
+  line.text(L" ").number(area[2]).text(L" ").number(area[3]);
+  log(line.line());
+}
+
+void TouchForwarder::hook(MultipointSample& sample) noexcept {
+  // Both points are converted whatever the count says.
+  const Point2D first = toPixels(sample.firstX, sample.firstY);
+  const Point2D second = toPixels(sample.secondX, sample.secondY);
+
+  previousCount_ = count_;
+  count_ = static_cast<std::int32_t>(sample.pointCount);
+  if (count_ == 1) {
+    firstPoint_ = first;
+  } else if (count_ == 2) {
+    firstPoint_ = first;
+    secondPoint_ = second;
+  }
+
+  const Rect2D area = touchArea_.load();
+  bool passes = false;
+  if (count_ == 1) {
+    passes = inside(area, firstPoint_);
+  } else if (count_ == 2) {
+    passes = inside(area, firstPoint_) && inside(area, secondPoint_);
+  }
+  if (!passes) sample.pointCount = 0;
+
+  // In foreground-window mode only the filter acts.
+  if (zemMode_) forward();
+}
+
+void TouchForwarder::forward() noexcept {
+  switch (count_) {
+    case 0:
+      // Only the first of a run of empty samples ends the touch.
+      if (previousCount_ != 0) post(WM_APP_TOUCH_END, touchSinglePointWParam, 0);
+      break;
+    case 1: {
+      const std::uint32_t a = packed(firstPoint_);
+      if (a != lastFirstWord_) {
+        post(WM_APP_TOUCH, touchSinglePointWParam, static_cast<HookPort::LParam>(a));
+        lastFirstWord_ = a;
+      }
+      break;
+    }
+    case 2: {
+      const std::uint32_t a = packed(firstPoint_);
+      const std::uint32_t b = packed(secondPoint_);
+      if (a != lastFirstWord_ || b != lastSecondWord_) {
+        post(WM_APP_TOUCH, b, static_cast<HookPort::LParam>(a));
+        lastFirstWord_ = a;
+        lastSecondWord_ = b;
+      }
+      break;
+    }
+    default:
+      // A count the library does not understand posts nothing; the next
+      // empty sample still ends the touch.
+      break;
+  }
+}
+
+// A failed post is not retried: the caller updates the last words anyway, so
+// the same position is not tried again.
+void TouchForwarder::post(std::uint32_t message, HookPort::WParam wParam,
+                          HookPort::LParam lParam) noexcept {
+  if (port_.postMessage(targetWindow_, message, wParam, lParam)) return;
+  const std::uint32_t error = port_.lastError();
+  // Both values as "%d" prints them: window handles are significant in their
+  // low 32 bits, error codes are 32-bit.
+  DebugLine line;
+  line.text(L"[Quillon] Msg not sent to ").number(static_cast<std::int32_t>(targetWindow_));
+  line.text(L",lastError=").number(static_cast<std::int32_t>(error)).text(L")");
+  log(line.line());
+}
+
+void TouchForwarder::log(const wchar_t* text) noexcept { port_.debugOutput(text); }

@@ -1,0 +1,198 @@
+// Recorded human strokes travel the whole capture path: each stroke becomes a
+// stream of driver samples (quarter pixels, recorded order), the simulated
+// touch driver hands them to the hook library, the library posts touch
+// messages to the main window, and the tracker turns them into a named
+// gesture.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "capture/touch_tracker.h"
+#include "hook/multipoint_sample.h"
+#include "hook/touch_messages.h"
+#include "platform/sim/sim_registry.h"
+#include "platform/sim/sim_touch_driver.h"
+#include "platform/sim/sim_windows.h"
+#include "recognition/recognizer.h"
+#include "stroke_fixtures.h"
+
+namespace {
+
+using Geometry::Path2D;
+using Geometry::Point2D;
+using StrokeFixtures::RecordedStroke;
+
+const std::wstring kTouchKey = L"HARDWARE\\DEVICEMAP\\TOUCH";
+
+std::string fixture(const char* name) {
+  return std::string(ZEM_TEST_DATA_DIR) + "/strokes/" + name;
+}
+
+// Scales a recorded stroke up to finger size and places it on the 480 x 800
+// screen, keeping a margin for the second finger.
+Path2D placeOnScreen(const Path2D& points) {
+  const Geometry::Rect2D box = Gestures::Recognizer::boundingBox(points);
+  const double side = std::max(box.width, box.height);
+  const double scale = side > 0 ? std::min(2.0, 330.0 / side) : 1.0;
+  Path2D placed;
+  for (const Point2D& p : points) {
+    placed.push_back({60 + (p.x - box.x) * scale, 60 + (p.y - box.y) * scale});
+  }
+  return placed;
+}
+
+std::uint32_t quarterPixels(double pixels) {
+  return static_cast<std::uint32_t>(std::lround(pixels * 4));
+}
+
+struct CapturedTouch {
+  Gestures::RecognitionResult gesture;
+  std::size_t penSamples = 0;  // samples that reached other applications
+};
+
+class CapturePath {
+ public:
+  CapturePath() {
+    zem_ = windows_.create(L"ZEM", L"ZEM");
+    registry_.setString(Registry::localMachine, kTouchKey, L"LockTouch", L"0,0,480,800");
+    registry_.setDword(Registry::localMachine, kTouchKey, L"MultiTouchDemo", 1);
+  }
+
+  TouchTracker& tracker() { return tracker_; }
+  void lockTouch(const std::wstring& area) {
+    registry_.setString(Registry::localMachine, kTouchKey, L"LockTouch", area);
+    registry_.setDword(Registry::localMachine, kTouchKey, L"MultiTouchDemo", 0);
+    registry_.setDword(Registry::localMachine, kTouchKey, L"MultiTouchDemo", 1);
+  }
+
+  // One finger draws `points`; a second one, when `offset` is given, follows
+  // it `offset` pixels to the side.
+  CapturedTouch draw(const Path2D& points, const Point2D* offset) {
+    for (const Point2D& p : points) {
+      MultipointSample sample;
+      sample.pointCount = offset ? 2 : 1;
+      sample.firstX = quarterPixels(p.x);
+      sample.firstY = quarterPixels(p.y);
+      if (offset) {
+        sample.secondX = quarterPixels(p.x + offset->x);
+        sample.secondY = quarterPixels(p.y + offset->y);
+      }
+      driver_.feed(sample);
+    }
+    driver_.feed(MultipointSample{});  // every finger lifts
+    CapturedTouch touch;
+    touch.penSamples = driver_.takePenInput().size();
+    for (const SimWindows::Message& m : windows_.takeMessages(zem_)) {
+      const auto first = static_cast<std::uint32_t>(static_cast<std::uintptr_t>(m.lParam));
+      const auto second = static_cast<std::uint32_t>(m.wParam);
+      if (m.message == WM_APP_TOUCH) {
+        tracker_.touchUpdate(second, first, false, true, false);
+      } else if (m.message == WM_APP_TOUCH_END) {
+        tracker_.touchEnd(0, {}, {}, false, true, false);
+        touch.gesture = tracker_.gestureResult();
+      }
+    }
+    return touch;
+  }
+
+ private:
+  SimRegistry registry_;
+  SimWindows windows_;
+  SimWindows::Handle zem_ = 0;
+  SimTouchDriver driver_{registry_, windows_};
+  TouchTracker tracker_;
+};
+
+struct PathCase {
+  const char* file;
+  int quarterTurns;  // applied to the recorded stroke
+  bool mirror;
+  bool reverse;
+  Point2D fingerOffset;
+  const wchar_t* expected;
+  double minShare;  // of the file's strokes that must come out as `expected`
+};
+
+class RealStrokeCaptureTest : public ::testing::TestWithParam<PathCase> {};
+
+TEST_P(RealStrokeCaptureTest, TwoFingersGiveTheDoubleGesture) {
+  const PathCase& c = GetParam();
+  const StrokeFixtures::StrokeFile file = StrokeFixtures::loadStrokeFile(fixture(c.file));
+  ASSERT_TRUE(file.ok()) << file.error;
+  CapturePath phone;
+  std::size_t hits = 0;
+  for (const RecordedStroke& recorded : file.strokes) {
+    RecordedStroke s = recorded;
+    if (c.mirror) s = StrokeFixtures::mirrored(s);
+    if (c.reverse) s = StrokeFixtures::reversed(s);
+    s = StrokeFixtures::turned(s, c.quarterTurns);
+    const CapturedTouch touch = phone.draw(placeOnScreen(s.points), &c.fingerOffset);
+    if (touch.gesture.name == c.expected) {
+      ++hits;
+      EXPECT_GE(touch.gesture.score, 0.7);
+    }
+    // The whole screen passes while no game-pad is shown.
+    EXPECT_EQ(touch.penSamples, s.points.size()) << recorded.label;
+  }
+  const double share = static_cast<double>(hits) / static_cast<double>(file.strokes.size());
+  EXPECT_GE(share, c.minShare) << hits << " of " << file.strokes.size();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Fixtures, RealStrokeCaptureTest,
+    ::testing::Values(
+        // Fingers side by side across the direction of motion.
+        PathCase{"mmg-finger-line.strokes", 0, false, false, {0, 60}, L"SwipeRightDouble", 1.0},
+        PathCase{"mmg-finger-line.strokes", 0, true, false, {0, 60}, L"SwipeLeftDouble", 1.0},
+        PathCase{"mmg-finger-line.strokes", 1, false, false, {60, 0}, L"SwipeUpDouble", 1.0},
+        PathCase{"mmg-finger-line.strokes", 3, false, false, {60, 0}, L"SwipeDownDouble", 1.0},
+        PathCase{"dollar1-rectangle.strokes", 0, false, true, {60, 0}, L"SquareDouble", 0.8},
+        PathCase{"dollar1-question_mark.strokes",
+                 0,
+                 false,
+                 false,
+                 {60, 0},
+                 L"QuestionmarkDouble",
+                 0.7}));
+
+TEST(CapturePathTest, OneFingerDeleteMarksWithSingleTouchGestures) {
+  const StrokeFixtures::StrokeFile file =
+      StrokeFixtures::loadStrokeFile(fixture("dollar1-delete_mark.strokes"));
+  ASSERT_TRUE(file.ok()) << file.error;
+  CapturePath phone;
+  std::size_t off = 0;
+  std::size_t on = 0;
+  for (const RecordedStroke& s : file.strokes) {
+    off += phone.draw(placeOnScreen(s.points), nullptr).gesture.name == L"Delete";
+  }
+  phone.tracker().setSingleTouchGestures(true);
+  for (const RecordedStroke& s : file.strokes) {
+    const CapturedTouch touch = phone.draw(placeOnScreen(s.points), nullptr);
+    on += touch.gesture.name == L"Delete";
+    if (touch.gesture.name == L"Delete") {
+      EXPECT_EQ(touch.gesture.bitmapId, 157);
+    }
+  }
+  EXPECT_EQ(off, 0U);
+  EXPECT_GE(static_cast<double>(on), 0.9 * static_cast<double>(file.strokes.size()));
+}
+
+TEST(CapturePathTest, TouchesOutsideTheAreaReachOnlyTheMainProgram) {
+  const StrokeFixtures::StrokeFile file =
+      StrokeFixtures::loadStrokeFile(fixture("mmg-finger-line.strokes"));
+  ASSERT_TRUE(file.ok()) << file.error;
+  CapturePath phone;
+  phone.lockTouch(L"0,0,0,0");
+  const Point2D offset(0, 60);
+  const CapturedTouch touch = phone.draw(placeOnScreen(file.strokes.front().points), &offset);
+  EXPECT_EQ(touch.penSamples, 0U);
+  EXPECT_EQ(touch.gesture.name, L"SwipeRightDouble");
+  EXPECT_EQ(touch.gesture.id, 13);
+  EXPECT_EQ(touch.gesture.bitmapId, 171);
+}
+
+}  // namespace

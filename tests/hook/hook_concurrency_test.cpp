@@ -1,0 +1,67 @@
+// The hook keeps filtering on one thread while another thread attaches again
+// and again with alternating touch areas: every hook call must decide as one
+// whole area would.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstddef>
+#include <thread>
+#include <vector>
+
+#include "hook_test_support.h"
+
+namespace {
+
+using Geometry::Point2D;
+using Geometry::Rect2D;
+using namespace HookTest;
+
+bool inside(const Rect2D& r, const Point2D& p) { return Geometry::contains(r, p.x, p.y); }
+
+TEST(HookConcurrencyTest, AttachReplacesTheAreaAsAWholeWhileTheHookRuns) {
+  // Each of the 14 rectangles made of some fields of A and the rest of B
+  // contains, or misses, a probe on which A and B agree.
+  const Rect2D a(0, 0, 400, 500);
+  const Rect2D b(200, 200, 300, 400);
+  std::vector<Point2D> probes;
+  for (unsigned fromB = 1; fromB < 15; ++fromB) {
+    const Rect2D torn((fromB & 1) ? b.x : a.x, (fromB & 2) ? b.y : a.y,
+                      (fromB & 4) ? b.width : a.width, (fromB & 8) ? b.height : a.height);
+    const std::size_t before = probes.size();
+    for (int x = 50; x < 700 && probes.size() == before; x += 100) {
+      for (int y = 50; y < 700 && probes.size() == before; y += 100) {
+        const Point2D p(x, y);
+        if (inside(a, p) == inside(b, p) && inside(torn, p) != inside(a, p)) probes.push_back(p);
+      }
+    }
+    ASSERT_GT(probes.size(), before) << "no probe tells mix " << fromB << " apart";
+  }
+
+  SimRegistry registry;
+  SimWindows windows;  // no main window: only the filter acts
+  SimHookPort port(windows);
+  setLockTouch(registry, L"0,0,400,500");
+  TouchForwarder library(port, registry);
+  library.entryNotification(1);
+
+  std::atomic<bool> done{false};
+  std::atomic<long> wrong{0};
+  std::thread driverThread([&] {
+    for (std::size_t i = 0; !done.load(); ++i) {
+      const Point2D& p = probes[i % probes.size()];
+      MultipointSample s = one(static_cast<std::uint32_t>(p.x), static_cast<std::uint32_t>(p.y));
+      library.hook(s);
+      if ((s.pointCount != 0) != inside(a, p)) wrong.fetch_add(1);
+    }
+  });
+  for (int i = 0; i < 20000; ++i) {
+    setLockTouch(registry, i % 2 == 0 ? L"200,200,300,400" : L"0,0,400,500");
+    library.entryNotification(2);
+    if (i % 256 == 0) port.takeDebugLines();
+  }
+  done.store(true);
+  driverThread.join();
+  EXPECT_EQ(wrong.load(), 0);
+}
+
+}  // namespace

@@ -1,0 +1,84 @@
+// Quillon.dll as the touch driver uses it, under the real Windows API: loaded
+// while the main window exists, it finds the window, reads "LockTouch" at
+// every attach, withholds samples outside the area and posts to the window.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <string>
+#include <thread>
+
+#include "hook/multipoint_sample.h"
+#include "hook/touch_driver_registry.h"
+#include "platform/win32/win32_registry.h"
+#include "registry/registry_store.h"
+
+namespace {
+
+using HookFunction = void (*)(MultipointSample*);
+
+bool setLockTouch(const std::wstring& text) {
+  Win32Registry port;
+  return RegistryStore(port).WriteString(TouchDriverRegistry::root, TouchDriverRegistry::key,
+                                         TouchDriverRegistry::lockTouch, text);
+}
+
+// Runs one sample through the hook; the count it leaves is returned.
+std::uint32_t feed(HookFunction hook, std::uint32_t count, std::uint32_t x1, std::uint32_t y1,
+                   std::uint32_t x2 = 0, std::uint32_t y2 = 0) {
+  MultipointSample s;
+  s.pointCount = count;
+  s.firstX = x1;
+  s.firstY = y1;
+  s.secondX = x2;
+  s.secondY = y2;
+  hook(&s);
+  return s.pointCount;
+}
+
+TEST(QuillonDllTest, FiltersPostsAndRereadsTheAreaForNewThreads) {
+  WNDCLASSW wc = {};
+  wc.lpfnWndProc = DefWindowProcW;
+  wc.hInstance = GetModuleHandleW(nullptr);
+  wc.lpszClassName = L"ZEM";
+  ASSERT_NE(RegisterClassW(&wc), 0);
+  const HWND window = CreateWindowExW(0, L"ZEM", L"ZEM", WS_OVERLAPPEDWINDOW, 0, 0, 10, 10, nullptr,
+                                      nullptr, wc.hInstance, nullptr);
+  ASSERT_NE(window, nullptr) << "CreateWindowExW failed: " << GetLastError();
+  ASSERT_TRUE(setLockTouch(L"0,0,480,800"));
+
+  const HMODULE library = LoadLibraryW(QUILLON_DLL);
+  ASSERT_NE(library, nullptr) << "LoadLibraryW failed: " << GetLastError();
+  const auto hook = reinterpret_cast<HookFunction>(
+      reinterpret_cast<void*>(GetProcAddress(library, "gMultipointHook")));
+  ASSERT_NE(hook, nullptr);
+
+  EXPECT_EQ(feed(hook, 2, 400, 800, 1200, 800), 2u);
+  EXPECT_EQ(feed(hook, 2, 400, 800, 1200, 800), 2u);  // unchanged: no post
+  EXPECT_EQ(feed(hook, 1, 0, 800), 0u);               // on the border
+  EXPECT_EQ(feed(hook, 0, 0, 0), 0u);
+  hook(nullptr);  // ignored
+
+  const std::uint32_t expected[][3] = {
+      {0x8001, 0x00C8812C, 0x00C88064}, {0x8001, 1, 0x00C88000}, {0x8002, 1, 0}};
+  for (const auto& e : expected) {
+    MSG msg;
+    ASSERT_NE(PeekMessageW(&msg, window, 0x8001, 0x8002, PM_REMOVE), 0);
+    EXPECT_EQ(msg.message, e[0]);
+    EXPECT_EQ(msg.wParam, e[1]);
+    EXPECT_EQ(static_cast<std::uint32_t>(msg.lParam), e[2]);
+  }
+
+  // A new value counts from the next attach: a thread the process starts.
+  ASSERT_TRUE(setLockTouch(L"0,0,0,0"));
+  EXPECT_EQ(feed(hook, 1, 400, 400), 1u);
+  std::thread([] {}).join();
+  EXPECT_EQ(feed(hook, 1, 400, 400), 0u);
+
+  FreeLibrary(library);
+  DestroyWindow(window);
+  setLockTouch(L"0,0,480,800");
+}
+
+}  // namespace
