@@ -24,15 +24,8 @@ bool setLockTouch(const std::wstring& text) {
                                          TouchDriverRegistry::lockTouch, text);
 }
 
-// Runs one sample through the hook; the count it leaves is returned.
-std::uint32_t feed(HookFunction hook, std::uint32_t count, std::uint32_t x1, std::uint32_t y1,
-                   std::uint32_t x2 = 0, std::uint32_t y2 = 0) {
-  MultipointSample s;
-  s.pointCount = count;
-  s.firstX = x1;
-  s.firstY = y1;
-  s.secondX = x2;
-  s.secondY = y2;
+// Runs one sample through the hook; returns the count it leaves.
+std::uint32_t feed(HookFunction hook, MultipointSample s) {
   hook(&s);
   return s.pointCount;
 }
@@ -47,19 +40,17 @@ TEST(QuillonDllTest, FiltersPostsAndRereadsTheAreaForNewThreads) {
                                       nullptr, wc.hInstance, nullptr);
   ASSERT_NE(window, nullptr) << "CreateWindowExW failed: " << GetLastError();
   ASSERT_TRUE(setLockTouch(L"0,0,480,800"));
-
   const HMODULE library = LoadLibraryW(QUILLON_DLL);
   ASSERT_NE(library, nullptr) << "LoadLibraryW failed: " << GetLastError();
   const auto hook = reinterpret_cast<HookFunction>(
       reinterpret_cast<void*>(GetProcAddress(library, "gMultipointHook")));
   ASSERT_NE(hook, nullptr);
 
-  EXPECT_EQ(feed(hook, 2, 400, 800, 1200, 800), 2u);
-  EXPECT_EQ(feed(hook, 2, 400, 800, 1200, 800), 2u);  // unchanged: no post
-  EXPECT_EQ(feed(hook, 1, 0, 800), 0u);               // on the border
-  EXPECT_EQ(feed(hook, 0, 0, 0), 0u);
+  EXPECT_EQ(feed(hook, {2, 400, 800, {0, 0}, 1200, 800, 0}), 2u);
+  EXPECT_EQ(feed(hook, {2, 400, 800, {0, 0}, 1200, 800, 0}), 2u);  // unchanged: no post
+  EXPECT_EQ(feed(hook, {1, 0, 800, {0, 0}, 0, 0, 0}), 0u);         // on the border
+  EXPECT_EQ(feed(hook, {}), 0u);
   hook(nullptr);  // ignored
-
   const std::uint32_t expected[][3] = {
       {0x8001, 0x00C8812C, 0x00C88064}, {0x8001, 1, 0x00C88000}, {0x8002, 1, 0}};
   for (const auto& e : expected) {
@@ -72,9 +63,9 @@ TEST(QuillonDllTest, FiltersPostsAndRereadsTheAreaForNewThreads) {
 
   // A new value counts from the next attach: a thread the process starts.
   ASSERT_TRUE(setLockTouch(L"0,0,0,0"));
-  EXPECT_EQ(feed(hook, 1, 400, 400), 1u);
+  EXPECT_EQ(feed(hook, {1, 1600, 1600, {0, 0}, 0, 0, 0}), 1u);
   std::thread([] {}).join();
-  EXPECT_EQ(feed(hook, 1, 400, 400), 0u);
+  EXPECT_EQ(feed(hook, {1, 1600, 1600, {0, 0}, 0, 0, 0}), 0u);
 
   FreeLibrary(library);
   DestroyWindow(window);

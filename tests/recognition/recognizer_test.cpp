@@ -43,7 +43,6 @@ TEST(RecognizerTest, ConstructionValues) {
   EXPECT_TRUE(sameBits(r.halfDiagonal(), 176.7766952966369));
   EXPECT_EQ(r.numPoints(), 32);
   EXPECT_EQ(r.squareSize(), 250);
-  EXPECT_TRUE(r.templates().empty());
   expectUnknown(RecognitionResult{});
 }
 
@@ -62,7 +61,6 @@ TEST(ResampleTest, StraightStrokeGetsEvenlySpacedPoints) {
     EXPECT_NEAR(out[i].x, 10.0 * static_cast<double>(i), 1e-9) << i;
     EXPECT_EQ(out[i].y, 0.0);
   }
-  EXPECT_EQ(out.front(), Point2D(0, 0));
 }
 
 TEST(ResampleTest, ShortWalkGetsTheLastPointAppended) {
@@ -120,7 +118,6 @@ TEST(NormalizeTest, LargerSideBecomesTheSquareAndCentroidTheOrigin) {
 TEST(RecognizerTest, StraightSwipesByDirectionWithScreenBounds) {
   Recognizer r = builtIn();
   const RecognitionResult right = r.recognize({{40, 300}, {440, 300}});
-  EXPECT_EQ(right.id, 1);
   EXPECT_EQ(right.name, L"SwipeRight");
   EXPECT_NEAR(right.score, 1.0, 1e-9);
   EXPECT_NEAR(right.bounds.x, 40.0, 1e-9);
@@ -128,37 +125,20 @@ TEST(RecognizerTest, StraightSwipesByDirectionWithScreenBounds) {
   EXPECT_NEAR(right.bounds.width, 400.0, 1e-9);
   EXPECT_EQ(right.bounds.height, 0.0);
 
-  const RecognitionResult left = r.recognize({{440, 300}, {40, 300}});
-  EXPECT_EQ(left.id, 2);
-  EXPECT_EQ(left.name, L"SwipeLeft");
+  EXPECT_EQ(r.recognize({{440, 300}, {40, 300}}).id, 2);
   EXPECT_EQ(r.recognize({{200, 100}, {200, 700}}).name, L"SwipeDown");
   EXPECT_EQ(r.recognize({{200, 700}, {200, 100}}).name, L"SwipeUp");
   // Far from the origin the shape is the same: only position changed.
   EXPECT_EQ(r.recognize({{1e6 + 40, 1e6}, {1e6 + 440, 1e6}}).name, L"SwipeRight");
 }
 
-TEST(RecognizerTest, RecognizeLeavesTheCallersStrokeAlone) {
-  Recognizer r = builtIn();
-  const Path2D stroke = {{40, 300}, {240, 310}, {440, 300}};
-  Path2D copy = stroke;
-  r.recognize(copy);
-  EXPECT_EQ(copy, stroke);
-}
-
-TEST(RecognizerTest, EqualDistancesGoToTheEarlierTemplate) {
+TEST(RecognizerTest, AddTemplateCountsExactNamesAndTiesGoToTheEarlierTemplate) {
   Recognizer r;
-  EXPECT_EQ(r.addTemplate(7, L"First", {{0, 0}, {100, 0}}, 0), 1);
-  EXPECT_EQ(r.addTemplate(8, L"Second", {{0, 0}, {100, 0}}, 0), 1);
-  EXPECT_EQ(r.recognize({{0, 0}, {50, 0}}).id, 7);
-}
-
-TEST(RecognizerTest, AddTemplateCountsExactNameMatches) {
-  Recognizer r;
-  EXPECT_EQ(r.addTemplate(1, L"Swipe", {{0, 0}, {1, 0}}, 0), 1);
-  EXPECT_EQ(r.addTemplate(2, L"swipe", {{0, 0}, {1, 0}}, 0), 1);  // case-sensitive
-  EXPECT_EQ(r.addTemplate(3, L"Swipe", {{0, 0}, {1, 0}}, 0), 2);
-  EXPECT_EQ(r.addTemplate(4, L"Swipe", {{0, 0}, {1, 0}}, 0), 3);
-  EXPECT_EQ(r.templates().size(), 4U);
+  EXPECT_EQ(r.addTemplate(7, L"Swipe", {{0, 0}, {1, 0}}, 0), 1);
+  EXPECT_EQ(r.addTemplate(8, L"swipe", {{0, 0}, {1, 0}}, 0), 1);  // case-sensitive
+  EXPECT_EQ(r.addTemplate(9, L"Swipe", {{0, 0}, {1, 0}}, 0), 2);
+  EXPECT_EQ(r.addTemplate(10, L"Swipe", {{0, 0}, {1, 0}}, 0), 3);
+  EXPECT_EQ(r.recognize({{0, 0}, {50, 0}}).id, 7);  // four equal distances
 }
 
 TEST(RecognizerTest, FarthestMatchStillReturnedWithNegativeScore) {
@@ -207,17 +187,12 @@ TEST(RecognizerTest, TemplateShorterThanTheCandidateIsNeverRead) {
   EXPECT_EQ(r.recognize({{0, 0}, {100, 0}}).id, 2);
 }
 
-TEST(GeometryHelpersTest, LengthBoxAndCentroidOfSmallPaths) {
-  EXPECT_EQ(Recognizer::pathLength({}), 0.0);
+TEST(GeometryHelpersTest, SmallAndEmptyPaths) {
   EXPECT_EQ(Recognizer::pathLength({{1, 1}}), 0.0);
   EXPECT_EQ(Recognizer::pathLength({{0, 0}, {3, 4}, {3, 0}}), 9.0);
   const Rect2D box = Recognizer::boundingBox({{5, -2}, {-1, 7}, {3, 3}});
-  EXPECT_EQ(box.x, -1.0);
-  EXPECT_EQ(box.y, -2.0);
-  EXPECT_EQ(box.width, 6.0);
-  EXPECT_EQ(box.height, 9.0);
-  EXPECT_EQ(Recognizer::centroid({}), Point2D(0, 0));
-  EXPECT_EQ(Recognizer::centroid({{0, 0}, {4, 2}}), Point2D(2, 1));
+  EXPECT_TRUE(box.x == -1 && box.y == -2 && box.width == 6 && box.height == 9);
+  EXPECT_EQ(Recognizer::centroid({}), Point2D(0, 0));  // no division by zero
 }
 
 }  // namespace
