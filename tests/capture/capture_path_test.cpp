@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -118,6 +119,13 @@ struct PathCase {
   double minShare;  // of the file's strokes that must come out as `expected`
 };
 
+std::string caseName(const PathCase& c) {
+  const std::wstring name = c.expected;
+  return std::string(name.begin(), name.end());
+}
+// Names the case in test listings (CTest takes its test names from these).
+void PrintTo(const PathCase& c, std::ostream* os) { *os << caseName(c); }
+
 class RealStrokeCaptureTest : public ::testing::TestWithParam<PathCase> {};
 
 TEST_P(RealStrokeCaptureTest, TwoFingersGiveTheDoubleGesture) {
@@ -152,13 +160,9 @@ INSTANTIATE_TEST_SUITE_P(
         PathCase{"mmg-finger-line.strokes", 1, false, false, {60, 0}, L"SwipeUpDouble", 1.0},
         PathCase{"mmg-finger-line.strokes", 3, false, false, {60, 0}, L"SwipeDownDouble", 1.0},
         PathCase{"dollar1-rectangle.strokes", 0, false, true, {60, 0}, L"SquareDouble", 0.8},
-        PathCase{"dollar1-question_mark.strokes",
-                 0,
-                 false,
-                 false,
-                 {60, 0},
-                 L"QuestionmarkDouble",
-                 0.7}));
+        PathCase{
+            "dollar1-question_mark.strokes", 0, false, false, {60, 0}, L"QuestionmarkDouble", 0.7}),
+    [](const testing::TestParamInfo<PathCase>& p) { return caseName(p.param); });
 
 // One-finger shapes count only when switched on; delete marks have no
 // two-finger variant.

@@ -4,6 +4,7 @@
 // input worse fails here even when the synthetic tests still pass.
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 
 #include "recognition/recognizer.h"
@@ -43,6 +44,13 @@ struct ShapeCase {
   double minScore;  // for every stroke named `expected`
 };
 
+std::string caseName(const ShapeCase& c) {
+  const std::wstring name = c.expected;
+  return std::string(name.begin(), name.end());
+}
+// Names the case in test listings (CTest takes its test names from these).
+void PrintTo(const ShapeCase& c, std::ostream* os) { *os << caseName(c); }
+
 class RealStrokeTest : public testing::TestWithParam<ShapeCase> {};
 
 TEST_P(RealStrokeTest, IsRecognisedAsItsGesture) {
@@ -75,7 +83,8 @@ INSTANTIATE_TEST_SUITE_P(
                     ShapeCase{"dollar1-delete_mark.strokes", 0, false, false, L"Delete", 0.9, 0.6},
                     ShapeCase{"dollar1-rectangle.strokes", 0, false, true, L"Square", 0.9, 0.6},
                     ShapeCase{"dollar1-question_mark.strokes", 0, false, false, L"Questionmark",
-                              0.8, 0.6}));
+                              0.8, 0.6}),
+    [](const testing::TestParamInfo<ShapeCase>& p) { return caseName(p.param); });
 
 // Shapes without a template of their own are never taken for a picture
 // gesture. Circles also stay below the acceptance threshold; quick checks do
