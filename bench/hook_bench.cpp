@@ -45,9 +45,9 @@ MultipointSample sample(std::uint32_t count, std::uint32_t x1, std::uint32_t x2)
   return s;
 }
 
-void hookOneFingerMoving(benchmark::State& state) {
+// The finger alternates between two positions: every call posts.
+void runMoving(benchmark::State& state, const MultipointSample (&positions)[2]) {
   Loaded l;
-  const MultipointSample positions[2] = {sample(1, 4 * 100, 0), sample(1, 4 * 101, 0)};
   std::uint32_t i = 0;
   for (auto _ : state) {
     MultipointSample s = positions[i++ & 1u];
@@ -57,19 +57,16 @@ void hookOneFingerMoving(benchmark::State& state) {
   state.counters["posts/call"] =
       static_cast<double>(l.port.posts) / static_cast<double>(state.iterations());
 }
+
+void hookOneFingerMoving(benchmark::State& state) {
+  const MultipointSample positions[2] = {sample(1, 4 * 100, 0), sample(1, 4 * 101, 0)};
+  runMoving(state, positions);
+}
 BENCHMARK(hookOneFingerMoving);
 
 void hookTwoFingersMoving(benchmark::State& state) {
-  Loaded l;
   const MultipointSample positions[2] = {sample(2, 4 * 100, 4 * 300), sample(2, 4 * 100, 4 * 301)};
-  std::uint32_t i = 0;
-  for (auto _ : state) {
-    MultipointSample s = positions[i++ & 1u];
-    l.library.hook(s);
-    benchmark::DoNotOptimize(s);
-  }
-  state.counters["posts/call"] =
-      static_cast<double>(l.port.posts) / static_cast<double>(state.iterations());
+  runMoving(state, positions);
 }
 BENCHMARK(hookTwoFingersMoving);
 
