@@ -1,0 +1,59 @@
+// Shows one picture at a time above everything on the screen, on the
+// display's overlay hardware: a gesture's picture for a while (hide timer),
+// or the game-pad's picture until it is hidden.
+//
+// Every picture gets a fresh set of objects: loadPicture builds a hidden
+// window (which owns the hide timer), the display object, the primary and
+// the overlay surface, and copies the picture in; showPicture makes it
+// visible; hidePicture (called, or on any timer message of the window) tears
+// everything down. States: Empty -> loadPicture -> Loaded -> showPicture ->
+// Shown -> hidePicture -> Empty. Any failure releases everything and records
+// its message in lastError(). A loadPicture while a picture is held releases
+// the earlier one first, so at most one set of objects exists.
+//
+// Main thread only.
+#pragma once
+
+#include <cstdint>
+
+#include "platform/overlay_device_port.h"
+#include "platform/window_port.h"
+
+class OverlayDisplay {
+ public:
+  static constexpr std::uintptr_t kHideTimerId = 1;
+  static constexpr Overlay::PixelFormat kOverlayFormats[2] = {
+      {32, Overlay::pixelFormatRgb, 0, 16, 0x7C00, 0x03E0, 0x001F, 0},  // RGB 5-5-5
+      {32, Overlay::pixelFormatRgb, 0, 16, 0xF800, 0x07E0, 0x001F, 0},  // RGB 5-6-5
+  };
+
+  OverlayDisplay(WindowPort& windows, OverlayDevicePort& device);
+  virtual ~OverlayDisplay();
+
+  OverlayDisplay(const OverlayDisplay&) = delete;
+  OverlayDisplay& operator=(const OverlayDisplay&) = delete;
+
+  // Height comes before width. 0 when loaded; 1 for resource 0 (nothing is
+  // built); otherwise the failing call's code, or 1 where it gave none.
+  int loadPicture(std::uint32_t resourceId, std::int32_t x, std::int32_t y, std::int32_t height,
+                  std::int32_t width, bool compressedImage);
+  // The update's code when showing failed, else 0 (also after a failed
+  // timer, which is recorded).
+  int showPicture(bool withTimer, std::uint32_t timeoutMs);
+  // Stops the hide timer and releases everything. Returns 0.
+  int hidePicture();
+  void releaseAll();
+
+  // Message of the last failure, or null.
+  const wchar_t* lastError() const;
+
+  // For tests and the simulated phone's log.
+  bool holdsPicture() const;
+  Overlay::Rect sourceRect() const;
+  Overlay::Rect destinationRect() const;
+  std::uint32_t updateFlags() const;
+
+ private:
+  class OverlayWindowHandler;
+  // helper fills in
+};

@@ -1,0 +1,72 @@
+// Acts on the other running applications when a gesture asks for it: starts
+// a program, closes the application in front, brings the next or previous
+// application to the front, sends the "back" key the way the front
+// application expects, and tells which application is in front. Holds the
+// four application lists of the settings, lower case.
+//
+// An application name is the lower-cased full module path of the process
+// owning a window; with stripDirectory only the part after the last
+// backslash. Nothing about other processes is kept between actions.
+//
+// Main thread only.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/input_port.h"
+#include "platform/process_port.h"
+#include "platform/shell_port.h"
+#include "platform/window_port.h"
+
+struct ProcessInfo {
+  std::uint32_t usageCount = 0;
+  std::uint32_t processId = 0;
+  std::uint32_t parentProcessId = 0;
+  std::uint32_t threadCount = 0;
+  std::uint32_t moduleId = 0;
+  WindowHandle window = 0;  // the visible top-level window chosen, or 0
+  std::wstring name;        // executable name, lower case
+  std::wstring title;       // the chosen window's text, or empty
+};
+
+class TaskManager {
+ public:
+  using List = std::vector<std::wstring>;
+
+  static constexpr std::size_t kMaxProcesses = 32;
+
+  TaskManager(WindowPort& windows, ProcessPort& processes, InputPort& input, ShellPort& shell);
+
+  void setBlackListClose(const List& list);
+  void setBlackListAll(const List& list);
+  void setBlackListSwitch(const List& list);
+  void setWhiteListBack(const List& list);
+  const List& blackListClose() const;
+  const List& blackListAll() const;
+  const List& blackListSwitch() const;
+  const List& whiteListBack() const;
+
+  // Shell "open" of the path with the arguments; true when it started.
+  bool launch(const std::wstring& path, const std::wstring& arguments);
+  // Posts the close message to the front window unless its application is
+  // in the close black list. False when nothing was asked to close.
+  bool closeForegroundApp();
+  bool switchToNextApp();
+  bool switchToPreviousApp();
+  bool sendBack();
+
+  std::wstring foregroundAppName(bool stripDirectory);
+  std::wstring windowAppName(WindowHandle window, bool stripDirectory);
+  bool isForegroundAppBlocked();
+  static bool listContains(const List& list, const std::wstring& name);
+
+  // Appends at most `max` processes of a fresh snapshot; the number added.
+  std::size_t collectProcesses(std::vector<ProcessInfo>& list, std::size_t max);
+  void attachWindows(std::vector<ProcessInfo>& list);
+
+ private:
+  // helper fills in
+};
