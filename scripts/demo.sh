@@ -17,3 +17,9 @@ printf '\nRecorded human strokes, the first five of each sample file (tests/data
 for f in tests/data/strokes/*.strokes; do
   head -n 5 "$f"
 done | "$recognize" --table
+
+# Scenarios: a phone described in a file, touches and events on a timeline,
+# ZEM running on the simulated phone; each file checks its own expectations.
+cmake --build --preset linux-release -j "${ZEM_JOBS:-$(nproc)}" --target zem_sim_tool >/dev/null
+printf '\nScenarios on the simulated phone, with ZEM running (examples/*.scn):\n\n'
+build/linux-release/tools/sim/zem-sim examples/*.scn

@@ -42,11 +42,16 @@ class Controller {
   Controller& operator=(const Controller&) = delete;
 
   void attach(ControllerHost& application);
-  // Twelve comma-separated integers; each code is the number's low 8 bits.
+  // Twelve comma-separated integers; each code is the number's low 8 bits
+  // (numbers beyond the 32-bit range are clamped first). Reading stops at
+  // the first entry that is not a number; the entries not read keep the
+  // default list's codes.
   void setKeys(const std::wstring& text);
   // 1 means 20 ms; any other value is taken as it is.
   void setVibrate(std::int32_t value);
   void setLandscape(bool rotated270);
+  // Releases the pressed keys, then replaces the areas. Inside handleTouch
+  // the rebuild waits until the pass has ended.
   void buildAreas();
   void show();
   void hide();
@@ -64,5 +69,21 @@ class Controller {
   std::int32_t vibrateMs() const;
 
  private:
-  // helper fills in
+  // Releases (key up, in area order) every key command that is pressed.
+  void releasePressedKeys();
+
+  InputPort& input_;
+  DebugPort& debug_;
+  ControllerHost* application_ = nullptr;
+  std::vector<CommandArea> areas_;
+  bool sidewaysLayout_ = false;
+  bool landscapeScreen_ = false;
+  bool fullCapture_ = false;
+  std::vector<std::uint8_t> keys_;
+  std::int32_t vibrateMs_ = 0;
+  // A command may change the layout from inside handleTouch (the rotate
+  // button): the areas, and so the running command, must outlive the pass,
+  // so the rebuild waits until every pass has ended.
+  int touchPasses_ = 0;
+  bool rebuildPending_ = false;
 };

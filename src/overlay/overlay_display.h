@@ -54,6 +54,39 @@ class OverlayDisplay {
   std::uint32_t updateFlags() const;
 
  private:
-  class OverlayWindowHandler;
-  // helper fills in
+  // The window procedure of the overlay window's class: any timer message of
+  // the held window hides the picture; every message then goes on to the
+  // default procedure.
+  class OverlayWindowHandler final : public MessageHandler {
+   public:
+    explicit OverlayWindowHandler(OverlayDisplay& owner) : owner_(owner) {}
+    LResult handleMessage(WindowHandle window, std::uint32_t message, WParam wParam,
+                          LParam lParam) override;
+
+   private:
+    OverlayDisplay& owner_;
+  };
+
+  void createWindow();
+  int startDisplay();
+  int createSurfaces(std::int32_t width, std::int32_t height);
+  bool copyPicture(std::uint32_t resourceId, bool compressedImage);
+  void placeDestination(std::int32_t x, std::int32_t y, std::int32_t height);
+  // Releases everything and records `message`; returns `code`, or 1 when
+  // the step gave none.
+  int fail(const wchar_t* message, std::int32_t code);
+
+  WindowPort& windows_;
+  OverlayDevicePort& device_;
+  OverlayWindowHandler handler_{*this};
+  WindowHandle window_ = 0;
+  const wchar_t* lastError_ = nullptr;
+  std::uint32_t updateFlags_ = 0;
+  Overlay::Effects effects_;
+  Overlay::Caps caps_;
+  Overlay::Object display_ = 0;
+  Overlay::Rect sourceRect_;
+  Overlay::Rect destinationRect_;
+  Overlay::Object primary_ = 0;
+  Overlay::Object overlay_ = 0;
 };

@@ -49,15 +49,20 @@ class TaskManager {
   const List& blackListSwitch() const;
   const List& whiteListBack() const;
 
-  // Shell "open" of the path with the arguments; true when it started.
+  // Shell "open" of the path with the arguments; true when it started. An
+  // empty path names no program: false, the shell is not asked.
   bool launch(const std::wstring& path, const std::wstring& arguments);
   // Posts the close message to the front window unless its application is
   // in the close black list. False when nothing was asked to close.
   bool closeForegroundApp();
+  // Always true. Nothing is switched when no application is in front or it
+  // is not among the first kMaxProcesses processes.
   bool switchToNextApp();
   bool switchToPreviousApp();
   bool sendBack();
 
+  // Empty when there is no window, no owner, or the path cannot be read; an
+  // empty name matches no entry of the lists above.
   std::wstring foregroundAppName(bool stripDirectory);
   std::wstring windowAppName(WindowHandle window, bool stripDirectory);
   bool isForegroundAppBlocked();
@@ -68,5 +73,23 @@ class TaskManager {
   void attachWindows(std::vector<ProcessInfo>& list);
 
  private:
-  // helper fills in
+  // Buffer sizes of the platform calls, in characters including the
+  // terminator.
+  static constexpr std::size_t kModulePathChars = 100;
+  static constexpr std::size_t kWindowTextChars = 64;
+
+  // Brings the next eligible application after (forward) or before the one
+  // in front to the front.
+  void switchApp(bool forward);
+  // The name is listed; an empty (unreadable) name is never listed.
+  static bool nameListed(const List& list, const std::wstring& name);
+
+  WindowPort& windows_;
+  ProcessPort& processes_;
+  InputPort& input_;
+  ShellPort& shell_;
+  List blackListClose_;   // full paths: never closed
+  List blackListAll_;     // full paths: gestures are ignored in front of these
+  List blackListSwitch_;  // bare executable names: never switched to
+  List whiteListBack_;    // full paths: get Backspace as the back key
 };

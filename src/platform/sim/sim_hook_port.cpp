@@ -13,6 +13,9 @@ bool SimHookPort::postMessage(WindowHandle window, std::uint32_t message, WParam
 
 std::uint32_t SimHookPort::lastError() { return windows_.lastError(); }
 
-void SimHookPort::debugOutput(const wchar_t* text) { debugLines_.emplace_back(text); }
+void SimHookPort::debugOutput(const wchar_t* text) {
+  debugLines_.emplace_back(text);
+  if (debugSink_) debugSink_(text);
+}
 
 std::vector<std::wstring> SimHookPort::takeDebugLines() { return std::exchange(debugLines_, {}); }

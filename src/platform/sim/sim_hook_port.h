@@ -1,8 +1,11 @@
 // The hook library's platform port on the simulated phone: windows and posts
-// go to SimWindows, debug output is kept as a list of lines.
+// go to SimWindows, debug output is kept as a list of lines and, when a sink
+// is set, also handed to it.
 #pragma once
 
+#include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/hook_port.h"
@@ -20,8 +23,10 @@ class SimHookPort : public HookPort {
 
   const std::vector<std::wstring>& debugLines() const { return debugLines_; }
   std::vector<std::wstring> takeDebugLines();
+  void setDebugSink(std::function<void(const wchar_t*)> sink) { debugSink_ = std::move(sink); }
 
  private:
   SimWindows& windows_;
   std::vector<std::wstring> debugLines_;
+  std::function<void(const wchar_t*)> debugSink_;
 };

@@ -4,8 +4,9 @@
 
 #include "hook/touch_driver_registry.h"
 
-SimTouchDriver::SimTouchDriver(SimRegistry& registry, SimWindows& windows)
-    : registry_(registry), hookPort_(windows) {
+SimTouchDriver::SimTouchDriver(SimRegistry& registry, SimWindows& windows, Events events)
+    : registry_(registry), hookPort_(windows), events_(std::move(events)) {
+  if (events_.debugLine) hookPort_.setDebugSink(events_.debugLine);
   observerId_ = registry_.addObserver(
       [this](Registry::Root root, const std::wstring& subKey, const std::wstring& valueName) {
         if (root == TouchDriverRegistry::root &&
@@ -38,6 +39,7 @@ void SimTouchDriver::switchChanged() {
 void SimTouchDriver::load() {
   library_ = std::make_unique<TouchForwarder>(hookPort_, registry_);
   ++loadCount_;
+  if (events_.loaded) events_.loaded();
   library_->entryNotification(static_cast<std::uint32_t>(EntryReason::processAttach));
 }
 
@@ -45,13 +47,16 @@ void SimTouchDriver::unload() {
   if (!library_) return;
   library_->entryNotification(static_cast<std::uint32_t>(EntryReason::processDetach));
   library_.reset();
+  if (events_.unloaded) events_.unloaded();
 }
 
 bool SimTouchDriver::feed(MultipointSample sample) {
+  const MultipointSample panel = sample;
   if (library_) library_->hook(sample);
-  if (sample.pointCount == 0) return false;
-  penInput_.push_back(sample);
-  return true;
+  const bool passed = sample.pointCount != 0;
+  if (passed) penInput_.push_back(sample);
+  if (events_.sample) events_.sample(panel, passed);
+  return passed;
 }
 
 void SimTouchDriver::startThread() {

@@ -14,11 +14,15 @@
 //   - startThread() and endThread() stand for the driver starting or ending a
 //     thread: the loaded library gets a thread attach (a fresh read of
 //     "LockTouch") or a thread detach.
+//   - the optional Events tell the phone about loads, unloads, every sample
+//     (as it came from the panel, and whether it went on to pen input) and
+//     every debug line of the library.
 //
 // Single-threaded, like the rest of the simulated phone.
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -30,7 +34,14 @@
 
 class SimTouchDriver {
  public:
-  SimTouchDriver(SimRegistry& registry, SimWindows& windows);
+  struct Events {
+    std::function<void()> loaded;
+    std::function<void()> unloaded;
+    std::function<void(const MultipointSample& sample, bool passed)> sample;
+    std::function<void(const wchar_t* line)> debugLine;
+  };
+
+  SimTouchDriver(SimRegistry& registry, SimWindows& windows, Events events = Events());
   ~SimTouchDriver();
 
   SimTouchDriver(const SimTouchDriver&) = delete;
@@ -62,6 +73,7 @@ class SimTouchDriver {
 
   SimRegistry& registry_;
   SimHookPort hookPort_;
+  Events events_;
   std::size_t observerId_ = 0;
   std::unique_ptr<TouchForwarder> library_;
   std::size_t loadCount_ = 0;

@@ -1,0 +1,134 @@
+#include "app/gesture_app.h"
+
+#include "app/app_settings.h"
+#include "hook/touch_messages.h"
+
+GestureApp::GestureApp(Platform& platform)
+    : platform_(platform),
+      overlay(platform.windows, platform.overlayDevice),
+      registry(platform.registry),
+      taskManager(platform.windows, platform.processes, platform.input, platform.shell),
+      vibrator(platform.processes, platform.clock, platform.leds),
+      controller(platform.input, platform.debug) {}
+
+int GestureApp::run() {
+  WindowPort& windows = platform_.windows;
+  platform_.shell.initialize();
+
+  const std::wstring title =
+      windows.loadString(AppSettings::titleStringId, AppSettings::resourceStringChars);
+  const std::wstring className =
+      windows.loadString(AppSettings::classStringId, AppSettings::resourceStringChars);
+
+  // One instance only: bring the running one forward. The lowest bit of the
+  // handle asks the platform to bring its owned windows forward too.
+  if (const WindowHandle running = windows.findWindow(className, title); running != 0) {
+    windows.setForegroundWindow(running | 1);
+    return 0;
+  }
+
+  WindowClassSpec classSpec;
+  classSpec.styles = AppSettings::classStyles;
+  classSpec.className = className;
+  classSpec.iconId = AppSettings::iconId;
+  classSpec.arrowCursor = false;
+  classSpec.stockBrush = AppSettings::whiteBrush;
+  if (!windows.registerClass(classSpec, *this)) return 0;
+
+  WindowSpec windowSpec;
+  windowSpec.exStyle = 0;
+  windowSpec.className = className;
+  windowSpec.title = title;
+  windowSpec.style = AppSettings::windowStyle;
+  windowSpec.x = windowSpec.y = windowSpec.width = windowSpec.height = kDefaultWindowPosition;
+  // The create message loads every setting before this returns.
+  if (windows.createWindow(windowSpec) == 0) return 0;
+
+  const WindowPort::AcceleratorTable accelerators =
+      windows.loadAccelerators(AppSettings::acceleratorTableId);
+
+  // A failed fetch (< 0) ends the loop as the quit message does: retrying it
+  // would spin for ever on a broken queue.
+  QueuedMessage message;
+  std::int32_t fetched = 0;
+  while ((fetched = windows.getMessage(message)) > 0) {
+    if (!windows.translateAccelerator(message.window, accelerators, message)) {
+      windows.translateMessage(message);
+      windows.dispatchMessage(message);
+    }
+  }
+
+  RearmTouchDriver(false);
+  WriteLockTouch(AppSettings::wholeScreenLockTouch);
+  return fetched == 0 ? static_cast<int>(static_cast<std::int32_t>(message.wParam)) : -1;
+}
+
+LResult GestureApp::WindowProcedure(WindowHandle window, std::uint32_t message, WParam wParam,
+                                    LParam lParam) {
+  WindowPort& windows = platform_.windows;
+  switch (message) {
+    case WindowMessage::create:
+      onCreate(window);
+      return 0;
+    case WindowMessage::destroy:
+      windows.postQuitMessage(0);
+      return 0;
+    case WindowMessage::activate:
+      platform_.shell.handleActivate(window, wParam, lParam, activationInfo_);
+      return 0;
+    case WindowMessage::paint:
+      windows.validate(window);
+      return 0;
+    case WindowMessage::settingChange:
+      platform_.shell.handleSettingChange(window, wParam, lParam, activationInfo_);
+      return 0;
+    case WindowMessage::command:
+      if ((wParam & 0xFFFF) == AppSettings::closeCommandId) {
+        windows.sendMessage(window, WindowMessage::close, 0, 0);
+        return 0;
+      }
+      return windows.defaultProcedure(window, message, wParam, lParam);
+    case WM_REGISTRY_CHANGED:
+      ReloadSetting(lParam);
+      return 0;
+    case WM_APP_TOUCH:
+      onTouchMove(wParam, lParam);
+      return 0;
+    case WM_APP_TOUCH_END:
+      onTouchEnd();
+      return 0;
+    default:
+      return windows.defaultProcedure(window, message, wParam, lParam);
+  }
+}
+
+void GestureApp::onCreate(WindowHandle window) {
+  mainWindow_ = window;
+  activationInfo_ = ShellActivationInfo{};
+  activationInfo_.size = sizeof(ShellActivationInfo);
+  RegisterSettingNotifications(window);
+  LoadAllSettings();
+}
+
+void GestureApp::onTouchMove(WParam wParam, LParam lParam) {
+  // The packed words are the low 32 bits of wParam and lParam.
+  tracker.touchUpdate(static_cast<std::uint32_t>(wParam),
+                      static_cast<std::uint32_t>(static_cast<std::uintptr_t>(lParam)),
+                      controllerMode, !controllerMode, screenAngle != 0);
+  if (controllerMode) forwardToController();
+}
+
+void GestureApp::onTouchEnd() {
+  tracker.touchEnd(0, Geometry::Point2D(0.0, 0.0), Geometry::Point2D(0.0, 0.0), controllerMode,
+                   !controllerMode, screenAngle != 0);
+  if (controllerMode) {
+    forwardToController();
+    return;
+  }
+  CompleteGesture();
+}
+
+void GestureApp::forwardToController() {
+  controller.handleTouch(tracker.touchCount(), tracker.currentPoint(true),
+                         tracker.currentPoint(false));
+}

@@ -1,0 +1,264 @@
+#include "controller/controller.h"
+
+#include <array>
+#include <cstddef>
+#include <limits>
+
+#include "controller/vibrator.h"
+#include "overlay/overlay_display.h"
+
+namespace {
+
+using Geometry::Rect2D;
+
+constexpr std::size_t keyCount = 12;
+
+// Key index of an area, or one of the two buttons.
+constexpr int exitButton = -1;
+constexpr int rotateButton = -2;
+
+struct AreaSpec {
+  int key = 0;
+  Rect2D first;
+  bool twoRectangles = false;
+  Rect2D second;
+};
+
+// Direction pad along the top edge, buttons along the bottom edge, the band
+// between them left to the system.
+constexpr std::array<AreaSpec, 14> sidewaysAreas = {{
+    {3, {200, 100, 80, 80}, true, {80, 135, 320, 50}},
+    {2, {200, 0, 80, 80}, true, {80, 0, 320, 50}},
+    {0, {80, 0, 80, 185}, false, {}},
+    {1, {320, 0, 80, 185}, false, {}},
+    {4, {430, 750, 50, 50}, false, {}},
+    {5, {0, 750, 50, 50}, false, {}},
+    {6, {320, 620, 80, 110}, false, {}},
+    {7, {320, 690, 80, 110}, false, {}},
+    {8, {200, 620, 80, 110}, false, {}},
+    {9, {200, 690, 80, 110}, false, {}},
+    {10, {80, 620, 80, 110}, false, {}},
+    {11, {80, 690, 80, 110}, false, {}},
+    {exitButton, {0, 0, 50, 50}, false, {}},
+    {rotateButton, {430, 0, 50, 50}, false, {}},
+}};
+
+// The pad in the bottom 320 pixels, the top left to the system.
+constexpr std::array<AreaSpec, 14> portraitAreas = {{
+    {0, {0, 720, 185, 80}, false, {}},
+    {1, {0, 480, 185, 80}, false, {}},
+    {2, {0, 600, 80, 80}, true, {0, 480, 50, 320}},
+    {3, {100, 600, 80, 80}, true, {130, 480, 50, 320}},
+    {4, {215, 580, 50, 50}, false, {}},
+    {5, {215, 650, 50, 50}, false, {}},
+    {6, {300, 480, 110, 80}, false, {}},
+    {7, {370, 480, 110, 80}, false, {}},
+    {8, {300, 600, 110, 80}, false, {}},
+    {9, {370, 600, 110, 80}, false, {}},
+    {10, {300, 720, 110, 80}, false, {}},
+    {11, {370, 720, 110, 80}, false, {}},
+    {exitButton, {215, 750, 50, 50}, false, {}},
+    {rotateButton, {215, 480, 50, 50}, false, {}},
+}};
+
+// Pictures (compressed resources) and their place on the screen, in pixels.
+struct PadPicture {
+  std::uint32_t resource;
+  std::int32_t x, y, height, width;
+};
+constexpr PadPicture landscapePicture = {175, 0, 0, 480, 800};
+constexpr PadPicture sidewaysPicture = {167, 0, 0, 800, 480};
+constexpr PadPicture portraitPicture = {168, 0, 480, 320, 480};
+
+// "LockTouch" values: the rectangle (left, top, width, height) whose touches
+// still reach the system.
+constexpr const wchar_t* bandPassesThrough = L"0,200,480,400";
+constexpr const wchar_t* topPassesThrough = L"0,0,480,460";
+constexpr const wchar_t* nothingPassesThrough = L"0,0,0,0";
+constexpr const wchar_t* everythingPassesThrough = L"0,0,480,800";
+
+bool isBlank(wchar_t c) {
+  return c == L' ' || c == L'\t' || c == L'\n' || c == L'\v' || c == L'\f' || c == L'\r';
+}
+
+// One signed decimal integer at `pos`, after any blanks; a value beyond the
+// 32-bit range is clamped to it. False (pos unchanged) when there is none.
+bool readInteger(const std::wstring& text, std::size_t& pos, std::int32_t& value) {
+  std::size_t at = pos;
+  while (at < text.size() && isBlank(text[at])) ++at;
+  bool negative = false;
+  if (at < text.size() && (text[at] == L'+' || text[at] == L'-')) negative = text[at++] == L'-';
+  const std::size_t digits = at;
+  constexpr std::int64_t limit = std::int64_t{std::numeric_limits<std::int32_t>::max()} + 1;
+  std::int64_t magnitude = 0;
+  for (; at < text.size() && text[at] >= L'0' && text[at] <= L'9'; ++at) {
+    if (magnitude <= limit) magnitude = magnitude * 10 + (text[at] - L'0');
+  }
+  if (at == digits) return false;
+  if (negative) {
+    value = magnitude >= limit ? std::numeric_limits<std::int32_t>::min()
+                               : static_cast<std::int32_t>(-magnitude);
+  } else {
+    value = magnitude >= limit ? std::numeric_limits<std::int32_t>::max()
+                               : static_cast<std::int32_t>(magnitude);
+  }
+  pos = at;
+  return true;
+}
+
+// Reads up to twelve integers separated by single commas into `keys` (low 8
+// bits each), stopping at the first one that cannot be read; the entries
+// after it keep their values.
+void readKeyCodes(const std::wstring& text, std::vector<std::uint8_t>& keys) {
+  std::size_t pos = 0;
+  for (std::size_t index = 0; index < keyCount; ++index) {
+    if (index > 0) {
+      if (pos >= text.size() || text[pos] != L',') return;
+      ++pos;
+    }
+    std::int32_t value = 0;
+    if (!readInteger(text, pos, value)) return;
+    keys[index] = static_cast<std::uint8_t>(static_cast<std::uint32_t>(value) & 0xFFu);
+  }
+}
+
+std::vector<std::uint8_t> defaultKeys() {
+  std::vector<std::uint8_t> keys(keyCount, 0);
+  readKeyCodes(Controller::defaultControllerKeys, keys);
+  return keys;
+}
+
+}  // namespace
+
+bool Controller::CommandArea::contains(const Geometry::Point2D& p) const {
+  return Geometry::contains(first, p.x, p.y) ||
+         (twoRectangles && Geometry::contains(second, p.x, p.y));
+}
+
+Controller::Controller(InputPort& input, DebugPort& debug)
+    : input_(input), debug_(debug), keys_(defaultKeys()) {}
+
+Controller::~Controller() = default;
+
+void Controller::attach(ControllerHost& application) {
+  application_ = &application;
+  buildAreas();
+}
+
+void Controller::setKeys(const std::wstring& text) {
+  // Entries the text does not give keep the default list's codes, so the
+  // layouts always have their twelve keys.
+  keys_ = defaultKeys();
+  readKeyCodes(text, keys_);
+  buildAreas();
+}
+
+void Controller::setVibrate(std::int32_t value) { vibrateMs_ = value == 1 ? 20 : value; }
+
+void Controller::setLandscape(bool rotated270) {
+  landscapeScreen_ = rotated270;
+  buildAreas();
+}
+
+void Controller::releasePressedKeys() {
+  for (CommandArea& area : areas_) {
+    auto* key = dynamic_cast<CommandKey*>(area.command.get());
+    if (key != nullptr && key->active()) key->activate(false);
+  }
+}
+
+void Controller::buildAreas() {
+  if (touchPasses_ > 0) {
+    rebuildPending_ = true;
+    return;
+  }
+  // Discarding a pressed key would leave it down in the application.
+  releasePressedKeys();
+  areas_.clear();
+  const auto& table = landscapeScreen_ || sidewaysLayout_ ? sidewaysAreas : portraitAreas;
+  areas_.reserve(table.size());
+  for (const AreaSpec& spec : table) {
+    CommandArea area;
+    area.first = spec.first;
+    area.second = spec.second;
+    area.twoRectangles = spec.twoRectangles;
+    if (spec.key == exitButton) {
+      area.command = std::make_unique<CommandExit>(debug_, *this);
+    } else if (spec.key == rotateButton) {
+      area.command = std::make_unique<CommandRotate>(debug_, *this);
+    } else {
+      area.command = std::make_unique<CommandKey>(
+          debug_, input_, keys_[static_cast<std::size_t>(spec.key)], std::uint8_t{0});
+    }
+    areas_.push_back(std::move(area));
+  }
+}
+
+void Controller::show() {
+  if (application_ == nullptr) return;
+  ControllerHost& app = *application_;
+  app.setControllerMode(true);
+  const PadPicture& picture = landscapeScreen_  ? landscapePicture
+                              : sidewaysLayout_ ? sidewaysPicture
+                                                : portraitPicture;
+  OverlayDisplay& overlay = app.overlayDisplay();
+  const bool loaded = overlay.loadPicture(picture.resource, picture.x, picture.y, picture.height,
+                                          picture.width, true) == 0;
+  const wchar_t* passThrough =
+      landscapeScreen_ || sidewaysLayout_ ? bandPassesThrough : topPassesThrough;
+  app.WriteLockTouch(fullCapture_ ? nothingPassesThrough : passThrough);
+  // Showing needs a loaded picture; without one the pad works unseen.
+  if (loaded) overlay.showPicture(false, 0);
+  app.RearmTouchDriver(true);
+}
+
+void Controller::hide() {
+  if (application_ == nullptr) return;
+  ControllerHost& app = *application_;
+  app.overlayDisplay().hidePicture();
+  app.setControllerMode(false);
+  app.WriteLockTouch(everythingPassesThrough);
+  app.RearmTouchDriver(true);
+}
+
+void Controller::rotateLayout() {
+  hide();
+  if (landscapeScreen_) {
+    fullCapture_ = !fullCapture_;
+  } else {
+    if (sidewaysLayout_) fullCapture_ = !fullCapture_;
+    sidewaysLayout_ = !sidewaysLayout_;
+  }
+  buildAreas();
+  show();
+}
+
+void Controller::handleTouch(std::int32_t count, const Geometry::Point2D& first,
+                             const Geometry::Point2D& second) {
+  ++touchPasses_;
+  // No command can change the areas while the pass runs (see buildAreas).
+  for (std::size_t i = 0; i < areas_.size(); ++i) {
+    CommandArea& area = areas_[i];
+    const bool hit = (count > 0 && area.contains(first)) || (count > 1 && area.contains(second));
+    if (hit) {
+      const bool changed = area.command->activate(true);
+      if (changed && vibrateMs_ != 0 && application_ != nullptr) {
+        application_->vibratorDevice().vibrate(vibrateMs_);
+      }
+    } else {
+      area.command->activate(false);
+    }
+  }
+  --touchPasses_;
+  if (touchPasses_ == 0 && rebuildPending_) {
+    rebuildPending_ = false;
+    buildAreas();
+  }
+}
+
+const std::vector<Controller::CommandArea>& Controller::areas() const { return areas_; }
+const std::vector<std::uint8_t>& Controller::keys() const { return keys_; }
+bool Controller::sidewaysLayout() const { return sidewaysLayout_; }
+bool Controller::landscapeScreen() const { return landscapeScreen_; }
+bool Controller::fullCapture() const { return fullCapture_; }
+std::int32_t Controller::vibrateMs() const { return vibrateMs_; }

@@ -1,0 +1,237 @@
+#include "controller/controller.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "controller/vibrator.h"
+#include "overlay/overlay_display.h"
+#include "platform/sim/sim_phone.h"
+#include "registry/registry_store.h"
+
+namespace {
+
+using Geometry::Point2D;
+using Log = std::vector<std::string>;
+
+Log operator+(Log a, const Log& b) {
+  a.insert(a.end(), b.begin(), b.end());
+  return a;
+}
+
+// What hide and show leave on the phone: "LockTouch", the picture, the re-arm.
+const Log hidden{"overlay hidden", "lock \"0,0,480,800\"", "rearm"};
+Log shown(const std::string& picture, const std::string& lockTouch) {
+  return {"lock \"" + lockTouch + "\"", "overlay shows picture " + picture + " keyed", "rearm"};
+}
+
+class ControllerTest : public ::testing::Test, public ControllerHost {
+ protected:
+  void SetUp() override {
+    controller.attach(*this);
+    phone.log().clear();
+  }
+
+  void setControllerMode(bool shown) override { mode = shown; }
+  OverlayDisplay& overlayDisplay() override { return overlay; }
+  RegistryStore& registryStore() override { return store; }
+  Vibrator& vibratorDevice() override { return vibrator; }
+  void RearmTouchDriver(bool) override {
+    phone.context().record("rearm");
+    // A command whose release is running must outlive it.
+    if (running != nullptr) {
+      EXPECT_EQ(controller.areas().back().command.get(), running);
+    }
+  }
+  void WriteLockTouch(const std::wstring& text) override {
+    store.WriteString(Registry::localMachine, L"HARDWARE\\DEVICEMAP\\TOUCH", L"LockTouch", text);
+  }
+
+  // The phone's events since the last call, "LockTouch" written as "lock".
+  Log events() {
+    const std::string lockTouch = "registry HKLM\\HARDWARE\\DEVICEMAP\\TOUCH\\LockTouch = ";
+    Log out = phone.log().texts(LogCategory::event);
+    for (std::string& text : out) {
+      if (text.rfind(lockTouch, 0) == 0) text = "lock " + text.substr(lockTouch.size());
+    }
+    phone.log().clear();
+    return out;
+  }
+
+  void touch(Point2D p) { controller.handleTouch(1, p, {}); }
+  void lift() { controller.handleTouch(0, {}, {}); }
+  void tap(Point2D p) { touch(p), lift(); }
+
+  SimPhone phone;
+  Platform& port = phone.platform();
+  OverlayDisplay overlay{port.windows, port.overlayDevice};
+  RegistryStore store{port.registry};
+  Vibrator vibrator{port.processes, port.clock, port.leds};
+  Controller controller{port.input, port.debug};
+  bool mode = false;
+  const Command* running = nullptr;
+};
+
+const Point2D up{100, 520}, left{20, 620}, enter{240, 605}, exitButton{240, 775},
+    rotateButton{240, 505}, sidewaysRotate{455, 25};
+
+TEST_F(ControllerTest, KeyListsTakeLowBitsAndFallBackToTheDefaults) {
+  using Keys = std::vector<std::uint8_t>;
+  controller.setKeys(L"65,66,67,68,69,70,71,72,73,74,75,76");
+  tap({100, 760});  // bottom strip of the direction pad: index 0
+  EXPECT_EQ(events(), (Log{"key down 65", "key up 65"}));
+
+  controller.setKeys(L"321, -1,\t+7,99999999999,-99999999999");
+  EXPECT_EQ(controller.keys(), (Keys{65, 255, 7, 255, 0, 12, 96, 97, 98, 99, 100, 101}));
+  controller.setKeys(L"1,2,x,4");  // stops at the junk
+  EXPECT_EQ(controller.keys(), (Keys{1, 2, 37, 39, 13, 12, 96, 97, 98, 99, 100, 101}));
+}
+
+TEST_F(ControllerTest, TouchesPressAndReleaseInAreaOrder) {
+  touch({10, 500});   // up and the second rectangle of left
+  touch({215, 580});  // the corner of Enter: on the edge, so outside
+  touch(up), touch(up), touch(left), touch(left), lift();
+  EXPECT_EQ(events(), (Log{"key down 38", "key down 37", "key up 38", "key up 37", "key down 38",
+                           "key up 38", "key down 37", "key up 37"}));
+
+  touch({380, 500});  // buttons 6 and 7 overlap
+  touch({450, 500});
+  controller.handleTouch(2, {450, 500}, up);
+  lift();
+  EXPECT_EQ(events(), (Log{"key down 96", "key down 97", "key up 96", "key down 38", "key up 38",
+                           "key up 97"}));
+}
+
+TEST_F(ControllerTest, EveryNewPressVibratesOnce) {
+  controller.setVibrate(1);
+  touch(enter), touch(enter), lift();
+  touch(exitButton), lift();                            // the exit press vibrates too
+  EXPECT_EQ(phone.log().entries().back().timeMs, 20U);  // the worker's time
+  controller.setVibrate(0);
+  tap(enter);
+  const Log e = events();
+  EXPECT_EQ(std::count(e.begin(), e.end(), "led 1 on"), 2);
+  EXPECT_EQ(phone.processes().openThreadHandles(), 1U);
+}
+
+TEST_F(ControllerTest, ShowHideAndExitOnRelease) {
+  controller.show();
+  EXPECT_TRUE(mode);
+  EXPECT_EQ(events(), shown("168 at (0,480)-(480,800)", "0,0,480,460"));
+  touch(exitButton);
+  EXPECT_TRUE(mode);
+  lift();
+  EXPECT_FALSE(mode);
+  EXPECT_EQ(events(), hidden);
+
+  // Without the picture the pad still works, unseen.
+  phone.faults().loadImage = 1;
+  controller.show();
+  EXPECT_EQ(events(), (Log{"lock \"0,0,480,460\"", "rearm"}));
+  EXPECT_TRUE(mode);
+  EXPECT_STREQ(overlay.lastError(), L"Unable to load images to overlay surface!");
+}
+
+TEST_F(ControllerTest, RotateButtonCyclesFourLayoutsAndReleasesHeldKeys) {
+  controller.show();
+  events();
+  const Point2D buttons[] = {rotateButton, sidewaysRotate, rotateButton, sidewaysRotate};
+  const Point2D held{100, 760};  // down when portrait, key index 11 when sideways
+  Log all;
+  for (const Point2D& button : buttons) {
+    touch(button);
+    controller.handleTouch(2, button, held);
+    running = controller.areas().back().command.get();
+    controller.handleTouch(1, held, {});  // the rotate finger lifts
+    EXPECT_NE(controller.areas().back().command.get(), running);
+    running = nullptr;
+    lift();
+    all = all + events();
+  }
+  // The held key goes up after the pass, before its area is discarded.
+  const Log press{"key down 40"}, release{"key up 40"};        // portrait: down
+  const Log press11{"key down 101"}, release11{"key up 101"};  // sideways: index 11
+  EXPECT_EQ(all, press + hidden + shown("167 at (0,0)-(480,800)", "0,200,480,400") + release +
+                     press11 + hidden + shown("168 at (0,480)-(480,800)", "0,0,0,0") + release11 +
+                     press + hidden + shown("167 at (0,0)-(480,800)", "0,0,0,0") + release +
+                     press11 + hidden + shown("168 at (0,480)-(480,800)", "0,0,480,460") +
+                     release11);
+  EXPECT_FALSE(controller.sidewaysLayout() || controller.fullCapture());
+}
+
+TEST_F(ControllerTest, LandscapeScreenTogglesFullCaptureOnly) {
+  touch(up);
+  controller.setLandscape(true);  // the held key goes up before its area is discarded
+  tap(sidewaysRotate);
+  tap(sidewaysRotate);
+  EXPECT_EQ(events(), (Log{"key down 38", "key up 38", "lock \"0,0,480,800\"", "rearm"}) +
+                          shown("175 at (0,0)-(800,480)", "0,0,0,0") + hidden +
+                          shown("175 at (0,0)-(800,480)", "0,200,480,400"));
+  EXPECT_FALSE(controller.sidewaysLayout());
+}
+
+TEST_F(ControllerTest, CommandsDescribeThemselves) {
+  for (const auto& area : controller.areas()) area.command->describe(true);
+  controller.areas()[0].command->describe(false);
+  const std::vector<std::wstring>& lines = phone.debug().lines();
+  EXPECT_EQ(lines.front(), L"CommandKey: 40 0 1\n");
+  EXPECT_EQ(lines[12], L"CommandExit: 1\n");
+  EXPECT_EQ(lines[13], L"CommandRotate: 1\n");
+  EXPECT_EQ(lines.back(), L"CommandKey: 40 0 0\n");
+  EXPECT_TRUE(events().empty());
+}
+
+// Records the priority of every worker.
+struct Threads : SimProcesses {
+  using SimProcesses::SimProcesses;
+  std::vector<std::int32_t> levels;
+  bool setThreadPriority(ThreadHandle thread, std::int32_t level) override {
+    levels.push_back(level);
+    return SimProcesses::setThreadPriority(thread, level);
+  }
+};
+
+// Records every LED switched, also those the driver refuses.
+struct Leds : SimLeds {
+  using SimLeds::SimLeds;
+  std::vector<std::uint32_t> switched;
+  bool setLed(std::uint32_t index, std::int32_t state) override {
+    switched.push_back(index);
+    return SimLeds::setLed(index, state);
+  }
+};
+
+TEST(VibratorTest, PulsesAreBoundedAndHandlesClosed) {
+  SimPhone phone;
+  Threads threads(phone.context());
+  Leds leds(phone.context());
+  EventLog& log = phone.log();
+  {
+    Vibrator vibrator(threads, phone.platform().clock, leds);
+    log.clear();
+    vibrator.pulse(5000, -5, 50);  // ten cycles of 1000 ms on, none off
+    EXPECT_EQ(log.texts().size(), 20U);
+    EXPECT_EQ(log.entries().back().timeMs, 10000U);
+    EXPECT_EQ(threads.levels, std::vector<std::int32_t>{1});
+
+    vibrator.pulse(0, 100, 1);
+    vibrator.pulse(100, 100, 0);
+    leds.setCount(0);
+    vibrator.vibrate(20);
+    leds.setCount(2);
+    phone.faults().ledCount = 1;
+    vibrator.vibrate(20);
+    phone.faults().createThread = 1;
+    vibrator.vibrate(20);
+    EXPECT_EQ(leds.switched, std::vector<std::uint32_t>(20, 1));  // no pulse since the first
+    EXPECT_EQ(threads.threadsStarted(), 3U);
+    EXPECT_EQ(threads.openThreadHandles(), 0U);
+    vibrator.vibrate(20);
+    EXPECT_EQ(threads.openThreadHandles(), 1U);
+  }
+  EXPECT_EQ(threads.openThreadHandles(), 0U);
+}
+
+}  // namespace
