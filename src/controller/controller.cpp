@@ -1,74 +1,20 @@
 #include "controller/controller.h"
 
-#include <array>
 #include <cstddef>
 #include <limits>
 
+#include "controller/controller_layout.h"
 #include "controller/vibrator.h"
 #include "overlay/overlay_display.h"
 
 namespace {
 
-using Geometry::Rect2D;
-
 constexpr std::size_t keyCount = 12;
 
-// Key index of an area, or one of the two buttons.
-constexpr int exitButton = -1;
-constexpr int rotateButton = -2;
-
-struct AreaSpec {
-  int key = 0;
-  Rect2D first;
-  bool twoRectangles = false;
-  Rect2D second;
-};
-
-// Direction pad along the top edge, buttons along the bottom edge, the band
-// between them left to the system.
-constexpr std::array<AreaSpec, 14> sidewaysAreas = {{
-    {3, {200, 100, 80, 80}, true, {80, 135, 320, 50}},
-    {2, {200, 0, 80, 80}, true, {80, 0, 320, 50}},
-    {0, {80, 0, 80, 185}, false, {}},
-    {1, {320, 0, 80, 185}, false, {}},
-    {4, {430, 750, 50, 50}, false, {}},
-    {5, {0, 750, 50, 50}, false, {}},
-    {6, {320, 620, 80, 110}, false, {}},
-    {7, {320, 690, 80, 110}, false, {}},
-    {8, {200, 620, 80, 110}, false, {}},
-    {9, {200, 690, 80, 110}, false, {}},
-    {10, {80, 620, 80, 110}, false, {}},
-    {11, {80, 690, 80, 110}, false, {}},
-    {exitButton, {0, 0, 50, 50}, false, {}},
-    {rotateButton, {430, 0, 50, 50}, false, {}},
-}};
-
-// The pad in the bottom 320 pixels, the top left to the system.
-constexpr std::array<AreaSpec, 14> portraitAreas = {{
-    {0, {0, 720, 185, 80}, false, {}},
-    {1, {0, 480, 185, 80}, false, {}},
-    {2, {0, 600, 80, 80}, true, {0, 480, 50, 320}},
-    {3, {100, 600, 80, 80}, true, {130, 480, 50, 320}},
-    {4, {215, 580, 50, 50}, false, {}},
-    {5, {215, 650, 50, 50}, false, {}},
-    {6, {300, 480, 110, 80}, false, {}},
-    {7, {370, 480, 110, 80}, false, {}},
-    {8, {300, 600, 110, 80}, false, {}},
-    {9, {370, 600, 110, 80}, false, {}},
-    {10, {300, 720, 110, 80}, false, {}},
-    {11, {370, 720, 110, 80}, false, {}},
-    {exitButton, {215, 750, 50, 50}, false, {}},
-    {rotateButton, {215, 480, 50, 50}, false, {}},
-}};
-
-// Pictures (compressed resources) and their place on the screen, in pixels.
-struct PadPicture {
-  std::uint32_t resource;
-  std::int32_t x, y, height, width;
-};
-constexpr PadPicture landscapePicture = {175, 0, 0, 480, 800};
-constexpr PadPicture sidewaysPicture = {167, 0, 0, 800, 480};
-constexpr PadPicture portraitPicture = {168, 0, 480, 320, 480};
+using ControllerLayout::AreaSpec;
+using ControllerLayout::exitButton;
+using ControllerLayout::PadPicture;
+using ControllerLayout::rotateButton;
 
 // "LockTouch" values: the rectangle (left, top, width, height) whose touches
 // still reach the system.
@@ -175,7 +121,8 @@ void Controller::buildAreas() {
   // Discarding a pressed key would leave it down in the application.
   releasePressedKeys();
   areas_.clear();
-  const auto& table = landscapeScreen_ || sidewaysLayout_ ? sidewaysAreas : portraitAreas;
+  const auto& table = landscapeScreen_ || sidewaysLayout_ ? ControllerLayout::sidewaysAreas
+                                                          : ControllerLayout::portraitAreas;
   areas_.reserve(table.size());
   for (const AreaSpec& spec : table) {
     CommandArea area;
@@ -198,9 +145,9 @@ void Controller::show() {
   if (application_ == nullptr) return;
   ControllerHost& app = *application_;
   app.setControllerMode(true);
-  const PadPicture& picture = landscapeScreen_  ? landscapePicture
-                              : sidewaysLayout_ ? sidewaysPicture
-                                                : portraitPicture;
+  const PadPicture& picture = landscapeScreen_  ? ControllerLayout::landscapePicture
+                              : sidewaysLayout_ ? ControllerLayout::sidewaysPicture
+                                                : ControllerLayout::portraitPicture;
   OverlayDisplay& overlay = app.overlayDisplay();
   const bool loaded = overlay.loadPicture(picture.resource, picture.x, picture.y, picture.height,
                                           picture.width, true) == 0;

@@ -107,10 +107,16 @@ void TouchForwarder::hook(MultipointSample& sample) noexcept {
 }
 
 void TouchForwarder::forward() noexcept {
+  // A touch end that could not be posted is posted before anything else the
+  // next time a sample comes: otherwise the program would take the next touch
+  // as the continuation of the unfinished one and lose both gestures.
+  if (endPending_ && (count_ == 1 || count_ == 2 || previousCount_ == 0)) {
+    endPending_ = !post(WM_APP_TOUCH_END, touchSinglePointWParam, 0);
+  }
   switch (count_) {
     case 0:
       // Only the first of a run of empty samples ends the touch.
-      if (previousCount_ != 0) post(WM_APP_TOUCH_END, touchSinglePointWParam, 0);
+      if (previousCount_ != 0) endPending_ = !post(WM_APP_TOUCH_END, touchSinglePointWParam, 0);
       break;
     case 1: {
       const std::uint32_t a = packed(firstPoint_);
@@ -137,11 +143,11 @@ void TouchForwarder::forward() noexcept {
   }
 }
 
-// A failed post is not retried: the caller updates the last words anyway, so
-// the same position is not tried again.
-void TouchForwarder::post(std::uint32_t message, HookPort::WParam wParam,
+// A failed move is not retried: the caller updates the last words anyway, so
+// the same position is not tried again. A failed touch end is (see forward).
+bool TouchForwarder::post(std::uint32_t message, HookPort::WParam wParam,
                           HookPort::LParam lParam) noexcept {
-  if (port_.postMessage(targetWindow_, message, wParam, lParam)) return;
+  if (port_.postMessage(targetWindow_, message, wParam, lParam)) return true;
   const std::uint32_t error = port_.lastError();
   // Both values as "%d" prints them: window handles are significant in their
   // low 32 bits, error codes are 32-bit.
@@ -149,6 +155,7 @@ void TouchForwarder::post(std::uint32_t message, HookPort::WParam wParam,
   line.text(L"[Quillon] Msg not sent to ").number(static_cast<std::int32_t>(targetWindow_));
   line.text(L",lastError=").number(static_cast<std::int32_t>(error)).text(L")");
   log(line.line());
+  return false;
 }
 
 void TouchForwarder::log(const wchar_t* text) noexcept { port_.debugOutput(text); }

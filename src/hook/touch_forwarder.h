@@ -66,7 +66,8 @@ class TouchForwarder {
 
  private:
   void forward() noexcept;
-  void post(std::uint32_t message, HookPort::WParam wParam, HookPort::LParam lParam) noexcept;
+  // False when the post failed (which is logged).
+  bool post(std::uint32_t message, HookPort::WParam wParam, HookPort::LParam lParam) noexcept;
   void log(const wchar_t* text) noexcept;
 
   Geometry::Point2D firstPoint_;
@@ -77,6 +78,7 @@ class TouchForwarder {
   std::uint32_t lastSecondWord_ = 0;  // wParam of the last two-point WM_APP_TOUCH posted
   HookPort::WindowHandle targetWindow_ = 0;
   bool zemMode_ = false;
+  bool endPending_ = false;  // a touch end whose post failed
   SharedRect touchArea_;  // default until the first attach: unbounded
 
   HookPort& port_;

@@ -53,7 +53,11 @@ bool TaskManager::closeForegroundApp() {
   if (window == 0 || !windows_.windowProcessId(window, processId) || processId == 0) {
     return false;
   }
-  if (nameListed(blackListClose_, windowAppName(window, false))) return false;
+  const std::wstring name = windowAppName(window, false);
+  if (nameListed(blackListClose_, name)) return false;
+  // A program whose path cannot be read might be one the list protects:
+  // with a list in force it is left alone.
+  if (name.empty() && !blackListClose_.empty()) return false;
   // Asked to close, never terminated; whether the post arrived is not known.
   windows_.postMessage(window, WindowMessage::close, 0, 0);
   return true;

@@ -21,6 +21,9 @@ constexpr std::uint32_t kMaxPixel = 32767;
 constexpr std::uint32_t kQuarterPixelsPerPixel = 4;
 // Samples of one stroke or tap; more is a typo, not a gesture.
 constexpr std::uint64_t kMaxSamplesPerTouch = 100000;
+// Samples of all strokes and taps together: a few lines must not make a
+// scenario that no memory holds.
+constexpr std::uint64_t kMaxSamplesPerScenario = 1000000;
 
 struct ParseFailure {
   std::string message;
@@ -616,6 +619,12 @@ class Parser {
   // the end, and the release one interval later.
   void addTouch(const std::vector<std::vector<Pixel>>& fingers, std::uint32_t durationMs,
                 std::uint32_t intervalMs) {
+    // One every interval before the end, the one at the end and the release.
+    const std::uint64_t count = (std::uint64_t{durationMs} + intervalMs - 1) / intervalMs + 2;
+    if (count > kMaxSamplesPerScenario - touchSamples_) {
+      fail("more than " + std::to_string(kMaxSamplesPerScenario) + " samples in the scenario");
+    }
+    touchSamples_ += count;
     const std::uint64_t start = now_;
     const auto sampleAt = [&](std::uint64_t offset) {
       const double fraction =
@@ -651,6 +660,7 @@ class Parser {
   bool started_ = false;
   int startLine_ = 0;
   std::uint64_t now_ = 0;
+  std::uint64_t touchSamples_ = 0;  // of every stroke and tap so far
   std::vector<std::wstring> appTitles_;
   std::vector<std::wstring> programTitles_;
 };

@@ -1,0 +1,9 @@
+// The system debug output (OutputDebugStringW).
+#pragma once
+
+#include "platform/debug_port.h"
+
+class Win32Debug final : public DebugPort {
+ public:
+  void debugOutput(const std::wstring& text) override;
+};

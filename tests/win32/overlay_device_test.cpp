@@ -1,0 +1,274 @@
+// The overlay device under the real Windows API: pictures from this
+// program's resources (overlay_pictures.rc), the stand-in's surfaces and
+// layered window, the DirectDraw path as far as the display has one, and the
+// overlay display driving the device through real windows and timers.
+#include "platform/win32/win32_overlay_device.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <tuple>
+#include <utility>
+
+#include "overlay/overlay_display.h"
+#include "platform/win32/win32_windows.h"
+
+namespace {
+
+constexpr std::uint32_t kBitmap = 157;  // 8 x 6
+constexpr std::uint32_t kPng = 175;     // 12 x 8, in a "GIF" resource
+constexpr wchar_t kStandInClass[] = L"ZemOverlaySurface";
+constexpr std::uint32_t kShowKeyed = Overlay::updateShow | Overlay::updateSourceColorKeyOverride;
+constexpr std::uint32_t kFlipOverlay = Overlay::surfaceFlip | Overlay::surfaceOverlay;
+const Overlay::Effects kBlackKey{28, 0, 0};
+constexpr COLORREF kYellow = 0x00FFFF;
+
+void pumpMessages(DWORD ms) {
+  for (DWORD waited = 0; waited < ms; waited += 10) {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+    Sleep(10);
+  }
+}
+
+// The window's rectangle as left, top, right, bottom in one number.
+std::int64_t windowRect(HWND window) {
+  RECT r{};
+  GetWindowRect(window, &r);
+  return ((std::int64_t{r.left} * 1000 + r.top) * 1000 + r.right) * 1000 + r.bottom;
+}
+
+// The screen shows `color` at (x, y), where it can be read back.
+void expectScreen(bool readable, int x, int y, COLORREF color) {
+  if (!readable) return;
+  const HDC screen = GetDC(nullptr);
+  EXPECT_EQ(GetPixel(screen, x, y), color) << x << "," << y;
+  ReleaseDC(nullptr, screen);
+}
+
+HWND popup(const wchar_t* className, DWORD exStyle, int x, int y, HBRUSH background) {
+  WNDCLASSW wc = {};
+  wc.lpfnWndProc = DefWindowProcW;
+  wc.hInstance = GetModuleHandleW(nullptr);
+  wc.lpszClassName = className;
+  wc.hbrBackground = background;
+  RegisterClassW(&wc);
+  const HWND window = CreateWindowExW(exStyle, className, L"", WS_POPUP, x, y, 40, 40, nullptr,
+                                      nullptr, wc.hInstance, nullptr);
+  ShowWindow(window, SW_SHOWNOACTIVATE);
+  pumpMessages(50);
+  return window;
+}
+
+// Whether the screen shows layered windows to GetPixel: not under Wine's
+// null driver, nor where the X server keeps them off-screen (Composite). The
+// probe is painted from a memory device context, as the stand-in's are.
+bool screenShowsLayeredWindows() {
+  const HWND probe = popup(L"OverlayTestProbe", WS_EX_LAYERED | WS_EX_TOPMOST, 400, 600, nullptr);
+  const HDC screen = GetDC(nullptr);
+  const HDC memory = CreateCompatibleDC(screen);
+  const HBITMAP bitmap = CreateCompatibleBitmap(screen, 40, 40);
+  const HBRUSH magenta = CreateSolidBrush(RGB(255, 0, 255));  // not in any X root pattern
+  SelectObject(memory, bitmap);
+  SelectObject(memory, magenta);
+  PatBlt(memory, 0, 0, 40, 40, PATCOPY);
+  POINT at{400, 600};
+  POINT origin{0, 0};
+  SIZE size{40, 40};
+  UpdateLayeredWindow(probe, screen, &at, &size, memory, &origin, 0, nullptr, ULW_OPAQUE);
+  pumpMessages(100);
+  const bool shown = GetPixel(screen, 410, 610) == RGB(255, 0, 255);
+  DeleteDC(memory);
+  DeleteObject(magenta);
+  DeleteObject(bitmap);
+  ReleaseDC(nullptr, screen);
+  DestroyWindow(probe);
+  return shown;
+}
+
+// A display object of the device with its primary surface, and overlay
+// surfaces holding a picture.
+struct Display {
+  explicit Display(OverlayPath path) : device(GetModuleHandleW(nullptr), path) {
+    EXPECT_EQ(device.createDisplayObject(display), 0);
+    EXPECT_EQ(device.setCooperativeLevel(display, 0, 0), 0);  // DirectDraw needs it first
+    EXPECT_EQ(device.createPrimarySurface(display, primary), 0);
+  }
+  Overlay::Object surface(std::int32_t width, std::int32_t height, std::uint32_t picture,
+                          bool compressed = false) {
+    Overlay::SurfaceRequest request{0x1027, width, height, 1, kFlipOverlay, {}};
+    request.format = OverlayDisplay::kOverlayFormats[0];  // 16-bit RGB 5-5-5
+    Overlay::Object made = 0;
+    if (device.createOverlaySurface(display, request, made) != 0) return 0;
+    const Overlay::Image image = device.loadImage(picture, compressed);
+    EXPECT_NE(image, 0u) << picture;
+    EXPECT_TRUE(device.copyImage(made, image, width, height));
+    device.deleteImage(image);
+    return made;
+  }
+  std::uint32_t pixel(Overlay::Object surface, std::int32_t x, std::int32_t y) const {
+    std::uint32_t rgb = 0xBADBAD;
+    EXPECT_TRUE(device.surfacePixel(surface, x, y, rgb));
+    return rgb;
+  }
+
+  Win32OverlayDevice device;
+  Overlay::Object display = 0;
+  Overlay::Object primary = 0;
+};
+
+TEST(Win32OverlayDeviceTest, LoadsBothKindsOfPictureIntoStandInSurfaces) {
+  Display d(OverlayPath::standIn);
+  for (const auto& [id, compressed, width, height] :
+       {std::tuple{kBitmap, false, 8, 6}, std::tuple{kPng, true, 12, 8}}) {
+    const Overlay::Object surface = d.surface(width, height, id, compressed);
+    // Black frame; red, green, blue, white: not upside down, not BGR.
+    EXPECT_EQ(d.pixel(surface, 0, 0) | d.pixel(surface, width - 1, height - 1), 0u) << id;
+    EXPECT_EQ(d.pixel(surface, 1, 1), 0xFF0000u) << id;
+    EXPECT_EQ(d.pixel(surface, width - 2, 1), 0x00FF00u) << id;
+    EXPECT_EQ(d.pixel(surface, 1, height - 2), 0x0000FFu) << id;
+    EXPECT_EQ(d.pixel(surface, width - 2, height - 2), 0xFFFFFFu) << id;
+  }
+  // Only in its own kind; a 16-bit alias of the id names nothing.
+  EXPECT_EQ(d.device.loadImage(kBitmap, true), 0u);
+  EXPECT_EQ(d.device.loadImage(kPng, false), 0u);
+  EXPECT_EQ(d.device.loadImage(0x10000 + kBitmap, false), 0u);
+}
+
+TEST(Win32OverlayDeviceTest, StandInShowsAClickThroughTopmostWindowAndHidesIt) {
+  const bool readable = screenShowsLayeredWindows();
+  const HWND backdrop = popup(L"OverlayTestBackdrop", 0, 290, 190, CreateSolidBrush(kYellow));
+  {
+    Display d(OverlayPath::standIn);
+    Overlay::Caps caps;
+    ASSERT_EQ(d.device.getCaps(d.display, caps), 0);
+    EXPECT_NE(caps.overlayCaps & Overlay::capsSourceColorKey, 0u);
+    EXPECT_EQ(caps.alignSizeSource + caps.alignSizeDest + caps.minOverlayStretch, 1000u);
+    const Overlay::Object surface = d.surface(8, 6, kBitmap);
+    ASSERT_NE(surface, 0u);
+
+    const Overlay::Rect to{300, 200, 308, 206};
+    ASSERT_EQ(d.device.updateOverlay(surface, nullptr, d.primary, &to, kShowKeyed, &kBlackKey), 0);
+    const HWND window = d.device.shownWindow(surface);
+    ASSERT_NE(window, nullptr);
+    EXPECT_TRUE(IsWindowVisible(window));
+    EXPECT_NE(GetForegroundWindow(), window);
+    EXPECT_EQ(windowRect(window), 300200308206);
+    const LONG_PTR required =
+        WS_EX_LAYERED | WS_EX_TOPMOST | WS_EX_TRANSPARENT | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE;
+    EXPECT_EQ(GetWindowLongPtrW(window, GWL_EXSTYLE) & required, required);
+    pumpMessages(100);
+    expectScreen(readable, 301, 201, RGB(255, 0, 0));
+    expectScreen(readable, 300, 200, kYellow);  // black is transparent
+
+    // Moved and stretched twofold, now opaque.
+    const Overlay::Rect wider{310, 220, 326, 232};
+    ASSERT_EQ(
+        d.device.updateOverlay(surface, nullptr, d.primary, &wider, Overlay::updateShow, nullptr),
+        0);
+    const HWND moved = d.device.shownWindow(surface);
+    EXPECT_EQ(windowRect(moved), 310220326232);
+    pumpMessages(100);
+    expectScreen(readable, 311, 221, RGB(0, 0, 0));
+    expectScreen(readable, 313, 223, RGB(255, 0, 0));
+
+    EXPECT_EQ(
+        d.device.updateOverlay(surface, nullptr, d.primary, nullptr, Overlay::updateHide, nullptr),
+        0);
+    EXPECT_FALSE(IsWindow(moved) || IsWindow(window));
+    pumpMessages(100);
+    expectScreen(readable, 313, 223, kYellow);
+
+    // Shown again, then left to the device's end.
+    ASSERT_EQ(d.device.updateOverlay(surface, nullptr, d.primary, &to, kShowKeyed, &kBlackKey), 0);
+  }
+  EXPECT_EQ(FindWindowW(kStandInClass, nullptr), nullptr);
+  DestroyWindow(backdrop);
+  if (!readable) std::printf("note: the screen does not show layered windows to GetPixel\n");
+}
+
+TEST(Win32OverlayDeviceTest, RefusesBadCallsWithoutShowingOrLeaking) {
+  Display d(OverlayPath::standIn);
+  const Overlay::Object surface = d.surface(8, 6, kBitmap);
+  ASSERT_NE(surface, 0u);
+  const Overlay::Rect to{0, 0, 8, 6};
+  const Overlay::Rect outside{0, 0, 9, 6};
+  auto update = [&](Overlay::Object object, const Overlay::Rect* from, const Overlay::Rect* dest,
+                    std::uint32_t flags, const Overlay::Effects* fx) {
+    return d.device.updateOverlay(object, from, d.primary, dest, flags, fx);
+  };
+  EXPECT_NE(update(0xDEAD, nullptr, &to, Overlay::updateShow, nullptr), 0);
+  EXPECT_NE(update(d.display, nullptr, &to, Overlay::updateShow, nullptr), 0);
+  EXPECT_NE(update(surface, nullptr, nullptr, Overlay::updateShow, nullptr), 0);
+  EXPECT_NE(update(surface, nullptr, &to, kShowKeyed, nullptr), 0);
+  EXPECT_NE(update(surface, nullptr, &to, Overlay::updateShow | Overlay::updateHide, nullptr), 0);
+  EXPECT_NE(update(surface, &outside, &to, Overlay::updateShow, nullptr), 0);
+  EXPECT_EQ(d.device.shownWindow(surface), nullptr);
+
+  Overlay::SurfaceRequest request{0x1027, 8, 6, 1, Overlay::surfaceFlip, {}};
+  Overlay::Object refused = 0;
+  EXPECT_NE(d.device.createOverlaySurface(d.display, request, refused), 0);  // not an overlay
+  EXPECT_EQ(refused, 0u);
+
+  d.device.release(0xDEAD);
+  d.device.release(surface);
+  d.device.release(surface);
+  EXPECT_EQ(d.device.liveObjects(), 2u);
+}
+
+TEST(Win32OverlayDeviceTest, DirectDrawPathAndTheChoiceOfPath) {
+  Display d(OverlayPath::directDraw);
+  ASSERT_NE(d.display, 0u);
+  Overlay::Caps caps;
+  ASSERT_EQ(d.device.getCaps(d.display, caps), 0);
+
+  // A flipping overlay surface in the phone's terms. Wine makes one on an X
+  // display even without an overlay to show it on; its null driver none.
+  const Overlay::Object surface = d.surface(16, 8, kBitmap);
+  if (GetEnvironmentVariableW(L"DISPLAY", nullptr, 0) != 0) {
+    std::int32_t width = 0;
+    std::int32_t height = 0;
+    EXPECT_EQ(d.device.surfaceSize(surface, width, height), 0);
+    EXPECT_EQ(width * 100 + height, 1608);
+  }
+
+  // Left to itself, the device stands in exactly where the hardware has no
+  // overlay; the environment can force either path.
+  for (const auto& [variable, standIn] :
+       {std::pair{L"", caps.overlayCaps == 0}, std::pair{L"standin", true},
+        std::pair{L"directdraw", false}}) {
+    SetEnvironmentVariableW(L"ZEM_OVERLAY", *variable != 0 ? variable : nullptr);
+    Win32OverlayDevice device(nullptr);
+    Overlay::Object display = 0;
+    EXPECT_EQ(device.createDisplayObject(display), 0);
+    EXPECT_EQ(device.isStandIn(display), standIn) << "ZEM_OVERLAY=" << *variable;
+  }
+  SetEnvironmentVariableW(L"ZEM_OVERLAY", nullptr);
+}
+
+TEST(Win32OverlayDeviceTest, OverlayDisplayShowsAndHidesPicturesThroughTheStandIn) {
+  Win32Windows windows;
+  Win32OverlayDevice device(nullptr, OverlayPath::standIn);
+  OverlayDisplay overlay(windows, device);
+
+  ASSERT_EQ(overlay.loadPicture(kBitmap, 120, 280, 6, 8, false), 0);
+  ASSERT_EQ(overlay.showPicture(false, 0), 0);
+  const HWND shown = FindWindowW(kStandInClass, nullptr);
+  ASSERT_NE(shown, nullptr);
+  EXPECT_EQ(windowRect(shown), 120280128286);
+  EXPECT_EQ(overlay.hidePicture(), 0);
+  EXPECT_EQ(FindWindowW(kStandInClass, nullptr), nullptr);
+  EXPECT_EQ(device.liveObjects(), 0u);
+
+  // The game-pad's kind of picture, hidden by the overlay window's timer.
+  ASSERT_EQ(overlay.loadPicture(kPng, 0, 480, 8, 12, true), 0);
+  ASSERT_EQ(overlay.showPicture(true, 30), 0);
+  EXPECT_NE(FindWindowW(kStandInClass, nullptr), nullptr);
+  for (int i = 0; i < 200 && overlay.holdsPicture(); ++i) pumpMessages(10);
+  EXPECT_FALSE(overlay.holdsPicture());
+  EXPECT_EQ(FindWindowW(kStandInClass, nullptr), nullptr);
+  EXPECT_EQ(device.liveObjects(), 0u);
+}
+
+}  // namespace

@@ -1,0 +1,230 @@
+// The main program's Win32 ports against the real Windows API.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cwctype>
+#include <stdexcept>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "platform/win32/win32_input.h"
+#include "platform/win32/win32_processes.h"
+#include "platform/win32/win32_registry.h"
+#include "platform/win32/win32_shell.h"
+#include "platform/win32/win32_windows.h"
+#include "registry/registry_store.h"
+
+namespace {
+
+constexpr std::uint32_t kAnswer = WM_APP + 1;  // answered with 42 + wParam
+constexpr std::uint32_t kThrow = WM_APP + 2;   // the handler throws
+constexpr std::uint32_t kNotified = 0x400;
+
+// Records the messages of its windows; answers kAnswer with 42 + wParam.
+class RecordingHandler : public MessageHandler {
+ public:
+  LResult handleMessage(WindowHandle window, std::uint32_t message, WParam wParam,
+                        LParam lParam) override {
+    seen.emplace_back(window, message);
+    if (message == kAnswer) return 42 + static_cast<LResult>(wParam);
+    if (message == kThrow) throw std::runtime_error("handler failed");
+    return DefWindowProcW(reinterpret_cast<HWND>(window), message, wParam, lParam);
+  }
+  bool saw(WindowHandle window, std::uint32_t message) const {
+    return std::find(seen.begin(), seen.end(), std::make_pair(window, message)) != seen.end();
+  }
+
+  std::vector<std::pair<WindowHandle, std::uint32_t>> seen;
+};
+
+WindowHandle makeWindow(Win32Windows& windows, const std::wstring& className,
+                        const std::wstring& title) {
+  WindowSpec spec;
+  spec.className = className;
+  spec.title = title;
+  return windows.createWindow(spec);
+}
+
+std::wstring lowerCased(std::wstring text) {
+  for (wchar_t& c : text) c = static_cast<wchar_t>(std::towlower(static_cast<wint_t>(c)));
+  return text;
+}
+
+TEST(Win32WindowsTest, RoutesEachClassToItsHandlerFromTheCreateMessageOnThroughTheLoop) {
+  Win32Windows windows;
+  RecordingHandler a;
+  RecordingHandler b;
+  ASSERT_TRUE(windows.registerClass({3, L"ZemRoutingA", 0, false, 0}, a));
+  ASSERT_TRUE(windows.registerClass({3, L"ZemRoutingB", 0, false, 0}, b));
+  EXPECT_FALSE(windows.registerClass({3, L"ZemRoutingA", 0, false, 0}, b));  // a keeps it
+
+  const WindowHandle first = makeWindow(windows, L"ZemRoutingA", L"first");
+  const WindowHandle second = makeWindow(windows, L"ZemRoutingB", L"second");
+  ASSERT_NE(first, 0u);
+  ASSERT_NE(second, 0u);
+  EXPECT_TRUE(a.saw(first, WM_CREATE));
+  EXPECT_TRUE(b.saw(second, WM_CREATE));
+  EXPECT_FALSE(b.saw(first, WM_CREATE));
+
+  EXPECT_EQ(windows.sendMessage(first, kAnswer, 1, 0), 43);
+  EXPECT_EQ(windows.sendMessage(second, kAnswer, 2, 0), 44);
+  ASSERT_TRUE(windows.postMessage(second, kAnswer, 5, 6));
+  QueuedMessage message;
+  ASSERT_EQ(windows.getMessage(message), 1);
+  EXPECT_EQ(message.window, second);
+  EXPECT_EQ(message.lParam, 6);
+  EXPECT_EQ(windows.dispatchMessage(message), 47);
+  ASSERT_EQ(windows.setTimer(second, 7, 10), 7u);
+  ASSERT_EQ(windows.getMessage(message), 1);
+  EXPECT_EQ(message.window, second);
+  EXPECT_EQ(message.wParam, 7u);  // the timer message
+  EXPECT_TRUE(windows.killTimer(second, 7));
+  EXPECT_FALSE(windows.killTimer(second, 7));
+  windows.postQuitMessage(3);
+  ASSERT_EQ(windows.getMessage(message), 0);
+  EXPECT_EQ(message.wParam, 3u);
+
+  // A failing handler: the exception reaches the caller, the window works on.
+  EXPECT_THROW(windows.sendMessage(first, kThrow, 0, 0), std::runtime_error);
+  EXPECT_EQ(windows.sendMessage(first, kAnswer, 0, 0), 42);
+
+  EXPECT_EQ(windows.windowText(windows.findWindow(L"ZemRoutingA", L"first"), 4), L"fir");
+  std::vector<WindowHandle> visited;
+  EXPECT_TRUE(windows.enumerateWindows([&](WindowHandle w) {
+    visited.push_back(w);
+    return w != first;  // stopping is no failure
+  }));
+  EXPECT_EQ(visited.back(), first);
+
+  EXPECT_TRUE(windows.destroyWindow(first));
+  EXPECT_TRUE(a.saw(first, WM_DESTROY));
+  EXPECT_TRUE(windows.destroyWindow(second));
+}
+
+// The lParam of the next notification posted to the window; -1 when none
+// comes in time.
+LParam nextNotification(HWND window, DWORD timeoutMs) {
+  const ULONGLONG end = GetTickCount64() + timeoutMs;
+  MSG msg;
+  while (PeekMessageW(&msg, window, kNotified, kNotified, PM_REMOVE) == FALSE) {
+    const ULONGLONG now = GetTickCount64();
+    if (now >= end) return -1;
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(end - now), QS_POSTMESSAGE);
+  }
+  return msg.lParam;
+}
+
+TEST(Win32ShellTest, NotifiesOnlyWhenTheWatchedValueItselfChanges) {
+  const Registry::Root root = Registry::currentUser;
+  const std::wstring key = L"Software\\ZEM-tests\\Notify";
+  Win32Registry registry;
+  RegistryStore store(registry);
+  RegDeleteKeyW(HKEY_CURRENT_USER, key.c_str());
+  ASSERT_TRUE(store.WriteDword(root, key, L"Other", 0));
+
+  const HWND hwnd =
+      CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+  ASSERT_NE(hwnd, nullptr);
+  const auto window = reinterpret_cast<WindowHandle>(hwnd);
+  {
+    Win32Shell shell;
+    ASSERT_TRUE(shell.notifyRegistryChange(root, key, L"Watched", window, kNotified, 9));
+    ASSERT_TRUE(shell.notifyRegistryChange(root, key, L"Other", window, kNotified, 5));
+
+    ASSERT_TRUE(store.WriteDword(root, key, L"Watched", 1));  // created
+    EXPECT_EQ(nextNotification(hwnd, 5000), 9);
+    ASSERT_TRUE(store.WriteString(root, key, L"Other", L"x"));  // type and bytes
+    EXPECT_EQ(nextNotification(hwnd, 5000), 5);
+    ASSERT_TRUE(store.WriteDword(root, key, L"Watched", 1));  // the same again
+    ASSERT_TRUE(store.WriteString(root, key, L"Other", L"y"));
+    EXPECT_EQ(nextNotification(hwnd, 5000), 5);
+    ASSERT_EQ(RegDeleteKeyValueW(HKEY_CURRENT_USER, key.c_str(), L"Watched"), 0);
+    EXPECT_EQ(nextNotification(hwnd, 5000), 9);
+    EXPECT_EQ(nextNotification(hwnd, 500), -1);  // nothing else
+  }
+  DestroyWindow(hwnd);
+  RegDeleteKeyW(HKEY_CURRENT_USER, key.c_str());
+}
+
+TEST(Win32ShellTest, FailsQuietlyAndReadsTheTouchKeyboardWindow) {
+  Win32Shell shell;
+  EXPECT_FALSE(shell.execute({L"open", L"C:\\no\\such\\program.exe", L"", 5}));
+  EXPECT_FALSE(shell.execute({L"open", L"", L"", 5}));
+
+  SipInfo info;
+  EXPECT_FALSE(shell.querySip(info));  // the size field is not set
+  info.size = sizeof info;
+  info.flags = 7;
+  ASSERT_TRUE(shell.querySip(info));
+  EXPECT_EQ(info.flags, 0u);
+
+  WNDCLASSW keyboardClass{};
+  keyboardClass.lpfnWndProc = DefWindowProcW;
+  keyboardClass.hInstance = GetModuleHandleW(nullptr);
+  keyboardClass.lpszClassName = L"IPTip_Main_Window";
+  ASSERT_NE(RegisterClassW(&keyboardClass), 0);
+  const HWND keyboard = CreateWindowExW(0, L"IPTip_Main_Window", L"", WS_POPUP | WS_VISIBLE, 0, 0,
+                                        10, 10, nullptr, nullptr, keyboardClass.hInstance, nullptr);
+  ASSERT_NE(keyboard, nullptr);
+  ASSERT_TRUE(shell.querySip(info));
+  EXPECT_EQ(info.flags, 1u);
+  EnableWindow(keyboard, FALSE);  // how the touch keyboard waits, hidden
+  ASSERT_TRUE(shell.querySip(info));
+  EXPECT_EQ(info.flags, 0u);
+  DestroyWindow(keyboard);
+}
+
+TEST(Win32ProcessesTest, FindsThisProcessWithItsPathAndRunsWorkers) {
+  Win32Processes processes;
+  const DWORD self = GetCurrentProcessId();
+  std::vector<wchar_t> own(MAX_PATH * 4);
+  GetModuleFileNameW(nullptr, own.data(), static_cast<DWORD>(own.size()));
+  const std::wstring ownPath = own.data();
+
+  ProcessEntry found;
+  ASSERT_TRUE(processes.forEachProcess([&](const ProcessEntry& entry) {
+    if (entry.processId != self) return true;
+    found = entry;
+    return false;
+  }));
+  ASSERT_EQ(found.processId, self);
+  EXPECT_EQ(lowerCased(found.exeFile), lowerCased(ownPath.substr(ownPath.rfind(L'\\') + 1)));
+  EXPECT_GE(found.threadCount, 1u);
+
+  std::wstring path;
+  ASSERT_TRUE(processes.moduleFileName(self, 260, path));
+  EXPECT_EQ(lowerCased(path), lowerCased(ownPath));
+  ASSERT_TRUE(processes.moduleFileName(self, 4, path));  // cut, as the phone cuts
+  EXPECT_EQ(lowerCased(path), lowerCased(ownPath.substr(0, 3)));
+  EXPECT_FALSE(processes.moduleFileName(0, 260, path));
+
+  const HANDLE go = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  const ProcessPort::ThreadHandle thread =
+      processes.createThread([go] { WaitForSingleObject(go, INFINITE); });
+  ASSERT_NE(thread, 0u);
+  EXPECT_TRUE(processes.setThreadPriority(thread, 1));
+  EXPECT_EQ(GetThreadPriority(reinterpret_cast<HANDLE>(thread)), THREAD_PRIORITY_HIGHEST);
+  EXPECT_FALSE(processes.setThreadPriority(thread, 8));
+  SetEvent(go);
+  EXPECT_EQ(WaitForSingleObject(reinterpret_cast<HANDLE>(thread), 5000), WAIT_OBJECT_0);
+  processes.closeThread(thread);
+  CloseHandle(go);
+}
+
+TEST(Win32InputTest, PhoneOrientationCodesMapOntoDesktopOrientations) {
+  const std::uint32_t expected[][3] = {
+      {0, DMDO_DEFAULT, 0}, {1, DMDO_90, 90}, {2, DMDO_180, 180}, {4, DMDO_270, 270}};
+  for (const auto& e : expected) {
+    const auto mapped = displayOrientationFor(e[0]);
+    ASSERT_TRUE(mapped) << e[0];
+    EXPECT_EQ(mapped->mode, e[1]);
+    EXPECT_EQ(mapped->degrees, e[2]);
+  }
+  EXPECT_FALSE(displayOrientationFor(3));
+  EXPECT_FALSE(displayOrientationFor(8));
+}
+
+}  // namespace
