@@ -79,7 +79,7 @@ class TouchForwarder {
   HookPort::WindowHandle targetWindow_ = 0;
   bool zemMode_ = false;
   bool endPending_ = false;  // a touch end whose post failed
-  SharedRect touchArea_;  // default until the first attach: unbounded
+  SharedRect touchArea_;     // default until the first attach: unbounded
 
   HookPort& port_;
   RegistryStore registry_;

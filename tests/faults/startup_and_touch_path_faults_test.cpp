@@ -1,8 +1,8 @@
 // Faults at start-up and on the touch path: the main window cannot be made,
 // the registry fails while the settings load, the hook library's messages
 // are lost, and the pass-through rectangle cannot be written.
-#include <algorithm>
 #include <gtest/gtest.h>
+#include <algorithm>
 
 #include <cstdint>
 #include <string>
