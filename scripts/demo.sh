@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# The main job: builds the programs and runs them on the bundled samples.
-# For now that is the gesture recogniser over drawn and recorded strokes.
+# The main job: builds the programs and runs them on the bundled samples: the
+# gesture recogniser over drawn and recorded strokes, then ZEM itself on the
+# simulated phone, playing the example scenarios.
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 

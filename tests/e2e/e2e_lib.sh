@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Shared steps of the end-to-end test groups (sourced, not run).
 #
 # Each group runs in a private copy of the prepared Wine prefix, with its own

@@ -3,6 +3,7 @@
 # turns them into key presses, lets touches in its pass-through rectangle
 # reach the system, and hides on its exit button; the driver is re-armed
 # each time and attaches the library afresh.
+# shellcheck source-path=SCRIPTDIR source=e2e_lib.sh
 source "$(dirname "${BASH_SOURCE[0]}")/e2e_lib.sh"
 start_group
 alpha="$E2E_WORK/alpha.log"

@@ -2,6 +2,7 @@
 # ZEM's start and end as the touch driver sees them: a second instance exits
 # 0 and changes nothing; Ctrl+Q (the accelerator's command) ends ZEM, which
 # switches the driver off and then writes the whole-screen rectangle.
+# shellcheck source-path=SCRIPTDIR source=e2e_lib.sh
 source "$(dirname "${BASH_SOURCE[0]}")/e2e_lib.sh"
 start_group
 touch_key='HKEY_LOCAL_MACHINE\HARDWARE\DEVICEMAP\TOUCH'

@@ -4,6 +4,7 @@
 # library is loaded while the switch is on, attached afresh after a re-arm,
 # withholds samples outside "LockTouch", and passed samples reach the
 # program under the finger as mouse input.
+# shellcheck source-path=SCRIPTDIR source=e2e_lib.sh
 source "$(dirname "${BASH_SOURCE[0]}")/e2e_lib.sh"
 start_group
 touch_key='HKEY_LOCAL_MACHINE\HARDWARE\DEVICEMAP\TOUCH'
