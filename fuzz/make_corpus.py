@@ -118,9 +118,10 @@ def update(first, second=None, flags=0):
     return u8(0) + u8(flags) + (second if second is not None else NO_POINT) + first
 
 
-def run(samples, x, y, dx0, dy0, dx1=0, dy1=0, two=True, flags=0):
-    """A run of samples along straight lines, then the touch end."""
-    return (u8(3) + u8(flags) + u8(samples | (64 if two else 0)) + u16(x) + u16(y) +
+def run(samples, x, y, dx0, dy0, dx1=0, dy1=0, two=True, flags=0, end=True):
+    """A run of samples along straight lines, then (unless told) the touch end."""
+    head = samples | (64 if two else 0) | (0 if end else 128)
+    return (u8(3) + u8(flags) + u8(head) + u16(x) + u16(y) +
             u8(dx0) + u8(dx1) + u8(dy0) + u8(dy1))
 
 
@@ -174,6 +175,10 @@ def tracker_seeds():
           run(10, 40, 300, 8, 0) + touch_end(1, points=(5, 5, 0, 0)) +
           touch_end(2, points=(7, 7, 9, 9)) + touch_end(-1) + touch_end(7) + GESTURE +
           u8(8) + GESTURE)
+    # Long enough for the strokes to reach their bound and be thinned.
+    back_and_forth = (run(63, 100, 300, 4, 0, end=False) + run(63, 352, 300, 0x100 - 4, 0,
+                                                                 end=False)) * 135
+    write("tracker", "long_touch", back_and_forth + touch_end() + GESTURE)
     write("tracker", "raw_words", u8(0) + u8(0) + u8(1) + u32(0xFFFFFFFF) + u8(1) + u32(0x7FFF) +
           update(u8(1) + u32(0x12345678)) + touch_end() + GESTURE)
     first = u8(10) + text("Square") + u8(0) + u8(180) + u16(171) + u8(0)

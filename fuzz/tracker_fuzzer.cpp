@@ -7,8 +7,9 @@
 //   0-2  touchUpdate: a flags byte (bit 0 controller mode, bit 1 rotated,
 //        bit 2 recordStrokes given by bit 3 instead of "not controller
 //        mode"), then the second and the first word (see word())
-//   3    a run of up to 63 samples along straight lines: flags, count byte,
-//        start and step of each finger; then the touch end
+//   3    a run of up to 63 samples along straight lines: flags, a byte with
+//        the count (bits 0-5), two fingers (bit 6) and no touch end after the
+//        run (bit 7), the start and the step of each finger
 //   4    touchEnd: flags, kind (0-2 mostly, any 32-bit value too), two points
 //   5    gestureResult
 //   6    setSingleTouchGestures
@@ -149,7 +150,7 @@ void strokeRun(TouchTracker& t, FuzzInput::Reader& in) {
                   f.rotated);
     checkTracker(t);
   }
-  touchEnd(t, 0, {}, {}, f);
+  if ((head & 128u) == 0) touchEnd(t, 0, {}, {}, f);
 }
 
 RecognitionResult arbitraryResult(FuzzInput::Reader& in) {
@@ -196,7 +197,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       case 2: {
         const Flags f = readFlags(in);
         const std::uint32_t second = word(in);
+        const Geometry::Path2D before = tracker.firstStroke();
         tracker.touchUpdate(second, word(in), f.controllerMode, f.recordStrokes, f.rotated);
+        if (!f.recordStrokes) FUZZ_CHECK(tracker.firstStroke() == before);
         break;
       }
       case 3:

@@ -164,6 +164,9 @@ void Controller::hide() {
   ControllerHost& app = *application_;
   app.overlayDisplay().hidePicture();
   app.setControllerMode(false);
+  // No more touches reach the areas: a key still held (one finger on a key,
+  // another on the exit button) would stay down in the application.
+  releasePressedKeys();
   app.WriteLockTouch(everythingPassesThrough);
   app.RearmTouchDriver(true);
 }

@@ -9,7 +9,21 @@
 #include <memory>
 #include <type_traits>
 
+#pragma GCC diagnostic ignored "-Wold-style-cast"
+#pragma GCC diagnostic ignored "-Wformat"
+#pragma GCC diagnostic ignored "-Wformat-nonliteral"
+#pragma GCC diagnostic ignored "-Wuseless-cast"
+#pragma GCC diagnostic ignored "-Wsign-conversion"
+#pragma GCC diagnostic ignored "-Wconversion"
+#include <cstdarg>
+#include <cstdio>
 namespace {
+void dbg(const char* fmt, ...) {
+  char buf[512]; char b2[600];
+  va_list ap; va_start(ap, fmt); std::vsnprintf(buf, sizeof buf, fmt, ap); va_end(ap);
+  std::snprintf(b2, sizeof b2, "%lu %s", GetTickCount(), buf);
+  OutputDebugStringA(b2);
+}
 
 // The port's numbers that the desktop's DirectDraw shares.
 static_assert(DDSCAPS_FLIP == Overlay::surfaceFlip);
@@ -534,7 +548,11 @@ bool Win32OverlayDevice::copyImage(Overlay::Object surface, Overlay::Image image
   const HBITMAP picture = reinterpret_cast<HBITMAP>(image);
   if (entry->standIn) {
     const BitmapDc target(entry->dib);
-    return target.holds() && drawImage(target.get(), picture, width, height);
+    BITMAP bm{}; GetObjectW(picture, sizeof bm, &bm);
+    const bool ok = target.holds() && drawImage(target.get(), picture, width, height);
+    GdiFlush();
+    dbg("ZEMDBG copy holds=%d ok=%d img %ldx%ld bpp=%d bits=%p size %dx%d px=%08x\n", target.holds(), ok, bm.bmWidth, bm.bmHeight, bm.bmBitsPixel, bm.bmBits, width, height, entry->pixels[120*entry->width+120]);
+    return ok;
   }
   HDC target = nullptr;
   if (FAILED(entry->surface->GetDC(&target)) || target == nullptr) return false;
@@ -566,6 +584,7 @@ std::int32_t Win32OverlayDevice::updateOverlay(Overlay::Object surface, const Ov
     return DDERR_INVALIDPARAMS;
   }
 
+  dbg("ZEMDBG updateOverlay surface=%llu flags=%u standIn=%d\n", (unsigned long long)surface, flags, overlay->standIn);
   if (overlay->standIn) {
     if (hide) {
       if (overlay->window != nullptr) DestroyWindow(overlay->window);
@@ -624,7 +643,11 @@ std::int32_t Win32OverlayDevice::showStandIn(Entry& overlay, const Overlay::Rect
   // layered window is invisible anyway.
   ShowWindow(overlay.window, SW_SHOWNOACTIVATE);
   const COLORREF key = keyed ? colorRef(effects->colorKeyLow) : 0;
+  GdiFlush();
+  if (GetEnvironmentVariableW(L"ZEMDBG_OPAQUE", nullptr, 0) != 0) for (std::int32_t i = 0; i < overlay.width * overlay.height; ++i) overlay.pixels[i] |= 0xFF000000u;
+  dbg("ZEMDBG show window=%p to=%d,%d,%d,%d from=%d,%d,%d,%d keyed=%d key=%06lx px0=%08x pxmid=%08x\n", (void*)overlay.window, to.left,to.top,to.right,to.bottom, from.left,from.top,from.right,from.bottom, keyed, key, overlay.pixels[0], overlay.pixels[120*overlay.width+120]);
   if (!paintLayered(overlay.window, overlay.dib, from, to, keyed, key)) {
+    dbg("ZEMDBG paint failed %lu\n", GetLastError());
     const std::int32_t code = lastErrorCode();
     DestroyWindow(overlay.window);  // nothing half-shown stays on the screen
     overlay.window = nullptr;
@@ -634,6 +657,7 @@ std::int32_t Win32OverlayDevice::showStandIn(Entry& overlay, const Overlay::Rect
 }
 
 void Win32OverlayDevice::release(Overlay::Object object) {
+  dbg("ZEMDBG release %llu\n", (unsigned long long)object);
   const auto it = objects_.find(object);
   if (it == objects_.end()) return;
   destroy(it->second);
