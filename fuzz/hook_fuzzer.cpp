@@ -11,19 +11,19 @@
 //        16-bit ones, then x1 y1 x2 y2 in quarter pixels
 //   5    an entry notification with a reason byte (0-3 mostly, any value too)
 //   6    a new "LockTouch" text (seen at the next attach)
-//   7    the main window goes, or a new one comes (the library keeps the
-//        handle it found at load, so its posts now fail)
+//   7    a byte: 0 the main window goes, or a new one comes (the library
+//        keeps the handle it found at load); 1 the next 1 to 4 posts fail;
+//        2 every post fails from now on, or posts work again
 //
 // Every sample is checked against the library's contract: it passes exactly
 // when its count is 1 or 2 and every point lies strictly inside the touch
 // area, nothing but the count is ever written, and in ZEM mode exactly the
-// changes of packed position (and the first empty sample after a touch) are
-// posted, each message in its documented form.
+// changes of packed position and the first empty sample after a touch are
+// posted, each message in its documented form, a failed post logs one line,
+// and a touch end that failed is posted again before the next touch.
 
 #include <cstddef>
 #include <cstdint>
-#include <memory>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -32,6 +32,7 @@
 #include "hook/touch_driver_registry.h"
 #include "hook/touch_forwarder.h"
 #include "hook/touch_messages.h"
+#include "platform/sim/sim_context.h"
 #include "platform/sim/sim_hook_port.h"
 #include "platform/sim/sim_registry.h"
 #include "platform/sim/sim_windows.h"
@@ -61,7 +62,8 @@ bool strictlyInside(const Geometry::Rect2D& area, const Pixels& p) {
   return p.x > area.x && p.x < area.x + area.width && p.y > area.y && p.y < area.y + area.height;
 }
 
-// What the library must have done with the samples so far.
+// What the library must have done with the samples so far, and the posts
+// that must have reached the main window.
 struct Expected {
   std::int32_t count = 0;
   std::int32_t previousCount = 0;
@@ -69,34 +71,56 @@ struct Expected {
   Pixels second;
   std::uint32_t lastFirstWord = 0;
   std::uint32_t lastSecondWord = 0;
+  bool endPending = false;
+  // The window's side: whether it exists and the posts still to fail (the
+  // simulated phone's fault counter: negative = all of them).
+  bool windowAlive = false;
+  int failingPosts = 0;
 
-  // The message the sample must post, if any; in foreground-window mode the
-  // last words stay as they are.
-  std::optional<Message> apply(const MultipointSample& s, bool zemMode) {
+  std::vector<Message> delivered;
+  std::size_t failedPosts = 0;
+
+  bool post(const Message& m) {
+    bool ok = windowAlive;
+    if (ok && failingPosts != 0) {
+      if (failingPosts > 0) --failingPosts;
+      ok = false;
+    }
+    if (ok) {
+      delivered.push_back(m);
+    } else {
+      ++failedPosts;
+    }
+    return ok;
+  }
+
+  void apply(const MultipointSample& s, bool zemMode) {
+    delivered.clear();
+    failedPosts = 0;
     previousCount = count;
     count = static_cast<std::int32_t>(s.pointCount);
     if (count == 1 || count == 2) first = pixels(s.firstX, s.firstY);
     if (count == 2) second = pixels(s.secondX, s.secondY);
-    if (!zemMode) return std::nullopt;
+    if (!zemMode) return;
+    const Message end{WM_APP_TOUCH_END, 1, 0};
+    // A lost touch end goes first, once a new touch or a second empty sample
+    // comes.
+    if (endPending && (count == 1 || count == 2 || previousCount == 0)) endPending = !post(end);
     if (count == 0) {
-      if (previousCount == 0) return std::nullopt;
-      return Message{WM_APP_TOUCH_END, 1, 0};
-    }
-    if (count == 1) {
+      if (previousCount != 0) endPending = !post(end);
+    } else if (count == 1) {
       const std::uint32_t a = packed(first);
-      if (a == lastFirstWord) return std::nullopt;
+      if (a != lastFirstWord) post({WM_APP_TOUCH, 1, static_cast<std::intptr_t>(a)});
       lastFirstWord = a;
-      return Message{WM_APP_TOUCH, 1, static_cast<std::intptr_t>(a)};
-    }
-    if (count == 2) {
+    } else if (count == 2) {
       const std::uint32_t a = packed(first);
       const std::uint32_t b = packed(second);
-      if (a == lastFirstWord && b == lastSecondWord) return std::nullopt;
+      if (a != lastFirstWord || b != lastSecondWord) {
+        post({WM_APP_TOUCH, b, static_cast<std::intptr_t>(a)});
+      }
       lastFirstWord = a;
       lastSecondWord = b;
-      return Message{WM_APP_TOUCH, b, static_cast<std::intptr_t>(a)};
     }
-    return std::nullopt;
   }
 };
 
@@ -139,23 +163,23 @@ void checkArea(const Geometry::Rect2D& area) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   FuzzInput::Reader in(data, size);
   SimRegistry registry;
-  SimWindows windows;
+  SimContext phone;
+  SimWindows windows(phone, nullptr);
   SimHookPort port(windows);
 
   const std::uint8_t flags = in.u8();
-  SimWindows::Handle mainWindow = (flags & 1u) != 0 ? windows.create(L"ZEM", L"ZEM") : 0;
+  const SimWindows::Handle target = (flags & 1u) != 0 ? windows.create(L"ZEM", L"ZEM") : 0;
   if ((flags & 2u) != 0) storeLockTouch(registry, in, flags);
 
   TouchForwarder library(port, registry);
-  FUZZ_CHECK(library.zemMode() == (mainWindow != 0));
-  FUZZ_CHECK(library.targetWindow() == mainWindow);
+  FUZZ_CHECK(library.zemMode() == (target != 0));
+  FUZZ_CHECK(library.targetWindow() == target);
   FUZZ_CHECK(library.entryNotification(1));
   checkArea(library.touchArea());
-  const SimWindows::Handle target = mainWindow;
-  bool targetAlive = target != 0;
-  std::vector<SimWindows::Handle> others;  // main windows that came after the load
 
   Expected expected;
+  expected.windowAlive = target != 0;
+  std::vector<SimWindows::Handle> others;  // main windows that came after the load
   while (!in.empty()) {
     const std::uint8_t op = in.u8() % 8u;
     if (op <= 4) {
@@ -163,16 +187,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       MultipointSample s = original;
       const std::size_t linesBefore = port.debugLines().size();
       library.hook(s);
+      expected.apply(original, target != 0);
 
-      const std::optional<Message> message = expected.apply(original, target != 0);
       FUZZ_CHECK(library.count() == expected.count);
       FUZZ_CHECK(library.previousCount() == expected.previousCount);
-
       const Geometry::Rect2D area = library.touchArea();
-      const bool passes =
-          (expected.count == 1 && strictlyInside(area, expected.first)) ||
-          (expected.count == 2 && strictlyInside(area, expected.first) &&
-           strictlyInside(area, expected.second));
+      const bool passes = (expected.count == 1 && strictlyInside(area, expected.first)) ||
+                          (expected.count == 2 && strictlyInside(area, expected.first) &&
+                           strictlyInside(area, expected.second));
       FUZZ_CHECK(s.pointCount == (passes ? original.pointCount : 0u));
       FUZZ_CHECK(s.firstX == original.firstX && s.firstY == original.firstY);
       FUZZ_CHECK(s.secondX == original.secondX && s.secondY == original.secondY);
@@ -180,18 +202,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       FUZZ_CHECK(s.driverData[1] == original.driverData[1]);
       FUZZ_CHECK(s.moreDriverData == original.moreDriverData);
 
-      if (target == 0) {
-        // Foreground-window mode: the filter only, no message, no log line.
-        FUZZ_CHECK(port.debugLines().size() == linesBefore);
-      } else {
-        const std::vector<Message> posted = windows.takeMessages(target);
-        const bool delivered = message.has_value() && targetAlive;
-        FUZZ_CHECK(posted.size() == (delivered ? 1u : 0u));
-        if (delivered) FUZZ_CHECK(posted.front() == *message);
-        // A post that failed leaves exactly one line; nothing else logs.
-        const bool failed = message.has_value() && !targetAlive;
-        FUZZ_CHECK(port.debugLines().size() == linesBefore + (failed ? 1u : 0u));
-      }
+      // Each failed post logs one line; nothing else on the hook path does.
+      FUZZ_CHECK(port.debugLines().size() == linesBefore + expected.failedPosts);
+      if (target != 0) FUZZ_CHECK(windows.takeMessages(target) == expected.delivered);
       FUZZ_CHECK(library.lastFirstWord() == expected.lastFirstWord);
       FUZZ_CHECK(library.lastSecondWord() == expected.lastSecondWord);
     } else if (op == 5) {
@@ -201,11 +214,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       checkArea(library.touchArea());
     } else if (op == 6) {
       storeLockTouch(registry, in, in.u8());
-    } else if (targetAlive) {
-      windows.destroy(target);
-      targetAlive = false;
     } else {
-      others.push_back(windows.create(L"ZEM", L"ZEM"));
+      const std::uint8_t what = in.u8();
+      if (what % 3u == 1u) {
+        expected.failingPosts = phone.faults.post = 1 + (what / 3) % 4;
+      } else if (what % 3u == 2u) {
+        expected.failingPosts = phone.faults.post = phone.faults.post == 0 ? -1 : 0;
+      } else if (expected.windowAlive) {
+        windows.destroy(target);
+        expected.windowAlive = false;
+      } else {
+        others.push_back(windows.create(L"ZEM", L"ZEM"));
+      }
     }
   }
   // The window is looked up at load only: later ones never hear from it.

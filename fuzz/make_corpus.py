@@ -91,9 +91,14 @@ def hook_seeds():
                 px(1, 50, 50) + px(1, 150, 50) + u8(5) + u8(3) + u8(5) + u8(0xF7) + u32(99) +
                 px(0))
     write("hook", "area_read_at_attach", u8(zem | stored) + text("0,0,0,0") + reattach)
+    window_goes_or_comes, posts_fail, all_posts_fail = u8(7) + u8(0), u8(7) + u8(1), u8(7) + u8(2)
     write("hook", "main_window_gone",
-          u8(zem | stored) + text("0,0,480,800") + px(1, 10, 10) + u8(7) + px(1, 20, 20) +
-          px(0) + u8(7) + px(1, 30, 30) + px(0))
+          u8(zem | stored) + text("0,0,480,800") + px(1, 10, 10) + window_goes_or_comes +
+          px(1, 20, 20) + px(0) + window_goes_or_comes + px(1, 30, 30) + px(0))
+    write("hook", "lost_touch_end",
+          u8(zem | stored) + text("0,0,480,800") + px(1, 10, 10) + posts_fail + px(0) + px(0) +
+          px(1, 10, 10) + px(0) + all_posts_fail + px(1, 20, 20) + px(0) + all_posts_fail +
+          px(2, 5, 5, 9, 9) + px(0))
     write("hook", "odd_counts",
           u8(zem | stored) + text("0,0,480,800") + px(1, 10, 10) + sample(3, 40, 40) +
           sample(0xFFFFFFFF, 8, 8, 8, 8) + px(0) + px(0) + px(2, 1, 1, 2, 2) + px(1, 1, 1) +

@@ -90,9 +90,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       const Path2D points = readPath(in, pointMode, in.u8());
       const int sameName = recognizer->addTemplate(id, name, points, id + 100);
       const auto& all = recognizer->templates();
-      FUZZ_CHECK(sameName == std::count_if(all.begin(), all.end(), [&](const Gestures::Template& t) {
-                   return t.name == name;
-                 }));
+      FUZZ_CHECK(sameName ==
+                 std::count_if(all.begin(), all.end(),
+                               [&](const Gestures::Template& t) { return t.name == name; }));
     }
   }
 

@@ -43,8 +43,8 @@ class ChangingRegistry : public SimRegistry {
     type_ = type;
   }
 
-  bool queryValue(Registry::KeyHandle key, const std::wstring& valueName,
-                  Registry::ValueType* type, std::uint8_t* data, std::uint32_t& size) override {
+  bool queryValue(Registry::KeyHandle key, const std::wstring& valueName, Registry::ValueType* type,
+                  std::uint8_t* data, std::uint32_t& size) override {
     const bool ok = SimRegistry::queryValue(key, valueName, type, data, size);
     if (data == nullptr && replacement_) {
       setRaw(root, subKey, name, type_, *replacement_);

@@ -39,8 +39,8 @@ inline std::optional<std::vector<int>> fields(const std::wstring& text, std::siz
   std::wstring format = L"%d";
   for (std::size_t i = 1; i < count; ++i) format += L",%d";
   int v[12] = {};
-  const int n = std::swscanf(text.c_str(), format.c_str(), &v[0], &v[1], &v[2], &v[3], &v[4],
-                             &v[5], &v[6], &v[7], &v[8], &v[9], &v[10], &v[11]);
+  const int n = std::swscanf(text.c_str(), format.c_str(), &v[0], &v[1], &v[2], &v[3], &v[4], &v[5],
+                             &v[6], &v[7], &v[8], &v[9], &v[10], &v[11]);
   std::vector<int> out;
   for (int i = 0; i < n; ++i) out.push_back(v[i]);
   return out;

@@ -57,6 +57,10 @@ void Recognizer::normalize(Path2D& path) {
   path = resample(path);
   scaleToSquare(path);
   translateToOrigin(path);
+  // The scaling is about the coordinate origin, so a tiny extent far from it
+  // scales the coordinates past the largest double: no shape is left to match.
+  const auto usable = [](const Point2D& p) { return std::isfinite(p.x) && std::isfinite(p.y); };
+  if (!std::all_of(path.begin(), path.end(), usable)) path.clear();
 }
 
 // Walks the polyline once, carrying the position of the last emitted point in

@@ -63,7 +63,8 @@ class Recognizer {
   RecognitionResult recognize(Path2D stroke);
 
   // Resample, scale to the reference square, translate the centroid to the
-  // origin. A path without measurable length becomes empty.
+  // origin. A path without measurable length becomes empty, and so does one
+  // whose scaled coordinates overflow (a tiny extent far from the origin).
   void normalize(Path2D& path);
 
   // `numPoints` points, `pathLength / (numPoints - 1)` apart along the

@@ -1,12 +1,10 @@
-// ZEM running on a simulated phone for the fault and bad-input tests: a
-// phone with a full set of settings and bindings, a few applications, a
-// timeline of touches and other happenings in virtual time, and GestureApp
-// running its message loop until the phone has nothing left to do.
-//
-// Every registry change made while it runs is recorded, so a test can show
-// that nothing but the expected values was written.
+// ZEM running on a simulated phone in virtual time, for the fault and
+// bad-input tests. Every registry write made while it runs is recorded (the
+// program can change a value only by writing it), so a test can show that no
+// setting or binding was lost or changed, only the expected values written.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <functional>
 #include <set>
@@ -17,86 +15,145 @@
 #include "app/gesture_app.h"
 #include "hook/multipoint_sample.h"
 #include "platform/sim/sim_phone.h"
+#include "recognition/geometry.h"
 
 namespace FaultTest {
 
-inline constexpr const wchar_t* programKey = L"Software\\ZEM";
+using Lines = std::vector<std::string>;
+using Pixel = Geometry::Point2D;
 
-struct Pixel {
-  double x = 0.0;
-  double y = 0.0;
-};
+inline constexpr const wchar_t* programKey = L"Software\\ZEM";
+inline const std::string kPicture = "overlay shows picture 171 at (120,280)-(360,520) keyed";
+inline const std::string kRight = "key down 39 -> Notes";
 
 // One panel sample in the driver's quarter pixels.
-MultipointSample sampleAt(std::uint32_t count, Pixel first, Pixel second = {});
+inline MultipointSample sampleAt(std::uint32_t count, Pixel a, Pixel b = {}) {
+  const auto q = [](double v) { return static_cast<std::uint32_t>(v * 4.0); };
+  return {count, q(a.x), q(a.y), {0, 0}, q(b.x), q(b.y), 0};
+}
 
-// Two fingers moving at constant speed, one sample every 10 ms, then the
-// release (count 0) 10 ms after the last.
-std::vector<MultipointSample> twoFingerStroke(Pixel a0, Pixel a1, Pixel b0, Pixel b1,
-                                              int samples = 26);
-// Two fingers swipe right: "SwipeRightDouble" (picture 171).
-std::vector<MultipointSample> swipeRight();
-// Two fingers swipe up: "SwipeUpDouble".
-std::vector<MultipointSample> swipeUp();
-// One finger held still for `samples` samples, then lifted.
-std::vector<MultipointSample> tap(Pixel at, int samples = 5);
+// Two fingers at constant speed, 26 samples 10 ms apart, then the release.
+inline std::vector<MultipointSample> twoFingerStroke(Pixel a0, Pixel a1, Pixel b0, Pixel b1) {
+  std::vector<MultipointSample> out;
+  for (int i = 0; i < 26; ++i) {
+    const double t = i / 25.0;
+    out.push_back(sampleAt(2, {a0.x + (a1.x - a0.x) * t, a0.y + (a1.y - a0.y) * t},
+                           {b0.x + (b1.x - b0.x) * t, b0.y + (b1.y - b0.y) * t}));
+  }
+  out.push_back(out.back());
+  out.back().pointCount = 0;
+  return out;
+}
+// "SwipeRightDouble" (picture 171) and "SwipeUpDouble".
+inline std::vector<MultipointSample> swipeRight() {
+  return twoFingerStroke({90, 330}, {372, 318}, {96, 430}, {380, 421});
+}
+inline std::vector<MultipointSample> swipeUp() {
+  return twoFingerStroke({180, 660}, {190, 240}, {290, 665}, {296, 250});
+}
+inline std::vector<MultipointSample> tap(Pixel at) {
+  std::vector<MultipointSample> out(5, sampleAt(1, at));
+  out.push_back(sampleAt(0, at));
+  return out;
+}
 
 class PhoneRun {
  public:
-  static constexpr std::uint64_t sampleIntervalMs = 10;
+  // Settings, lists and bindings every run starts with; Notes in front, Mail,
+  // the Desktop, and Calculator that the shell can start.
+  void configure() {
+    SimRegistry& reg = phone.registry();
+    const Registry::Root user = Registry::currentUser;
+    reg.setStringList(user, programKey, L"BlackListClose", {L"\\Windows\\Keep.exe"});
+    reg.setStringList(user, programKey, L"BlackListAll", {L"\\Windows\\Game.exe"});
+    reg.setStringList(user, programKey, L"BlackListSwitch", {L"hidden.exe"});
+    reg.setStringList(user, programKey, L"WhiteListBack", {L"\\Windows\\Mail.exe"});
+    reg.setDword(user, programKey, L"SingleTouchGestureSupport", 0);
+    reg.setDword(user, programKey, L"TapAndHoldGestureSupport", 0);
+    reg.setDword(user, programKey, L"ShowOverlay", 1);
+    reg.setDword(user, programKey, L"ControllerVibrate", 20);
+    reg.setString(user, programKey, L"ControllerKeys", L"40,38,37,39,13,12,96,97,98,99,100,101",
+                  true);
+    bind(L"SwipeUpDouble", L"up");
+    phone.addApp(L"notes.exe", L"\\Windows\\notes.exe", L"NotesWnd", L"Notes");
+    phone.addApp(L"mail.exe", L"\\Windows\\mail.exe", L"MailWnd", L"Mail");
+    phone.addApp(L"explorer.exe", L"\\Windows\\explorer.exe", L"DesktopExplorerWindow", L"Desktop");
+    phone.setForeground(phone.windows().find(L"NotesWnd", L"Notes"));
+    phone.addProgram(L"\\Windows\\calc.exe", L"CalcWnd", L"Calculator");
+  }
+  void bind(const std::wstring& gesture, const std::wstring& binding) {
+    phone.registry().setString(Registry::currentUser, programKey, gesture, binding, true);
+  }
 
-  explicit PhoneRun(const SimPhoneConfig& config = SimPhoneConfig());
-  ~PhoneRun();
+  void at(std::uint64_t ms, std::function<void()> event) { phone.clock().at(ms, std::move(event)); }
+  // Feeds the samples from `ms` on, 10 ms apart. `beforeRelease` and
+  // `afterRelease` run in the release's own event: ZEM handles the touch end
+  // only after it.
+  void touches(std::uint64_t ms, const std::vector<MultipointSample>& samples,
+               const std::function<void()>& beforeRelease = nullptr,
+               const std::function<void()>& afterRelease = nullptr) {
+    for (std::size_t i = 0; i < samples.size(); ++i, ms += 10) {
+      const bool last = i + 1 == samples.size();
+      at(ms, [this, sample = samples[i], before = last ? beforeRelease : nullptr,
+              after = last ? afterRelease : nullptr] {
+        if (before) before();
+        phone.touch(sample);
+        if (after) after();
+      });
+    }
+  }
 
-  PhoneRun(const PhoneRun&) = delete;
-  PhoneRun& operator=(const PhoneRun&) = delete;
+  // Runs ZEM until it quits or the phone has nothing left to do.
+  int run() {
+    const std::size_t observer = phone.registry().addObserver(
+        [this](Registry::Root root, const std::wstring& subKey, const std::wstring& name) {
+          changed.insert((root == Registry::currentUser ? "HKCU\\" : "HKLM\\") + toUtf8(subKey) +
+                         "\\" + toUtf8(name));
+        });
+    const int code = app.run();
+    phone.registry().removeObserver(observer);
+    return code;
+  }
 
-  // Writes the settings and bindings every run starts with, and the
-  // applications: Notes in front, Mail, the Desktop, and Calculator that the
-  // shell can start.
-  void configure();
-  void bind(const std::wstring& gesture, const std::wstring& binding);
-
-  // Something that happens at `ms` (virtual time).
-  void at(std::uint64_t ms, std::function<void()> event);
-  // Feeds the samples from `ms` on, one per interval; returns the time of
-  // the last one.
-  std::uint64_t touches(std::uint64_t ms, const std::vector<MultipointSample>& samples);
-  // As touches(), and `beforeRelease` runs just before the release sample is
-  // fed, `afterRelease` just after it (before ZEM handles the touch end).
-  std::uint64_t touches(std::uint64_t ms, const std::vector<MultipointSample>& samples,
-                        std::function<void()> beforeRelease, std::function<void()> afterRelease);
-
-  // Runs ZEM until it quits or the phone runs out of things to do; its
-  // exit code.
-  int run();
-
-  // The texts of the event log between two times, [fromMs, toMs).
-  std::vector<std::string> eventsBetween(std::uint64_t fromMs, std::uint64_t toMs);
-  // The values that changed while ZEM ran, as "HKCU\key\name" (names as
-  // written); a value changed twice is listed once.
-  const std::set<std::string>& changedValues() const { return changed_; }
-  // Every value of the program's key that configure() wrote, with its
-  // stored type and bytes.
-  std::vector<std::pair<std::wstring, SimRegistry::StoredValue>> programValues();
-
-  // Clears every fault counter of the phone and its registry.
-  void clearFaults();
+  // The event log's texts in [fromMs, toMs).
+  std::vector<std::string> eventsBetween(std::uint64_t fromMs, std::uint64_t toMs) {
+    std::vector<std::string> texts;
+    for (const EventLog::Entry& e : phone.log().entries()) {
+      if (e.category == LogCategory::event && e.timeMs >= fromMs && e.timeMs < toMs) {
+        texts.push_back(e.text);
+      }
+    }
+    return texts;
+  }
+  void clearFaults() {
+    phone.faults() = SimFaults{};
+    phone.registry().faults() = SimRegistry::Faults{};
+  }
 
   SimPhone phone;
   GestureApp app{phone.platform()};
-
- private:
-  std::set<std::string> changed_;
-  std::size_t observer_ = 0;
-  std::vector<std::wstring> configuredNames_;
+  std::set<std::string> changed;  // values written while ZEM ran, as "HKCU\key\name"
 };
 
-// True when `wanted` appears in `events` in this order, each text matching
-// the start of an entry; `missing` gets the first one not found.
-bool containsInOrder(const std::vector<std::string>& events, const std::vector<std::string>& wanted,
-                     std::string* missing = nullptr);
-// True when some entry starts with `text`.
-bool containsEntry(const std::vector<std::string>& events, const std::string& text);
+// True when the texts appear in `events` in this order, each matching the
+// start of an entry; `missing` gets the first one not found.
+inline bool containsInOrder(const std::vector<std::string>& events,
+                            const std::vector<std::string>& wanted,
+                            std::string* missing = nullptr) {
+  auto from = events.begin();
+  for (const std::string& text : wanted) {
+    from = std::find_if(from, events.end(),
+                        [&](const std::string& e) { return e.rfind(text, 0) == 0; });
+    if (from == events.end()) {
+      if (missing != nullptr) *missing = text;
+      return false;
+    }
+    ++from;
+  }
+  return true;
+}
+inline bool containsEntry(const std::vector<std::string>& events, const std::string& text) {
+  return containsInOrder(events, {text});
+}
 
 }  // namespace FaultTest

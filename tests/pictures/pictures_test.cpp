@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -12,7 +13,6 @@
 
 #include "capture/gesture_naming.h"
 #include "controller/controller_layout.h"
-#include "gesture_art.h"
 #include "picture_reader.h"
 #include "picture_set.h"
 #include "recognition/builtin_templates.h"
@@ -21,20 +21,16 @@ namespace {
 
 using Geometry::Point2D;
 using Geometry::Rect2D;
-using Pictures::Image;
 using Pictures::Picture;
 using Pictures::PictureKind;
 
-const std::vector<Picture>& pictures() {
-  static const std::vector<Picture> all = Pictures::allPictures();
-  return all;
-}
-
-const Picture& picture(std::int32_t id) {
-  static const Picture none{0, PictureKind::bitmap, "", {}};
-  const auto found = std::find_if(pictures().begin(), pictures().end(),
-                                  [id](const Picture& p) { return p.id == id; });
-  return found != pictures().end() ? *found : none;
+const std::map<std::int32_t, Picture>& pictures() {
+  static const std::map<std::int32_t, Picture> byId = [] {
+    std::map<std::int32_t, Picture> all;
+    for (Picture& p : Pictures::allPictures()) all.emplace(p.id, std::move(p));
+    return all;
+  }();
+  return byId;
 }
 
 TEST(Pictures, EveryPictureTheProgramNamesExistsAtItsSize) {
@@ -43,18 +39,15 @@ TEST(Pictures, EveryPictureTheProgramNamesExistsAtItsSize) {
     if (g.bitmapId != 0) named.insert(g.bitmapId);
   }
   for (const auto& v : GestureNaming::twoFingerVariants) named.insert(v.bitmapId);
-
-  std::map<std::int32_t, std::pair<int, int>> expected = {
+  std::map<std::int32_t, std::pair<int, int>> sizes = {
       {167, {480, 800}}, {168, {480, 320}}, {175, {800, 480}}};
-  for (std::int32_t id : {157, 158, 159, 160, 169, 170, 171, 172, 173, 174, 176, 177, 178, 179}) {
-    expected[id] = {240, 240};
-    EXPECT_EQ(named.count(id), 1u) << id;
-  }
-  EXPECT_EQ(named.size(), 14u);
-  ASSERT_EQ(pictures().size(), expected.size());
-  for (const Picture& p : pictures()) {
-    EXPECT_EQ(p.kind, named.count(p.id) != 0 ? PictureKind::bitmap : PictureKind::compressed);
-    EXPECT_EQ(std::pair(p.image.width(), p.image.height()), expected[p.id]) << p.id;
+  for (const std::int32_t id : named) sizes[id] = {240, 240};
+  EXPECT_EQ(named, (std::set<std::int32_t>{157, 158, 159, 160, 169, 170, 171, 172, 173, 174, 176,
+                                           177, 178, 179}));
+  ASSERT_EQ(pictures().size(), sizes.size());
+  for (const auto& [id, p] : pictures()) {
+    EXPECT_EQ(p.kind, named.count(id) != 0 ? PictureKind::bitmap : PictureKind::compressed);
+    EXPECT_EQ(std::pair(p.image.width(), p.image.height()), sizes[id]) << id;
   }
 }
 
@@ -65,114 +58,97 @@ TEST(Pictures, ResourceScriptNamesFilesThatHoldThePictures) {
   std::string error;
   ASSERT_TRUE(Pictures::writeResources(dir.string(), error)) << error;
   std::ifstream script(dir / "pictures.rc");
-  std::size_t entries = 0;
+  std::set<std::int32_t> listed;
   for (std::string line; std::getline(script, line);) {
     if (line.rfind("//", 0) == 0) continue;
     std::istringstream fields(line);
     std::int32_t id = 0;
     std::string type, quoted;
     fields >> id >> type >> quoted;
-    const Picture& p = picture(id);
-    ASSERT_NE(p.id, 0) << line;
-    const bool bitmap = p.kind == PictureKind::bitmap;
+    ASSERT_EQ(pictures().count(id), 1u) << line;
+    const bool bitmap = pictures().at(id).kind == PictureKind::bitmap;
     EXPECT_EQ(type, bitmap ? "BITMAP" : "GIF") << line;
     const auto bytes =
         PictureReader::readFile((dir / quoted.substr(1, quoted.size() - 2)).string());
     const auto back = bitmap ? PictureReader::readBmp(bytes) : PictureReader::readPng(bytes);
     ASSERT_EQ(back.problem, "") << line;
-    EXPECT_EQ(back.image.bytes(), p.image.bytes()) << line;
-    ++entries;
+    EXPECT_EQ(back.image.bytes(), pictures().at(id).image.bytes()) << line;
+    listed.insert(id);
   }
-  EXPECT_EQ(entries, pictures().size());
+  EXPECT_EQ(listed.size(), pictures().size());
   EXPECT_EQ(PictureReader::readFile((dir / "zem.ico").string()).size(), 6u + 16 + 40 + 4096 + 128);
-
   // A directory that is not there: a failure naming the file.
   EXPECT_FALSE(Pictures::writeResources((dir / "missing").string(), error));
   EXPECT_NE(error.find("missing"), std::string::npos) << error;
   std::filesystem::remove_all(dir);
 }
 
-// The pad pictures against the layouts the controller presses.
-Rect2D portrait(const Rect2D& r) { return {r.x, r.y - 480, r.width, r.height}; }
-Rect2D landscape(const Rect2D& r) { return {r.y, 480 - r.x - r.width, r.height, r.width}; }
-Rect2D sideways(const Rect2D& r) { return r; }
-Point2D upright(Point2D onScreen) { return onScreen; }
-Point2D onPanel(Point2D onScreen) { return {-onScreen.y, onScreen.x}; }
-
-bool isWhite(const Image& image, double x, double y) {
-  return image.pixel(static_cast<int>(x), static_cast<int>(y)) == Pictures::white;
-}
-
+// The pad pictures against the layouts the controller presses, so that
+// neither drifts from the other.
 TEST(Pictures, PadPicturesShowTheControllerLayouts) {
   struct View {
     std::int32_t id;
     const std::array<ControllerLayout::AreaSpec, 14>& areas;
-    Rect2D (*place)(const Rect2D&);  // panel rectangle to picture rectangle
-    Point2D (*turn)(Point2D);        // a direction on screen to one in the picture
+    double shiftY;     // panel to picture, in pixels
+    bool turned;       // the picture is the panel turned a quarter
+    bool panelArrows;  // arrows point along the panel, not the screen
   };
-  const View views[] = {{168, ControllerLayout::portraitAreas, portrait, upright},
-                        {175, ControllerLayout::sidewaysAreas, landscape, upright},
-                        {167, ControllerLayout::sidewaysAreas, sideways, onPanel}};
-  const Point2D arrow[4] = {{0, 1}, {0, -1}, {-1, 0}, {1, 0}};  // down, up, left, right
+  const View views[] = {{168, ControllerLayout::portraitAreas, -480, false, false},
+                        {175, ControllerLayout::sidewaysAreas, 0, true, false},
+                        {167, ControllerLayout::sidewaysAreas, 0, false, true}};
+  const Point2D arrows[4] = {{0, 1}, {0, -1}, {-1, 0}, {1, 0}};  // down, up, left, right
   for (const View& view : views) {
     SCOPED_TRACE(view.id);
-    const Image& image = picture(view.id).image;
+    const Pictures::Image& image = pictures().at(view.id).image;
+    const auto white = [&image](double x, double y) {
+      return image.pixel(static_cast<int>(x), static_cast<int>(y)) == Pictures::white;
+    };
+    const auto place = [&view](const Rect2D& r) {
+      return view.turned ? Rect2D{r.y, 480 - r.x - r.width, r.height, r.width}
+                         : Rect2D{r.x, r.y + view.shiftY, r.width, r.height};
+    };
     std::vector<Rect2D> rects;
     for (const auto& area : view.areas) {
-      const Rect2D r = view.place(area.first);
+      const Rect2D r = place(area.first);
       rects.push_back(r);
-      if (area.twoRectangles) rects.push_back(view.place(area.second));
+      if (area.twoRectangles) rects.push_back(place(area.second));
+      if (area.key < 0 || area.key > 3) continue;
       // An arrow key points its way: white towards the tip, black behind.
-      if (area.key >= 0 && area.key <= 3) {
-        const Point2D d = view.turn(arrow[area.key]);
-        const double reach = 0.24 * std::min(r.width, r.height);
-        const double cx = r.x + r.width / 2, cy = r.y + r.height / 2;
-        EXPECT_TRUE(isWhite(image, cx + d.x * reach, cy + d.y * reach)) << area.key;
-        EXPECT_FALSE(isWhite(image, cx - d.x * reach, cy - d.y * reach)) << area.key;
-      }
+      const Point2D a = arrows[area.key];
+      const Point2D d = view.panelArrows ? Point2D{-a.y, a.x} : a;
+      const double reach = 0.24 * std::min(r.width, r.height);
+      const double cx = r.x + r.width / 2, cy = r.y + r.height / 2;
+      EXPECT_TRUE(white(cx + d.x * reach, cy + d.y * reach)) << area.key;
+      EXPECT_FALSE(white(cx - d.x * reach, cy - d.y * reach)) << area.key;
     }
-    // Every outline is white where its area lies ...
+    // Every outline is white where its area lies, and nothing is drawn
+    // outside the areas: transparent on the overlay.
     for (const Rect2D& r : rects) {
       const double midX = r.x + r.width / 2, midY = r.y + r.height / 2;
-      EXPECT_TRUE(isWhite(image, r.x + 1, midY) && isWhite(image, r.x + r.width - 1, midY) &&
-                  isWhite(image, midX, r.y + 1) && isWhite(image, midX, r.y + r.height - 1))
+      EXPECT_TRUE(white(r.x + 1, midY) && white(r.x + r.width - 1, midY) && white(midX, r.y + 1) &&
+                  white(midX, r.y + r.height - 1))
           << r.x << "," << r.y;
     }
-    // ... and nothing is drawn outside the areas: transparent on the overlay.
     int strays = 0;
     for (int y = 0; y < image.height(); ++y) {
       for (int x = 0; x < image.width(); ++x) {
-        const bool inside = std::any_of(rects.begin(), rects.end(), [&](const Rect2D& r) {
-          return x >= r.x && x < r.x + r.width && y >= r.y && y < r.y + r.height;
-        });
-        strays += !inside && image.pixel(x, y) != Pictures::black;
+        strays += image.pixel(x, y) != Pictures::black &&
+                  std::none_of(rects.begin(), rects.end(), [&](const Rect2D& r) {
+                    return x >= r.x && x < r.x + r.width && y >= r.y && y < r.y + r.height;
+                  });
       }
     }
     EXPECT_EQ(strays, 0);
   }
   // The centre of the band the sideways layouts leave to the system.
-  EXPECT_EQ(picture(167).image.pixel(240, 400), Pictures::black);
-  EXPECT_EQ(picture(175).image.pixel(400, 240), Pictures::black);
-}
-
-TEST(Pictures, GesturePicturesAreDistinctStrokesOnTheTile) {
-  std::set<std::vector<std::uint8_t>> seen;
-  for (const Picture& p : pictures()) {
-    if (p.kind != PictureKind::bitmap) continue;
-    const Image& image = p.image;
-    EXPECT_EQ(image.pixel(0, 0), Pictures::black) << p.id;  // rounded corners are keyed away
-    EXPECT_EQ(image.pixel(239, 239), Pictures::black) << p.id;
-    EXPECT_EQ(image.pixel(120, 8), Pictures::tileColour) << p.id;
-    const auto white = std::count(image.bytes().begin(), image.bytes().end(), 255);
-    EXPECT_GT(white, 3 * 1500) << p.id;  // a stroke and its arrow head
-    EXPECT_TRUE(seen.insert(image.bytes()).second) << p.id;
-  }
+  EXPECT_EQ(pictures().at(167).image.pixel(240, 400), Pictures::black);
+  EXPECT_EQ(pictures().at(175).image.pixel(400, 240), Pictures::black);
 }
 
 // The documentation shows what the build makes.
 TEST(Pictures, DocumentationCopiesAreCurrent) {
   const std::string docs = std::string(ZEM_TEST_DATA_DIR) + "/../../docs/pictures/";
-  for (const Picture& p : pictures()) {
+  for (const auto& [id, p] : pictures()) {
     const std::string name = Pictures::documentationFileName(p);
     EXPECT_TRUE(PictureReader::readFile(docs + name) == Pictures::encodePng(p.image))
         << name << " is stale: run zem-pictures --docs docs/pictures";

@@ -2,268 +2,159 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <string>
 #include <vector>
 
+#include "platform/sim/sim_phone.h"
+
 namespace {
 
-using Log = std::vector<std::wstring>;
-
-// A phone with processes and their top-level windows (in z-order) that
-// records what the task manager does to it.
-class FakePhone : public WindowPort, public ProcessPort, public InputPort, public ShellPort {
- public:
-  struct Window {
-    WindowHandle handle;
-    std::uint32_t processId;
-    bool visible;
-    std::wstring text;
-  };
-  struct Process {
-    std::uint32_t processId;
-    std::wstring exeFile;
-    std::wstring path;
-  };
-  std::vector<Process> processes;
-  std::vector<Window> windows;
-  WindowHandle front = 0;
-  bool snapshotFails = false;
-  bool executes = true;
-  ShellExecuteRequest executed;
-  Log log;
-
-  // A process whose one window (handle 10 * id) is visible with a title.
-  void app(std::uint32_t id, const std::wstring& exe, bool visible = true,
-           const std::wstring& title = L"Title") {
-    processes.push_back({id, exe, L"\\Program Files\\" + exe});
-    windows.push_back({10 * id, id, visible, title});
-  }
-
-  bool forEachProcess(const std::function<bool(const ProcessEntry&)>& visit) override {
-    for (const Process& p : processes) {
-      if (snapshotFails || !visit({1, p.processId, 0, 1, 0, p.exeFile})) break;
-    }
-    return !snapshotFails;
-  }
-  bool moduleFileName(std::uint32_t id, std::size_t maxChars, std::wstring& path) override {
-    for (const Process& p : processes) {
-      if (p.processId != id) continue;
-      path = p.path.substr(0, maxChars - 1);
-      return true;
-    }
-    return false;
-  }
-  WindowHandle foregroundWindow() override { return front; }
-  bool windowProcessId(WindowHandle w, std::uint32_t& id) override {
-    const Window& x = find(w);
-    id = x.processId;
-    return x.handle != 0;
-  }
-  bool isWindowVisible(WindowHandle w) override { return find(w).visible; }
-  std::wstring windowText(WindowHandle w, std::size_t maxChars) override {
-    return find(w).text.substr(0, maxChars - 1);
-  }
-  bool enumerateWindows(const std::function<bool(WindowHandle)>& visit) override {
-    for (const Window& x : windows) visit(x.handle);
-    return true;
-  }
-  bool setForegroundWindow(WindowHandle w) override { return note(L"front ", w); }
-  bool activateWindow(WindowHandle w) override { return note(L"activate ", w); }
-  bool postMessage(WindowHandle w, std::uint32_t m, WParam wp, LParam lp) override {
-    return note(L"post " + std::to_wstring(m) + L" " + std::to_wstring(wp) + L" " +
-                    std::to_wstring(lp) + L" to ",
-                w);
-  }
-  void keyEvent(std::uint8_t vk, std::uint8_t scan, std::uint32_t flags, std::uintptr_t) override {
-    note(L"key " + std::to_wstring(vk) + L" " + std::to_wstring(scan) + L" ", flags);
-  }
-  bool execute(const ShellExecuteRequest& request) override {
-    executed = request;
-    return note(L"execute", 0) && executes;
-  }
-
-  // Not used by the task manager.
-  std::wstring loadString(std::uint32_t, std::size_t) override { return {}; }
-  AcceleratorTable loadAccelerators(std::uint32_t) override { return 0; }
-  bool registerClass(const WindowClassSpec&, MessageHandler&) override { return false; }
-  WindowHandle createWindow(const WindowSpec&) override { return 0; }
-  bool destroyWindow(WindowHandle) override { return false; }
-  LResult defaultProcedure(WindowHandle, std::uint32_t, WParam, LParam) override { return 0; }
-  void validate(WindowHandle) override {}
-  std::int32_t screenWidth() override { return 480; }
-  std::int32_t screenHeight() override { return 800; }
-  LResult sendMessage(WindowHandle, std::uint32_t, WParam, LParam) override { return 0; }
-  void postQuitMessage(std::int32_t) override {}
-  std::int32_t getMessage(QueuedMessage&) override { return -1; }
-  bool translateAccelerator(WindowHandle, AcceleratorTable, const QueuedMessage&) override {
-    return false;
-  }
-  void translateMessage(const QueuedMessage&) override {}
-  LResult dispatchMessage(const QueuedMessage&) override { return 0; }
-  std::uintptr_t setTimer(WindowHandle, std::uintptr_t, std::uint32_t) override { return 0; }
-  bool killTimer(WindowHandle, std::uintptr_t) override { return false; }
-  WindowHandle findWindow(const std::wstring&, const std::wstring&) override { return 0; }
-  WindowHandle findWindowByTitle(const std::wstring&) override { return 0; }
-  ThreadHandle createThread(std::function<void()>) override { return 0; }
-  bool setThreadPriority(ThreadHandle, std::int32_t) override { return false; }
-  void closeThread(ThreadHandle) override {}
-  std::int32_t changeOrientation(const OrientationRequest&) override { return -1; }
-  void initialize() override {}
-  void handleActivate(WindowHandle, WParam, LParam, ShellActivationInfo&) override {}
-  void handleSettingChange(WindowHandle, WParam, LParam, ShellActivationInfo&) override {}
-  bool notifyRegistryChange(Registry::Root, const std::wstring&, const std::wstring&, WindowHandle,
-                            std::uint32_t, std::uint32_t) override {
-    return false;
-  }
-  bool querySip(SipInfo&) override { return false; }
-
- private:
-  // The window, or a null one (handle 0, owner 0, hidden, no text).
-  const Window& find(WindowHandle w) const {
-    for (const Window& x : windows) {
-      if (x.handle == w) return x;
-    }
-    return none_;
-  }
-  bool note(const std::wstring& what, std::uintptr_t value) {
-    log.push_back(what + std::to_wstring(value));
-    return true;
-  }
-  const Window none_{0, 0, false, L""};
-};
+using Texts = std::vector<std::string>;
 
 class TaskManagerTest : public ::testing::Test {
  protected:
-  FakePhone phone;
-  TaskManager tasks{phone, phone, phone, phone};
-
-  Log switched(bool forward, WindowHandle from) {
-    phone.log.clear();
-    phone.front = from;
+  // A running application whose one window is titled `title` ("" for none).
+  WindowHandle app(const std::wstring& exe, const std::wstring& title, bool visible = true) {
+    return phone.addApp(exe, L"\\Program Files\\" + exe, L"App", title, visible);
+  }
+  // Brings `window` to the front; the log starts after that.
+  void front(WindowHandle window) {
+    phone.setForeground(window);
+    phone.log().clear();
+  }
+  Texts events() { return phone.log().texts(LogCategory::event); }
+  // The title of the window a switch from `from` activated, "" for none.
+  std::string switched(bool forward, WindowHandle from) {
+    front(from);
     EXPECT_TRUE(forward ? tasks.switchToNextApp() : tasks.switchToPreviousApp());
-    return phone.log;
+    std::string activated;
+    for (const std::string& e : events()) {
+      if (e.rfind("activate ", 0) == 0) activated += e.substr(10, e.size() - 11);
+    }
+    return activated;
   }
-  static Log activated(WindowHandle w) {
-    return {L"front " + std::to_wstring(w), L"activate " + std::to_wstring(w)};
-  }
+
+  SimPhone phone;
+  TaskManager tasks{phone.windows(), phone.processes(), phone.input(), phone.shell()};
 };
 
-TEST_F(TaskManagerTest, SwitchingWrapsBothWays) {
-  phone.app(1, L"A.exe");
-  phone.app(2, L"b.exe");
-  phone.app(3, L"c.exe");
-  EXPECT_EQ(switched(true, 20), activated(30));
-  EXPECT_EQ(switched(true, 30), activated(10));
-  EXPECT_EQ(switched(false, 10), activated(30));
-  EXPECT_EQ(switched(false, 20), activated(10));
+TEST_F(TaskManagerTest, SwitchingWrapsSkipsAndFallsBackToTheCurrentApp) {
+  phone.processes().endProcess(phone.programProcessId());  // the first process is an app
+  std::map<std::string, WindowHandle> w{{"A", app(L"A.exe", L"A")},
+                                        {"A2", app(L"a.exe", L"A2")},
+                                        {"H", app(L"hidden.exe", L"H", false)},
+                                        {"U", app(L"untitled.exe", L"")},
+                                        {"S", app(L"Skip.exe", L"S")},
+                                        {"E", app(L"e.exe", L"E")}};
+  struct Case {
+    const char* from;
+    bool forward;
+    TaskManager::List blackList;
+    const char* activated;
+  };
+  const Case cases[] = {
+      {"A2", true, {L"skip.exe"}, "A2"},  // the first process of an executable is current
+      {"A2", false, {L"skip.exe"}, "E"},  // wraps
+      {"E", true, {L"skip.exe"}, "A"},
+      {"E", false, {L"skip.exe"}, "A2"},  // skips black-listed, untitled and hidden ones
+      {"H", true, {L"skip.exe"}, "E"},    // a hidden app in front still switches away
+      {"S", true, {L"skip.exe"}, "E"},    // and a black-listed one
+      {"E", false, {}, "S"},
+      {"E", true, {L"skip.exe", L"a.exe"}, "E"},  // nothing else: the current app again
+      {"E", true, {L"skip.exe", L"a.exe", L"e.exe"}, ""},
+  };
+  for (const Case& c : cases) {
+    tasks.setBlackListSwitch(c.blackList);
+    EXPECT_EQ(switched(c.forward, w[c.from]), c.activated) << c.from << " " << c.forward;
+  }
 }
 
-TEST_F(TaskManagerTest, SwitchingSkipsIneligibleAndFallsBackToTheCurrentApp) {
-  phone.app(1, L"a.exe");
-  phone.app(2, L"hidden.exe", false);
-  phone.app(3, L"untitled.exe", true, L"");
-  phone.app(4, L"Skip.exe");
-  tasks.setBlackListSwitch({L"skip.exe"});
-  EXPECT_EQ(switched(true, 10), activated(10));
-  EXPECT_EQ(switched(false, 10), activated(10));
-  phone.app(5, L"e.exe");
-  EXPECT_EQ(switched(true, 10), activated(50));
-  EXPECT_EQ(switched(false, 50), activated(10));
-  // A blacklisted or hidden application in front still switches away.
-  EXPECT_EQ(switched(true, 40), activated(50));
-  EXPECT_EQ(switched(true, 20), activated(50));
-}
-
-TEST_F(TaskManagerTest, TheFirstProcessOfAnExecutableIsTheCurrentOne) {
-  phone.app(1, L"a.exe");
-  phone.app(2, L"a.exe");
-  phone.app(3, L"b.exe");
-  EXPECT_EQ(switched(true, 20), activated(20));  // from the first a.exe
-}
-
-TEST_F(TaskManagerTest, SwitchingDoesNothingWithoutACurrentApp) {
-  phone.app(1, L"a.exe");
-  phone.processes.push_back({2, L"", L""});  // no name, no path
-  phone.windows.push_back({20, 2, true, L"Nameless"});
-  EXPECT_EQ(switched(true, 0), Log{});
-  EXPECT_EQ(switched(true, 20), Log{});
-  EXPECT_EQ(switched(true, 99), Log{});  // a window that is gone
-  phone.snapshotFails = true;
-  EXPECT_EQ(switched(true, 10), Log{});
+TEST_F(TaskManagerTest, NothingIsSwitchedWithoutAKnownCurrentApp) {
+  const WindowHandle a = app(L"a.exe", L"A");
+  app(L"b.exe", L"B");
+  EXPECT_EQ(switched(true, 0), "");  // nothing was ever in front
+  EXPECT_EQ(switched(true, a), "B");
+  const WindowHandle nameless = phone.addApp(L"", L"", L"App", L"Nameless");
+  const WindowHandle orphan = phone.windows().create(L"App", L"Orphan", 0, true);
+  EXPECT_EQ(switched(true, nameless), "");
+  EXPECT_EQ(switched(true, orphan), "");
+  phone.faults().moduleName = 1;
+  EXPECT_EQ(switched(true, a), "");
+  phone.faults().snapshot = -1;
+  EXPECT_EQ(switched(true, a), "");
   std::vector<ProcessInfo> list;
   EXPECT_EQ(tasks.collectProcesses(list, 32), 0u);
 }
 
-TEST_F(TaskManagerTest, OnlyThirtyTwoProcessesAreCollected) {
-  for (std::uint32_t id = 1; id <= 33; ++id) phone.app(id, L"p" + std::to_wstring(id) + L".exe");
+TEST_F(TaskManagerTest, OnlyThirtyTwoProcessesCount) {
+  std::vector<WindowHandle> apps;  // processes 2 to 33
+  for (int i = 2; i <= 33; ++i) apps.push_back(app(L"p" + std::to_wstring(i) + L".exe", L"T"));
   std::vector<ProcessInfo> list(1);
   EXPECT_EQ(tasks.collectProcesses(list, 0), 0u);
   EXPECT_EQ(tasks.collectProcesses(list, 32), 32u);
   EXPECT_EQ(list.size(), 33u);  // appended
-  EXPECT_EQ(list.back().processId, 32u);
-  EXPECT_EQ(switched(true, 330), Log{});  // the 33rd is never current...
-  for (std::uint32_t id = 2; id <= 32; ++id) phone.windows[id - 1].visible = false;
-  EXPECT_EQ(switched(true, 10), activated(10));  // ...nor a target
+  EXPECT_EQ(list.back().name, L"p32.exe");
+  EXPECT_EQ(switched(true, apps.back()), "");  // the 33rd is never current...
+  for (std::size_t i = 1; i + 1 < apps.size(); ++i) phone.windows().setVisible(apps[i], false);
+  EXPECT_EQ(switched(true, apps.front()), "T");  // ...nor a target
+  EXPECT_EQ(phone.windows().foregroundWindow(), apps.front());
 }
 
 TEST_F(TaskManagerTest, NamesAndTitlesAreCutToTheirBuffers) {
-  phone.app(1, L"\u00C4pp.exe", true, std::wstring(100, L'T'));
-  phone.windows.push_back({11, 1, true, L""});  // a later untitled window
-  phone.windows.push_back({12, 1, false, L"Hidden"});
-  EXPECT_EQ(tasks.windowAppName(10, false), L"\\program files\\\u00E4pp.exe");
-  EXPECT_EQ(tasks.windowAppName(10, true), L"\u00E4pp.exe");
-  phone.processes[0].path = L"\\" + std::wstring(120, L'X');
-  EXPECT_EQ(tasks.windowAppName(10, false), L"\\" + std::wstring(98, L'x'));
+  const std::uint32_t id =
+      phone.processes().addProcess(L"\u00C4pp.exe", L"\\Program Files\\\u00C4pp.exe");
+  const WindowHandle first = phone.windows().create(L"App", std::wstring(100, L'T'), id, true);
+  const WindowHandle later = phone.windows().create(L"App", L"", id, true);  // untitled
+  phone.windows().create(L"App", L"Hidden", id, false);
+  EXPECT_EQ(tasks.windowAppName(first, false), L"\\program files\\\u00E4pp.exe");
+  EXPECT_EQ(tasks.windowAppName(first, true), L"\u00E4pp.exe");
+  const WindowHandle longPath =
+      phone.addApp(L"x.exe", L"\\" + std::wstring(120, L'X'), L"App", L"X");
+  EXPECT_EQ(tasks.windowAppName(longPath, false), L"\\" + std::wstring(98, L'x'));
   std::vector<ProcessInfo> list;
   tasks.collectProcesses(list, 32);
   tasks.attachWindows(list);
-  EXPECT_EQ(list[0].name, L"\u00E4pp.exe");
-  EXPECT_EQ(list[0].window, 11u);
-  EXPECT_EQ(list[0].title, std::wstring(63, L'T'));
+  ASSERT_EQ(list.size(), 3u);
+  EXPECT_EQ(list[1].name, L"\u00E4pp.exe");
+  EXPECT_EQ(list[1].window, later);
+  EXPECT_EQ(list[1].title, std::wstring(63, L'T'));
 }
 
-TEST_F(TaskManagerTest, CloseHonoursTheBlackListByFullPath) {
-  phone.app(1, L"A.exe");
-  phone.front = 10;
-  tasks.setBlackListClose({L"\\program files\\a.exe"});
-  EXPECT_FALSE(tasks.closeForegroundApp());
-  tasks.setBlackListClose({L"a.exe", L""});
-  EXPECT_TRUE(tasks.closeForegroundApp());
-  EXPECT_EQ(phone.log, Log{L"post 16 0 0 to 10"});
-  phone.front = 0;
-  EXPECT_FALSE(tasks.closeForegroundApp());
-  phone.front = 99;
-  EXPECT_FALSE(tasks.closeForegroundApp());
-  EXPECT_EQ(phone.log.size(), 1u);
-}
-
-TEST_F(TaskManagerTest, BackKeyAndBlockingFollowTheFullPath) {
-  phone.app(1, L"a.exe");
-  phone.front = 10;
+TEST_F(TaskManagerTest, ListsOtherThanSwitchingHoldFullPaths) {
+  const WindowHandle a = app(L"A.exe", L"A");
+  front(a);
   tasks.setWhiteListBack({L"a.exe", L""});
   tasks.setBlackListAll({L"a.exe", L""});
+  tasks.setBlackListClose({L"\\program files\\a.exe"});
   EXPECT_FALSE(tasks.isForegroundAppBlocked());
   EXPECT_TRUE(tasks.sendBack());
+  EXPECT_FALSE(tasks.closeForegroundApp());
+  phone.faults().moduleName = 1;  // unreadable: might be the listed one
+  EXPECT_FALSE(tasks.closeForegroundApp());
   tasks.setWhiteListBack({L"\\program files\\a.exe", L""});
   tasks.setBlackListAll({L"\\program files\\a.exe", L""});
+  tasks.setBlackListClose({L"a.exe", L""});
   EXPECT_TRUE(tasks.isForegroundAppBlocked());
   tasks.sendBack();
-  phone.front = 0;  // nothing in front is never listed
+  EXPECT_TRUE(tasks.closeForegroundApp());
+  // Nothing in front is never listed, nor closed.
   EXPECT_FALSE(tasks.isForegroundAppBlocked());
   tasks.sendBack();
-  const Log f4{L"key 115 0 0", L"key 115 0 2"}, backspace{L"key 8 142 0", L"key 8 142 2"};
-  EXPECT_EQ(phone.log, (Log{f4[0], f4[1], backspace[0], backspace[1], f4[0], f4[1]}));
+  EXPECT_FALSE(tasks.closeForegroundApp());
+  EXPECT_EQ(events(), (Texts{"key down 115 -> A", "key up 115 -> A", "key down 8 scan 142 -> A",
+                             "key up 8 scan 142 -> A", "close request to \"A\"", "\"A\" closes",
+                             "foreground none", "key down 115", "key up 115"}));
 }
 
 TEST_F(TaskManagerTest, LaunchOpensThroughTheShell) {
+  phone.addProgram(L"\\Windows\\X.exe", L"X", L"X");
+  phone.log().clear();  // the phone's start
   EXPECT_TRUE(tasks.launch(L"\\windows\\x.exe", L"-a,b"));
-  const ShellExecuteRequest& r = phone.executed;
-  EXPECT_TRUE(r.verb == L"open" && r.file == L"\\windows\\x.exe" && r.parameters == L"-a,b" &&
-              r.showCommand == 5);
-  phone.executes = false;
-  EXPECT_FALSE(tasks.launch(L"x.exe", L""));
-  EXPECT_FALSE(tasks.launch(L"", L"args"));  // names no program
-  EXPECT_EQ(phone.log.size(), 2u);
+  EXPECT_FALSE(tasks.launch(L"y.exe", L""));
+  EXPECT_FALSE(tasks.launch(L"", L"args"));  // names no program: the shell is not asked
+  EXPECT_EQ(events(), (Texts{"launch \"\\windows\\x.exe\" \"-a,b\"", "foreground \"X\"",
+                             "launch \"y.exe\" failed"}));
 }
 
 }  // namespace

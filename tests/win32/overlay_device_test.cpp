@@ -62,17 +62,23 @@ HWND popup(const wchar_t* className, DWORD exStyle, int x, int y, HBRUSH backgro
 }
 
 // Whether the screen shows layered windows to GetPixel: not under Wine's
-// null driver, nor where the X server keeps them off-screen (Composite). The
-// probe is painted from a memory device context, as the stand-in's are.
+// null driver. The probe is painted from a memory device context, as the
+// stand-in's are, with opaque pixels: Wine leaves the pixels of a layered
+// window whose top byte is 0 out, so a probe with such pixels would hide the
+// very fault that the checks look for.
 bool screenShowsLayeredWindows() {
   const HWND probe = popup(L"OverlayTestProbe", WS_EX_LAYERED | WS_EX_TOPMOST, 400, 600, nullptr);
   const HDC screen = GetDC(nullptr);
   const HDC memory = CreateCompatibleDC(screen);
-  const HBITMAP bitmap = CreateCompatibleBitmap(screen, 40, 40);
-  const HBRUSH magenta = CreateSolidBrush(RGB(255, 0, 255));  // not in any X root pattern
+  BITMAPINFO info = {};
+  info.bmiHeader = {sizeof(BITMAPINFOHEADER), 40, 40, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+  void* bits = nullptr;
+  const HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  auto* pixels = static_cast<std::uint32_t*>(bits);
+  for (int i = 0; pixels != nullptr && i < 40 * 40; ++i) {
+    pixels[i] = 0xFFFF00FFu;  // opaque magenta: not in any X root pattern
+  }
   SelectObject(memory, bitmap);
-  SelectObject(memory, magenta);
-  PatBlt(memory, 0, 0, 40, 40, PATCOPY);
   POINT at{400, 600};
   POINT origin{0, 0};
   SIZE size{40, 40};
@@ -80,7 +86,6 @@ bool screenShowsLayeredWindows() {
   pumpMessages(100);
   const bool shown = GetPixel(screen, 410, 610) == RGB(255, 0, 255);
   DeleteDC(memory);
-  DeleteObject(magenta);
   DeleteObject(bitmap);
   ReleaseDC(nullptr, screen);
   DestroyWindow(probe);

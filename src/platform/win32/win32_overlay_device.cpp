@@ -9,21 +9,7 @@
 #include <memory>
 #include <type_traits>
 
-#pragma GCC diagnostic ignored "-Wold-style-cast"
-#pragma GCC diagnostic ignored "-Wformat"
-#pragma GCC diagnostic ignored "-Wformat-nonliteral"
-#pragma GCC diagnostic ignored "-Wuseless-cast"
-#pragma GCC diagnostic ignored "-Wsign-conversion"
-#pragma GCC diagnostic ignored "-Wconversion"
-#include <cstdarg>
-#include <cstdio>
 namespace {
-void dbg(const char* fmt, ...) {
-  char buf[512]; char b2[600];
-  va_list ap; va_start(ap, fmt); std::vsnprintf(buf, sizeof buf, fmt, ap); va_end(ap);
-  std::snprintf(b2, sizeof b2, "%lu %s", GetTickCount(), buf);
-  OutputDebugStringA(b2);
-}
 
 // The port's numbers that the desktop's DirectDraw shares.
 static_assert(DDSCAPS_FLIP == Overlay::surfaceFlip);
@@ -269,6 +255,17 @@ COLORREF colorRef(std::uint32_t pixel) {
   return ((pixel >> 16) & 0xFF) | (pixel & 0xFF00) | ((pixel & 0xFF) << 16);
 }
 
+// The surfaces have no alpha: the top byte of their pixels means nothing,
+// and a GDI copy of a picture without alpha (a 24-bit bitmap) leaves it 0.
+// A layered window can still read it as alpha (Wine gives one a visual with
+// alpha and leaves every pixel with a top byte of 0 out of its shape, colour
+// key or not), so what goes into one is made opaque first.
+void makeOpaque(std::uint32_t* pixels, std::int32_t width, std::int32_t height) {
+  GdiFlush();  // GDI's drawing into the DIB section comes first
+  const std::size_t count = static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
+  for (std::size_t i = 0; i < count; ++i) pixels[i] |= 0xFF000000u;
+}
+
 // Puts the `from` part of `surface` into the layered `window` at `to`,
 // stretched to its size as overlay hardware does.
 bool paintLayered(HWND window, HBITMAP surface, const Overlay::Rect& from, const Overlay::Rect& to,
@@ -296,6 +293,7 @@ bool paintLayered(HWND window, HBITMAP surface, const Overlay::Rect& from, const
                    fromWidth, fromHeight, SRCCOPY) == FALSE) {
       return false;
     }
+    makeOpaque(pixels, width, height);
     shown = scaledDc->get();
     origin = POINT{0, 0};
   }
@@ -548,11 +546,7 @@ bool Win32OverlayDevice::copyImage(Overlay::Object surface, Overlay::Image image
   const HBITMAP picture = reinterpret_cast<HBITMAP>(image);
   if (entry->standIn) {
     const BitmapDc target(entry->dib);
-    BITMAP bm{}; GetObjectW(picture, sizeof bm, &bm);
-    const bool ok = target.holds() && drawImage(target.get(), picture, width, height);
-    GdiFlush();
-    dbg("ZEMDBG copy holds=%d ok=%d img %ldx%ld bpp=%d bits=%p size %dx%d px=%08x\n", target.holds(), ok, bm.bmWidth, bm.bmHeight, bm.bmBitsPixel, bm.bmBits, width, height, entry->pixels[120*entry->width+120]);
-    return ok;
+    return target.holds() && drawImage(target.get(), picture, width, height);
   }
   HDC target = nullptr;
   if (FAILED(entry->surface->GetDC(&target)) || target == nullptr) return false;
@@ -584,7 +578,6 @@ std::int32_t Win32OverlayDevice::updateOverlay(Overlay::Object surface, const Ov
     return DDERR_INVALIDPARAMS;
   }
 
-  dbg("ZEMDBG updateOverlay surface=%llu flags=%u standIn=%d\n", (unsigned long long)surface, flags, overlay->standIn);
   if (overlay->standIn) {
     if (hide) {
       if (overlay->window != nullptr) DestroyWindow(overlay->window);
@@ -642,12 +635,9 @@ std::int32_t Win32OverlayDevice::showStandIn(Entry& overlay, const Overlay::Rect
   // Shown before it is painted, which it needs under Wine; until then a
   // layered window is invisible anyway.
   ShowWindow(overlay.window, SW_SHOWNOACTIVATE);
+  makeOpaque(overlay.pixels, overlay.width, overlay.height);
   const COLORREF key = keyed ? colorRef(effects->colorKeyLow) : 0;
-  GdiFlush();
-  if (GetEnvironmentVariableW(L"ZEMDBG_OPAQUE", nullptr, 0) != 0) for (std::int32_t i = 0; i < overlay.width * overlay.height; ++i) overlay.pixels[i] |= 0xFF000000u;
-  dbg("ZEMDBG show window=%p to=%d,%d,%d,%d from=%d,%d,%d,%d keyed=%d key=%06lx px0=%08x pxmid=%08x\n", (void*)overlay.window, to.left,to.top,to.right,to.bottom, from.left,from.top,from.right,from.bottom, keyed, key, overlay.pixels[0], overlay.pixels[120*overlay.width+120]);
   if (!paintLayered(overlay.window, overlay.dib, from, to, keyed, key)) {
-    dbg("ZEMDBG paint failed %lu\n", GetLastError());
     const std::int32_t code = lastErrorCode();
     DestroyWindow(overlay.window);  // nothing half-shown stays on the screen
     overlay.window = nullptr;
@@ -657,7 +647,6 @@ std::int32_t Win32OverlayDevice::showStandIn(Entry& overlay, const Overlay::Rect
 }
 
 void Win32OverlayDevice::release(Overlay::Object object) {
-  dbg("ZEMDBG release %llu\n", (unsigned long long)object);
   const auto it = objects_.find(object);
   if (it == objects_.end()) return;
   destroy(it->second);

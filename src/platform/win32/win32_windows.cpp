@@ -5,21 +5,7 @@
 #include <map>
 #include <mutex>
 
-#pragma GCC diagnostic ignored "-Wold-style-cast"
-#pragma GCC diagnostic ignored "-Wformat"
-#pragma GCC diagnostic ignored "-Wformat-nonliteral"
-#pragma GCC diagnostic ignored "-Wuseless-cast"
-#pragma GCC diagnostic ignored "-Wsign-conversion"
-#pragma GCC diagnostic ignored "-Wconversion"
-#include <cstdarg>
-#include <cstdio>
 namespace {
-void dbg(const char* fmt, ...) {
-  char buf[512]; char b2[600];
-  va_list ap; va_start(ap, fmt); std::vsnprintf(buf, sizeof buf, fmt, ap); va_end(ap);
-  std::snprintf(b2, sizeof b2, "%lu %s", GetTickCount(), buf);
-  OutputDebugStringA(b2);
-}
 
 constexpr WORD kArrowCursor = 32512;  // IDC_ARROW
 
@@ -72,7 +58,6 @@ int clampToInt(std::size_t chars) {
 
 LRESULT CALLBACK routeMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   MessageHandler* handler = handlerOf(window);
-  if (message == WM_TIMER) dbg("ZEMDBG WM_TIMER %p id=%llu handler=%p\n", (void*)window, (unsigned long long)wParam, (void*)handler);
   if (handler == nullptr) return DefWindowProcW(window, message, wParam, lParam);
   try {
     return handler->handleMessage(toHandle(window), message, wParam, lParam);
@@ -164,7 +149,6 @@ WindowHandle Win32Windows::createWindow(const WindowSpec& spec) {
 }
 
 bool Win32Windows::destroyWindow(WindowHandle window) {
-  dbg("ZEMDBG destroyWindow %p\n", (void*)window);
   const BOOL destroyed = DestroyWindow(toHwnd(window));
   rethrowPending();
   return destroyed != FALSE;
@@ -232,13 +216,11 @@ LResult Win32Windows::dispatchMessage(const QueuedMessage& message) {
 }
 
 std::uintptr_t Win32Windows::setTimer(WindowHandle window, std::uintptr_t id, std::uint32_t ms) {
-  dbg("ZEMDBG setTimer %p id=%llu ms=%u\n", (void*)window, (unsigned long long)id, ms);
   if (window == 0 || id == 0) return 0;
   return SetTimer(toHwnd(window), id, ms, nullptr) != 0 ? id : 0;
 }
 
 bool Win32Windows::killTimer(WindowHandle window, std::uintptr_t id) {
-  dbg("ZEMDBG killTimer %p id=%llu\n", (void*)window, (unsigned long long)id);
   return KillTimer(toHwnd(window), id) != FALSE;
 }
 
