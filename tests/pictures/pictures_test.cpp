@@ -80,6 +80,7 @@ TEST(Pictures, ResourceScriptNamesFilesThatHoldThePictures) {
   // A directory that is not there: a failure naming the file.
   EXPECT_FALSE(Pictures::writeResources((dir / "missing").string(), error));
   EXPECT_NE(error.find("missing"), std::string::npos) << error;
+  script.close();  // Windows removes no open file
   std::filesystem::remove_all(dir);
 }
 
