@@ -124,18 +124,18 @@ void Controller::buildAreas() {
   const auto& table = landscapeScreen_ || sidewaysLayout_ ? ControllerLayout::sidewaysAreas
                                                           : ControllerLayout::portraitAreas;
   areas_.reserve(table.size());
-  for (const AreaSpec& spec : table) {
+  for (const AreaSpec& row : table) {
     CommandArea area;
-    area.first = spec.first;
-    area.second = spec.second;
-    area.twoRectangles = spec.twoRectangles;
-    if (spec.key == exitButton) {
+    area.first = row.first;
+    area.second = row.second;
+    area.twoRectangles = row.twoRectangles;
+    if (row.key == exitButton) {
       area.command = std::make_unique<CommandExit>(debug_, *this);
-    } else if (spec.key == rotateButton) {
+    } else if (row.key == rotateButton) {
       area.command = std::make_unique<CommandRotate>(debug_, *this);
     } else {
       area.command = std::make_unique<CommandKey>(
-          debug_, input_, keys_[static_cast<std::size_t>(spec.key)], std::uint8_t{0});
+          debug_, input_, keys_[static_cast<std::size_t>(row.key)], std::uint8_t{0});
     }
     areas_.push_back(std::move(area));
   }

@@ -150,18 +150,18 @@ void OverlayDisplay::createWindow() {
   // Repeated at every load; once registered, the class keeps this handler.
   windows_.registerClass(windowClass, handler_);
 
-  WindowSpec spec;
-  spec.exStyle = kTopmost;
-  spec.className = kClassName;
-  spec.title = kWindowTitle;
-  spec.style = kPopup;
-  spec.x = 0;
-  spec.y = 0;
-  spec.width = windows_.screenWidth();
-  spec.height = windows_.screenHeight();
+  WindowSpec params;
+  params.exStyle = kTopmost;
+  params.className = kClassName;
+  params.title = kWindowTitle;
+  params.style = kPopup;
+  params.x = 0;
+  params.y = 0;
+  params.width = windows_.screenWidth();
+  params.height = windows_.screenHeight();
   // Never shown; it owns the display objects and the hide timer. A failure
   // leaves 0, which the later steps tolerate.
-  window_ = windows_.createWindow(spec);
+  window_ = windows_.createWindow(params);
 }
 
 int OverlayDisplay::startDisplay() {

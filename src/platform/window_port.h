@@ -84,10 +84,10 @@ class WindowPort {
 
   // --- the program's own windows ---
   // False when the class cannot be registered (for example already is).
-  virtual bool registerClass(const WindowClassSpec& spec, MessageHandler& handler) = 0;
+  virtual bool registerClass(const WindowClassSpec& params, MessageHandler& handler) = 0;
   // The create message reaches the class's handler before this returns.
   // 0 on failure.
-  virtual WindowHandle createWindow(const WindowSpec& spec) = 0;
+  virtual WindowHandle createWindow(const WindowSpec& params) = 0;
   // Sends the destroy message to the window's handler, then forgets it.
   virtual bool destroyWindow(WindowHandle window) = 0;
   virtual LResult defaultProcedure(WindowHandle window, std::uint32_t message, WParam wParam,

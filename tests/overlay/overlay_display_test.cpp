@@ -66,9 +66,9 @@ TEST_F(OverlayDisplayTest, GesturePictureLoadsShowsAndHidesOnItsTimer) {
   EXPECT_TRUE(phone.log().contains("overlay shows picture 171 at (120,280)-(360,520) keyed"));
 
   // A timer message of another window of the class is not the held one's.
-  WindowSpec spec;
-  spec.className = L"OverlayWndClass";
-  const WindowHandle other = phone.windows().createWindow(spec);
+  WindowSpec params;
+  params.className = L"OverlayWndClass";
+  const WindowHandle other = phone.windows().createWindow(params);
   ASSERT_TRUE(phone.windows().postMessage(other, WindowMessage::timer, 1, 0));
   dispatchNext();
   EXPECT_TRUE(overlay.holdsPicture());

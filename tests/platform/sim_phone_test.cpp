@@ -43,10 +43,10 @@ WindowHandle zemWindow(SimPhone& phone, Recorder& recorder) {
   WindowClassSpec cls;
   cls.className = L"ZEM";
   EXPECT_TRUE(phone.windows().registerClass(cls, recorder));
-  WindowSpec spec;
-  spec.className = L"ZEM";
-  spec.title = L"ZEM";
-  return phone.windows().createWindow(spec);
+  WindowSpec params;
+  params.className = L"ZEM";
+  params.title = L"ZEM";
+  return phone.windows().createWindow(params);
 }
 
 TEST_F(SimPhoneTest, SleepRunsDueEventsInOrderAndWorkersKeepTheirOwnTime) {
@@ -173,10 +173,10 @@ TEST_F(SimPhoneTest, DestroyedWindowsTakeTheirMessagesAndTimersWithThem) {
   SimWindows& windows = phone.windows();
   Recorder recorder(windows);
   const WindowHandle zem = zemWindow(phone, recorder);
-  WindowSpec spec;
-  spec.className = L"ZEM";
-  spec.title = L"Overlay";
-  const WindowHandle overlay = windows.createWindow(spec);
+  WindowSpec params;
+  params.className = L"ZEM";
+  params.title = L"Overlay";
+  const WindowHandle overlay = windows.createWindow(params);
   ASSERT_NE(overlay, 0u);
   EXPECT_EQ(windows.createWindow(WindowSpec{}), 0u);  // no such class
   windows.setTimer(overlay, 1, 500);

@@ -42,10 +42,10 @@ class RecordingHandler : public MessageHandler {
 
 WindowHandle makeWindow(Win32Windows& windows, const std::wstring& className,
                         const std::wstring& title) {
-  WindowSpec spec;
-  spec.className = className;
-  spec.title = title;
-  return windows.createWindow(spec);
+  WindowSpec params;
+  params.className = className;
+  params.title = title;
+  return windows.createWindow(params);
 }
 
 std::wstring lowerCased(std::wstring text) {

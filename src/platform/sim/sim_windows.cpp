@@ -144,28 +144,28 @@ WindowPort::AcceleratorTable SimWindows::loadAccelerators(std::uint32_t id) {
 
 // --- the program's own windows ---
 
-bool SimWindows::registerClass(const WindowClassSpec& spec, MessageHandler& handler) {
+bool SimWindows::registerClass(const WindowClassSpec& params, MessageHandler& handler) {
   if (SimFaults::take(context_.faults.registerClass)) return false;
-  if (spec.className.empty() || classes_.count(spec.className) != 0) {
+  if (params.className.empty() || classes_.count(params.className) != 0) {
     lastError_ = errorClassAlreadyExists;
     return false;
   }
-  classes_[spec.className] = &handler;
+  classes_[params.className] = &handler;
   return true;
 }
 
-WindowHandle SimWindows::createWindow(const WindowSpec& spec) {
+WindowHandle SimWindows::createWindow(const WindowSpec& params) {
   if (SimFaults::take(context_.faults.createWindow)) return 0;
-  const auto cls = classes_.find(spec.className);
+  const auto cls = classes_.find(params.className);
   if (cls == classes_.end()) {
     lastError_ = errorCannotFindClass;
     return 0;
   }
   Window window;
-  window.className = spec.className;
-  window.title = spec.title;
+  window.className = params.className;
+  window.title = params.title;
   window.processId = ownProcessId_;
-  window.visible = (spec.style & visibleStyle) != 0;
+  window.visible = (params.style & visibleStyle) != 0;
   window.own = true;
   window.handler = cls->second;
   const Handle handle = add(std::move(window));

@@ -115,18 +115,18 @@ WindowPort::AcceleratorTable Win32Windows::loadAccelerators(std::uint32_t id) {
 
 // --- the program's own windows ---
 
-bool Win32Windows::registerClass(const WindowClassSpec& spec, MessageHandler& handler) {
+bool Win32Windows::registerClass(const WindowClassSpec& params, MessageHandler& handler) {
   WNDCLASSW windowClass{};
-  windowClass.style = spec.styles;
+  windowClass.style = params.styles;
   windowClass.lpfnWndProc = routeMessage;
   windowClass.hInstance = instance_;
   windowClass.hIcon =
-      spec.iconId != 0 ? LoadIconW(instance_, MAKEINTRESOURCEW(spec.iconId)) : nullptr;
+      params.iconId != 0 ? LoadIconW(instance_, MAKEINTRESOURCEW(params.iconId)) : nullptr;
   windowClass.hCursor =
-      spec.arrowCursor ? LoadCursorW(nullptr, MAKEINTRESOURCEW(kArrowCursor)) : nullptr;
+      params.arrowCursor ? LoadCursorW(nullptr, MAKEINTRESOURCEW(kArrowCursor)) : nullptr;
   windowClass.hbrBackground =
-      static_cast<HBRUSH>(GetStockObject(static_cast<int>(spec.stockBrush)));
-  windowClass.lpszClassName = spec.className.c_str();
+      static_cast<HBRUSH>(GetStockObject(static_cast<int>(params.stockBrush)));
+  windowClass.lpszClassName = params.className.c_str();
   // Registered before any window of the class can exist, so its create
   // message finds the handler.
   const ATOM atom = RegisterClassW(&windowClass);
@@ -139,10 +139,10 @@ bool Win32Windows::registerClass(const WindowClassSpec& spec, MessageHandler& ha
   return true;
 }
 
-WindowHandle Win32Windows::createWindow(const WindowSpec& spec) {
-  const HWND window =
-      CreateWindowExW(spec.exStyle, spec.className.c_str(), spec.title.c_str(), spec.style, spec.x,
-                      spec.y, spec.width, spec.height, nullptr, nullptr, instance_, nullptr);
+WindowHandle Win32Windows::createWindow(const WindowSpec& params) {
+  const HWND window = CreateWindowExW(
+      params.exStyle, params.className.c_str(), params.title.c_str(), params.style, params.x,
+      params.y, params.width, params.height, nullptr, nullptr, instance_, nullptr);
   if (pendingException && window != nullptr) DestroyWindow(window);
   rethrowPending();
   return toHandle(window);

@@ -46,8 +46,8 @@ class Win32Windows final : public WindowPort {
   std::wstring loadString(std::uint32_t id, std::size_t maxChars) override;
   AcceleratorTable loadAccelerators(std::uint32_t id) override;
 
-  bool registerClass(const WindowClassSpec& spec, MessageHandler& handler) override;
-  WindowHandle createWindow(const WindowSpec& spec) override;
+  bool registerClass(const WindowClassSpec& params, MessageHandler& handler) override;
+  WindowHandle createWindow(const WindowSpec& params) override;
   bool destroyWindow(WindowHandle window) override;
   LResult defaultProcedure(WindowHandle window, std::uint32_t message, WParam wParam,
                            LParam lParam) override;
