@@ -21,3 +21,15 @@ function(zem_add_test name)
     gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60)
   endif()
 endfunction()
+
+# Gives a Windows test the path of another built target as a wide-string
+# macro: `zem_define_target_path(test MACRO target)`. Under Wine the host's
+# root is drive Z:. The test is built after the target.
+function(zem_define_target_path test macro target)
+  set(path "$<TARGET_FILE:${target}>")
+  if(CMAKE_HOST_UNIX)
+    set(path "Z:${path}")
+  endif()
+  target_compile_definitions(${test} PRIVATE ${macro}=L"${path}")
+  add_dependencies(${test} ${target})
+endfunction()
