@@ -27,8 +27,8 @@
 #include "controller/commands.h"
 #include "controller/controller.h"
 #include "fuzz_input.h"
-#include "platform/debug_port.h"
-#include "platform/input_port.h"
+#include "ports/debug_port.h"
+#include "ports/input_port.h"
 #include "scanf_reference.h"
 
 namespace {

@@ -8,6 +8,16 @@ mapfile -t sources < <(git ls-files --cached --others --exclude-standard -- \
   'src/*.cpp' 'src/*.h' 'tools/*.cpp' 'tools/*.h' 'tests/*.cpp' 'tests/*.h' \
   'bench/*.cpp' 'fuzz/*.cpp' | while read -r f; do [ -f "$f" ] && echo "$f"; done)
 
+# Layers: the core and the ports include ports, never the adapters under
+# src/platform/.
+core_dirs=(src/recognition src/capture src/registry src/hook src/app src/controller
+  src/overlay src/tasks src/ports)
+if up=$(grep -rn -E '#include "platform/' "${core_dirs[@]}"); then
+  echo "$up"
+  echo "lint: the core includes an adapter header" >&2
+  exit 1
+fi
+
 echo "lint: clang-format on ${#sources[@]} files"
 clang-format --dry-run --Werror "${sources[@]}"
 

@@ -6,7 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "platform/registry_port.h"
+#include "ports/registry_port.h"
 
 // Sent by the registry-change notifications to the main window, with the
 // setting's identifier in lParam. The first user message number.

@@ -27,7 +27,7 @@
 #include "controller/controller_host.h"
 #include "controller/vibrator.h"
 #include "overlay/overlay_display.h"
-#include "platform/platform.h"
+#include "ports/platform.h"
 #include "registry/registry_store.h"
 #include "tasks/task_manager.h"
 

@@ -4,8 +4,8 @@
 
 #include <cstdint>
 
-#include "platform/debug_port.h"
-#include "platform/input_port.h"
+#include "ports/debug_port.h"
+#include "ports/input_port.h"
 
 class Controller;
 

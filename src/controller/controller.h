@@ -17,8 +17,8 @@
 
 #include "controller/commands.h"
 #include "controller/controller_host.h"
-#include "platform/debug_port.h"
-#include "platform/input_port.h"
+#include "ports/debug_port.h"
+#include "ports/input_port.h"
 #include "recognition/geometry.h"
 
 class Controller {

@@ -5,9 +5,9 @@
 
 #include <cstdint>
 
-#include "platform/clock_port.h"
-#include "platform/led_port.h"
-#include "platform/process_port.h"
+#include "ports/clock_port.h"
+#include "ports/led_port.h"
+#include "ports/process_port.h"
 
 class Vibrator {
  public:

@@ -2,7 +2,7 @@
 // library share, all under HKEY_LOCAL_MACHINE.
 #pragma once
 
-#include "platform/registry_port.h"
+#include "ports/registry_port.h"
 
 namespace TouchDriverRegistry {
 

@@ -21,8 +21,8 @@
 
 #include "hook/multipoint_sample.h"
 #include "hook/touch_area.h"
-#include "platform/hook_port.h"
-#include "platform/registry_port.h"
+#include "ports/hook_port.h"
+#include "ports/registry_port.h"
 #include "recognition/geometry.h"
 #include "registry/registry_store.h"
 

@@ -16,8 +16,8 @@
 
 #include <cstdint>
 
-#include "platform/overlay_device_port.h"
-#include "platform/window_port.h"
+#include "ports/overlay_device_port.h"
+#include "ports/window_port.h"
 
 class OverlayDisplay {
  public:

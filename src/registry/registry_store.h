@@ -23,7 +23,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/registry_port.h"
+#include "ports/registry_port.h"
 
 class RegistryStore {
  public:

@@ -16,10 +16,10 @@
 #include <string>
 #include <vector>
 
-#include "platform/input_port.h"
-#include "platform/process_port.h"
-#include "platform/shell_port.h"
-#include "platform/window_port.h"
+#include "ports/input_port.h"
+#include "ports/process_port.h"
+#include "ports/shell_port.h"
+#include "ports/window_port.h"
 
 struct ProcessInfo {
   std::uint32_t usageCount = 0;

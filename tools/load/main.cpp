@@ -23,8 +23,8 @@
 
 #include "app/gesture_app.h"
 #include "hook/multipoint_sample.h"
-#include "platform/input_port.h"
-#include "platform/platform.h"
+#include "ports/input_port.h"
+#include "ports/platform.h"
 #include "platform/sim/sim_phone.h"
 
 namespace {

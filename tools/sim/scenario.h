@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "hook/multipoint_sample.h"
-#include "platform/registry_port.h"
+#include "ports/registry_port.h"
 
 namespace Scenario {
 

@@ -25,7 +25,7 @@
 #include <optional>
 #include <vector>
 
-#include "platform/clock_port.h"
+#include "ports/clock_port.h"
 #include "platform/sim/event_log.h"
 
 class SimClock : public ClockPort {

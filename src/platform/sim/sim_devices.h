@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/debug_port.h"
-#include "platform/led_port.h"
+#include "ports/debug_port.h"
+#include "ports/led_port.h"
 #include "platform/sim/sim_context.h"
 
 // Every successful switch is logged, also one to the state the LED has.

@@ -8,7 +8,7 @@
 #include <utility>
 #include <vector>
 
-#include "platform/hook_port.h"
+#include "ports/hook_port.h"
 #include "platform/sim/sim_windows.h"
 
 class SimHookPort : public HookPort {

@@ -9,7 +9,7 @@
 
 #include <cstdint>
 
-#include "platform/input_port.h"
+#include "ports/input_port.h"
 #include "platform/sim/sim_context.h"
 #include "platform/sim/sim_registry.h"
 #include "platform/sim/sim_windows.h"

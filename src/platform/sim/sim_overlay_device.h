@@ -23,7 +23,7 @@
 #include <map>
 #include <optional>
 
-#include "platform/overlay_device_port.h"
+#include "ports/overlay_device_port.h"
 #include "platform/sim/sim_context.h"
 #include "platform/sim/sim_windows.h"
 

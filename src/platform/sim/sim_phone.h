@@ -61,7 +61,7 @@
 #include <string>
 
 #include "hook/multipoint_sample.h"
-#include "platform/platform.h"
+#include "ports/platform.h"
 #include "platform/sim/event_log.h"
 #include "platform/sim/sim_clock.h"
 #include "platform/sim/sim_context.h"

@@ -17,7 +17,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/process_port.h"
+#include "ports/process_port.h"
 #include "platform/sim/sim_context.h"
 
 class SimProcesses : public ProcessPort {

@@ -21,7 +21,7 @@
 #include <utility>
 #include <vector>
 
-#include "platform/registry_port.h"
+#include "ports/registry_port.h"
 
 class SimRegistry : public RegistryPort {
  public:

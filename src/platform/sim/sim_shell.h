@@ -19,7 +19,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/shell_port.h"
+#include "ports/shell_port.h"
 #include "platform/sim/sim_context.h"
 #include "platform/sim/sim_processes.h"
 #include "platform/sim/sim_registry.h"

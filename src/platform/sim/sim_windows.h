@@ -58,7 +58,7 @@
 #include <vector>
 
 #include "platform/sim/sim_context.h"
-#include "platform/window_port.h"
+#include "ports/window_port.h"
 
 class SimProcesses;
 

@@ -1,7 +1,7 @@
 // Real time: Sleep and GetTickCount64.
 #pragma once
 
-#include "platform/clock_port.h"
+#include "ports/clock_port.h"
 
 class Win32Clock final : public ClockPort {
  public:

@@ -1,7 +1,7 @@
 // The system debug output (OutputDebugStringW).
 #pragma once
 
-#include "platform/debug_port.h"
+#include "ports/debug_port.h"
 
 class Win32Debug final : public DebugPort {
  public:

@@ -2,7 +2,7 @@
 // PostMessageW, GetLastError and OutputDebugStringW. Nothing here allocates.
 #pragma once
 
-#include "platform/hook_port.h"
+#include "ports/hook_port.h"
 
 class Win32HookPort final : public HookPort {
  public:

@@ -13,8 +13,8 @@
 #include <cstdint>
 #include <optional>
 
-#include "platform/input_port.h"
-#include "platform/registry_port.h"
+#include "ports/input_port.h"
+#include "ports/registry_port.h"
 
 // A desktop orientation (DMDO_*) and its angle in degrees.
 struct DisplayOrientation {

@@ -5,8 +5,8 @@
 // and 1; anything else fails. Safe to call from any thread.
 #pragma once
 
-#include "platform/debug_port.h"
-#include "platform/led_port.h"
+#include "ports/debug_port.h"
+#include "ports/led_port.h"
 
 class Win32Leds final : public LedPort {
  public:

@@ -33,7 +33,7 @@
 #include <cstdint>
 #include <map>
 
-#include "platform/overlay_device_port.h"
+#include "ports/overlay_device_port.h"
 
 struct IDirectDraw;
 struct IDirectDrawSurface;

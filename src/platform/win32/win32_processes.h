@@ -10,7 +10,7 @@
 #include <cstdint>
 #include <optional>
 
-#include "platform/process_port.h"
+#include "ports/process_port.h"
 
 // The desktop priority (THREAD_PRIORITY_*) for a phone level; none for a
 // level outside 0 to 7.

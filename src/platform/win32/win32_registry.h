@@ -8,7 +8,7 @@
 // read. Only the two root keys of Registry are accepted.
 #pragma once
 
-#include "platform/registry_port.h"
+#include "ports/registry_port.h"
 
 class Win32Registry final : public RegistryPort {
  public:

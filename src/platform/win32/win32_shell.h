@@ -28,7 +28,7 @@
 #include <thread>
 #include <vector>
 
-#include "platform/shell_port.h"
+#include "ports/shell_port.h"
 #include "platform/win32/win32_handle.h"
 #include "platform/win32/win32_registry.h"
 

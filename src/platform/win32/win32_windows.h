@@ -30,7 +30,7 @@
 #include <utility>
 #include <vector>
 
-#include "platform/window_port.h"
+#include "ports/window_port.h"
 
 class Win32Windows final : public WindowPort {
  public:

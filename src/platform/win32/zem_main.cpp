@@ -4,7 +4,7 @@
 #include <windows.h>
 
 #include "app/gesture_app.h"
-#include "platform/platform.h"
+#include "ports/platform.h"
 #include "platform/win32/win32_clock.h"
 #include "platform/win32/win32_debug.h"
 #include "platform/win32/win32_input.h"

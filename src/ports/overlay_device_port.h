@@ -10,7 +10,7 @@
 
 #include <cstdint>
 
-#include "platform/window_port.h"
+#include "ports/window_port.h"
 
 namespace Overlay {
 

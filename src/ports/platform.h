@@ -2,15 +2,15 @@
 // The simulated phone and the Win32 adapters each provide one.
 #pragma once
 
-#include "platform/clock_port.h"
-#include "platform/debug_port.h"
-#include "platform/input_port.h"
-#include "platform/led_port.h"
-#include "platform/overlay_device_port.h"
-#include "platform/process_port.h"
-#include "platform/registry_port.h"
-#include "platform/shell_port.h"
-#include "platform/window_port.h"
+#include "ports/clock_port.h"
+#include "ports/debug_port.h"
+#include "ports/input_port.h"
+#include "ports/led_port.h"
+#include "ports/overlay_device_port.h"
+#include "ports/process_port.h"
+#include "ports/registry_port.h"
+#include "ports/shell_port.h"
+#include "ports/window_port.h"
 
 struct Platform {
   RegistryPort& registry;

@@ -7,8 +7,8 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/registry_port.h"
-#include "platform/window_port.h"
+#include "ports/registry_port.h"
+#include "ports/window_port.h"
 
 // The on-screen keyboard state record (48 bytes): size, then flags, whose
 // bit 0 is set while the keyboard is shown.
