@@ -23,9 +23,9 @@
 
 #include "app/gesture_app.h"
 #include "hook/multipoint_sample.h"
+#include "platform/sim/sim_phone.h"
 #include "ports/input_port.h"
 #include "ports/platform.h"
-#include "platform/sim/sim_phone.h"
 
 namespace {
 

@@ -25,8 +25,8 @@
 #include <optional>
 #include <vector>
 
-#include "ports/clock_port.h"
 #include "platform/sim/event_log.h"
+#include "ports/clock_port.h"
 
 class SimClock : public ClockPort {
  public:

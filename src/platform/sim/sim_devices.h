@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
+#include "platform/sim/sim_context.h"
 #include "ports/debug_port.h"
 #include "ports/led_port.h"
-#include "platform/sim/sim_context.h"
 
 // Every successful switch is logged, also one to the state the LED has.
 // States: 0 off, 1 on, 2 blink; other states and LEDs beyond the count fail.

@@ -8,8 +8,8 @@
 #include <utility>
 #include <vector>
 
-#include "ports/hook_port.h"
 #include "platform/sim/sim_windows.h"
+#include "ports/hook_port.h"
 
 class SimHookPort : public HookPort {
  public:

@@ -9,10 +9,10 @@
 
 #include <cstdint>
 
-#include "ports/input_port.h"
 #include "platform/sim/sim_context.h"
 #include "platform/sim/sim_registry.h"
 #include "platform/sim/sim_windows.h"
+#include "ports/input_port.h"
 
 namespace DisplayChange {
 inline constexpr std::int32_t successful = 0;

@@ -23,9 +23,9 @@
 #include <map>
 #include <optional>
 
-#include "ports/overlay_device_port.h"
 #include "platform/sim/sim_context.h"
 #include "platform/sim/sim_windows.h"
+#include "ports/overlay_device_port.h"
 
 // Failure codes of the checks, in the platform's failure range; the program
 // only tells 0 from the rest.

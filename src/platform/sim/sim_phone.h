@@ -61,7 +61,6 @@
 #include <string>
 
 #include "hook/multipoint_sample.h"
-#include "ports/platform.h"
 #include "platform/sim/event_log.h"
 #include "platform/sim/sim_clock.h"
 #include "platform/sim/sim_context.h"
@@ -74,6 +73,7 @@
 #include "platform/sim/sim_shell.h"
 #include "platform/sim/sim_touch_driver.h"
 #include "platform/sim/sim_windows.h"
+#include "ports/platform.h"
 
 struct SimPhoneConfig {
   std::uint32_t ledCount = 2;

@@ -17,8 +17,8 @@
 #include <string>
 #include <vector>
 
-#include "ports/process_port.h"
 #include "platform/sim/sim_context.h"
+#include "ports/process_port.h"
 
 class SimProcesses : public ProcessPort {
  public:

@@ -19,11 +19,11 @@
 #include <string>
 #include <vector>
 
-#include "ports/shell_port.h"
 #include "platform/sim/sim_context.h"
 #include "platform/sim/sim_processes.h"
 #include "platform/sim/sim_registry.h"
 #include "platform/sim/sim_windows.h"
+#include "ports/shell_port.h"
 
 class SimShell : public ShellPort {
  public:

@@ -28,9 +28,9 @@
 #include <thread>
 #include <vector>
 
-#include "ports/shell_port.h"
 #include "platform/win32/win32_handle.h"
 #include "platform/win32/win32_registry.h"
+#include "ports/shell_port.h"
 
 class Win32Shell final : public ShellPort {
  public:

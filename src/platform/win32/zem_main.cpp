@@ -4,7 +4,6 @@
 #include <windows.h>
 
 #include "app/gesture_app.h"
-#include "ports/platform.h"
 #include "platform/win32/win32_clock.h"
 #include "platform/win32/win32_debug.h"
 #include "platform/win32/win32_input.h"
@@ -14,6 +13,7 @@
 #include "platform/win32/win32_registry.h"
 #include "platform/win32/win32_shell.h"
 #include "platform/win32/win32_windows.h"
+#include "ports/platform.h"
 
 namespace {
 
