@@ -79,21 +79,13 @@ TEST(StrokeTextStreamTest, GoodLinesSurviveBadOnes) {
   EXPECT_NE(text.find("\nc\t0\tUnknown\t"), std::string::npos);
 }
 
-TEST(StrokeTextFormatTest, DoublesAndTextReadBackExactly) {
+TEST(StrokeTextFormatTest, DoublesReadBackExactly) {
   for (const double v : {1.0 / 3.0, -2.5e-7, 4.9e-324, -0.0, Geometry::largestDouble}) {
     const std::string text = StrokeText::formatDouble(v);
     double back = 0.0;
     std::from_chars(text.data(), text.data() + text.size(), back);
     EXPECT_EQ(std::memcmp(&v, &back, sizeof v), 0) << text;
   }
-  EXPECT_EQ(StrokeText::jsonString(std::string("a\"b\\\n\t\r\b\f\x01\x1f\x7f\0", 13)),
-            "\"a\\\"b\\\\\\n\\t\\r\\b\\f\\u0001\\u001f\x7f\\u0000\"");
-  // A stray continuation byte, an overlong '/', a surrogate, a cut sequence.
-  EXPECT_EQ(StrokeText::jsonString("caf\xC3\xA9 \x80x\xC0\xAF\xED\xA0\x80\xE2\x82"),
-            "\"caf\xC3\xA9 "
-            R"(\ufffdx\ufffd\ufffd\ufffd\ufffd\ufffd\ufffd\ufffd")");
-  EXPECT_EQ(StrokeText::wideToUtf8(L"\u00e9\U0001F600"), "\xC3\xA9\xF0\x9F\x98\x80");
-  EXPECT_EQ(StrokeText::utf16ToUtf8(u"a\xD83D"), "a\xEF\xBF\xBD");  // unpaired
 }
 
 TEST(StrokeTextFormatTest, RecordsInEveryFormat) {

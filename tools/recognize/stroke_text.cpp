@@ -9,6 +9,9 @@
 #include <ostream>
 #include <system_error>
 
+#include "text/json.h"
+#include "text/utf8.h"
+
 namespace StrokeText {
 
 namespace {
@@ -92,52 +95,6 @@ ParsedLine malformed(std::string what) {
   result.kind = ParsedLine::Kind::Malformed;
   result.error = std::move(what);
   return result;
-}
-
-void appendUtf8(std::string& out, char32_t cp) {
-  if (cp > 0x10FFFFU || (cp >= 0xD800U && cp <= 0xDFFFU)) cp = 0xFFFDU;
-  if (cp < 0x80U) {
-    out += static_cast<char>(cp);
-  } else if (cp < 0x800U) {
-    out += static_cast<char>(0xC0U | (cp >> 6U));
-    out += static_cast<char>(0x80U | (cp & 0x3FU));
-  } else if (cp < 0x10000U) {
-    out += static_cast<char>(0xE0U | (cp >> 12U));
-    out += static_cast<char>(0x80U | ((cp >> 6U) & 0x3FU));
-    out += static_cast<char>(0x80U | (cp & 0x3FU));
-  } else {
-    out += static_cast<char>(0xF0U | (cp >> 18U));
-    out += static_cast<char>(0x80U | ((cp >> 12U) & 0x3FU));
-    out += static_cast<char>(0x80U | ((cp >> 6U) & 0x3FU));
-    out += static_cast<char>(0x80U | (cp & 0x3FU));
-  }
-}
-
-// Length of the valid UTF-8 sequence at the start of `s`, or 0 when it is not
-// one (overlong forms, surrogates and values beyond U+10FFFF are invalid).
-std::size_t validUtf8Length(std::string_view s) {
-  const auto b0 = static_cast<unsigned char>(s[0]);
-  std::size_t length = 0;
-  char32_t cp = 0;
-  char32_t minimum = 0;
-  if (b0 < 0x80U) return 1;
-  if ((b0 & 0xE0U) == 0xC0U) {
-    length = 2, cp = b0 & 0x1FU, minimum = 0x80U;
-  } else if ((b0 & 0xF0U) == 0xE0U) {
-    length = 3, cp = b0 & 0x0FU, minimum = 0x800U;
-  } else if ((b0 & 0xF8U) == 0xF0U) {
-    length = 4, cp = b0 & 0x07U, minimum = 0x10000U;
-  } else {
-    return 0;
-  }
-  if (s.size() < length) return 0;
-  for (std::size_t i = 1; i < length; ++i) {
-    const auto b = static_cast<unsigned char>(s[i]);
-    if ((b & 0xC0U) != 0x80U) return 0;
-    cp = (cp << 6U) | (b & 0x3FU);
-  }
-  if (cp < minimum || cp > 0x10FFFFU || (cp >= 0xD800U && cp <= 0xDFFFU)) return 0;
-  return length;
 }
 
 std::string jsonNumber(double value) { return std::isfinite(value) ? formatDouble(value) : "null"; }
@@ -238,103 +195,12 @@ std::string formatDouble(double value) {
   return std::string(buffer, r.ptr);
 }
 
-std::string utf16ToUtf8(std::u16string_view text) {
-  std::string out;
-  out.reserve(text.size());
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    char32_t cp = text[i];
-    if (cp >= 0xD800U && cp <= 0xDBFFU && i + 1 < text.size() && text[i + 1] >= 0xDC00U &&
-        text[i + 1] <= 0xDFFFU) {
-      cp = 0x10000U + ((cp - 0xD800U) << 10U) + (static_cast<char32_t>(text[i + 1]) - 0xDC00U);
-      ++i;
-    }
-    appendUtf8(out, cp);  // a surrogate left unpaired becomes U+FFFD there
-  }
-  return out;
-}
-
-std::string utf32ToUtf8(std::u32string_view text) {
-  std::string out;
-  out.reserve(text.size());
-  for (const char32_t cp : text) appendUtf8(out, cp);
-  return out;
-}
-
-std::string wideToUtf8(const std::wstring& text) {
-  if constexpr (sizeof(wchar_t) == 2) {
-    std::u16string units;
-    units.reserve(text.size());
-    for (const wchar_t c : text) units += static_cast<char16_t>(c);
-    return utf16ToUtf8(units);
-  } else {
-    std::u32string units;
-    units.reserve(text.size());
-    for (const wchar_t c : text) units += static_cast<char32_t>(c);
-    return utf32ToUtf8(units);
-  }
-}
-
-std::string jsonString(std::string_view utf8) {
-  static constexpr char hex[] = "0123456789abcdef";
-  std::string out = "\"";
-  out.reserve(utf8.size() + 2);
-  std::size_t i = 0;
-  while (i < utf8.size()) {
-    const auto byte = static_cast<unsigned char>(utf8[i]);
-    if (byte >= 0x80U) {
-      const std::size_t length = validUtf8Length(utf8.substr(i));
-      if (length == 0) {
-        out += "\\ufffd";
-        ++i;
-      } else {
-        out.append(utf8.substr(i, length));
-        i += length;
-      }
-      continue;
-    }
-    switch (byte) {
-      case '"':
-        out += "\\\"";
-        break;
-      case '\\':
-        out += "\\\\";
-        break;
-      case '\b':
-        out += "\\b";
-        break;
-      case '\f':
-        out += "\\f";
-        break;
-      case '\n':
-        out += "\\n";
-        break;
-      case '\r':
-        out += "\\r";
-        break;
-      case '\t':
-        out += "\\t";
-        break;
-      default:
-        if (byte < 0x20U) {
-          out += "\\u00";
-          out += hex[byte >> 4U];
-          out += hex[byte & 0xFU];
-        } else {
-          out += static_cast<char>(byte);
-        }
-    }
-    ++i;
-  }
-  out += '"';
-  return out;
-}
-
 std::string tsvHeader() { return "label\tid\tname\tscore\tbitmapId\tx\ty\twidth\theight"; }
 
 std::string tsvRecord(std::string_view label, const Gestures::RecognitionResult& result) {
   std::string line(label);
   const std::string fields[] = {
-      std::to_string(result.id),         wideToUtf8(result.name),
+      std::to_string(result.id),         Text::toUtf8(result.name),
       formatDouble(result.score),        std::to_string(result.bitmapId),
       formatDouble(result.bounds.x),     formatDouble(result.bounds.y),
       formatDouble(result.bounds.width), formatDouble(result.bounds.height),
@@ -347,9 +213,9 @@ std::string tsvRecord(std::string_view label, const Gestures::RecognitionResult&
 }
 
 std::string jsonRecord(std::string_view label, const Gestures::RecognitionResult& result) {
-  std::string out = "{\"label\":" + jsonString(label);
+  std::string out = "{\"label\":" + Text::jsonString(label);
   out += ",\"id\":" + std::to_string(result.id);
-  out += ",\"name\":" + jsonString(wideToUtf8(result.name));
+  out += ",\"name\":" + Text::jsonString(Text::toUtf8(result.name));
   out += ",\"score\":" + jsonNumber(result.score);
   out += ",\"bitmapId\":" + std::to_string(result.bitmapId);
   out += ",\"bounds\":{\"x\":" + jsonNumber(result.bounds.x);
@@ -367,7 +233,7 @@ void ResultWriter::write(std::string_view label, const Gestures::RecognitionResu
   std::string line;
   switch (format_) {
     case OutputFormat::Table:
-      rows_.push_back(TableRow{printable(label), wideToUtf8(result.name), result.id, result.score,
+      rows_.push_back(TableRow{printable(label), Text::toUtf8(result.name), result.id, result.score,
                                result.bitmapId, result.bounds});
       return;
     case OutputFormat::Json:

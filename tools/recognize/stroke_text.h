@@ -43,18 +43,6 @@ ParsedLine parseLine(std::string_view line);
 // double. Independent of the locale and of the C library ("nan", "inf").
 std::string formatDouble(double value);
 
-// UTF-8 from wide text. A 16-bit wchar_t holds UTF-16 (surrogate pairs are
-// joined), a 32-bit one holds code points; an unpaired surrogate or a value
-// beyond U+10FFFF becomes U+FFFD.
-std::string wideToUtf8(const std::wstring& text);
-std::string utf16ToUtf8(std::u16string_view text);
-std::string utf32ToUtf8(std::u32string_view text);
-
-// A quoted JSON string. Quotes, backslashes and control characters are
-// escaped; bytes that are not valid UTF-8 become U+FFFD so that the output is
-// always valid JSON.
-std::string jsonString(std::string_view utf8);
-
 // One output record, without the line break.
 std::string tsvHeader();
 std::string tsvRecord(std::string_view label, const Gestures::RecognitionResult& result);
