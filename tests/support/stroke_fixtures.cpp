@@ -5,7 +5,7 @@
 #include <string>
 #include <utility>
 
-#include "stroke_text.h"
+#include "stroke_parser.h"
 
 namespace StrokeFixtures {
 

@@ -1,5 +1,3 @@
-#include "stroke_text.h"
-
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -10,6 +8,10 @@
 #include <sstream>
 #include <string>
 #include <utility>
+
+#include "recognize_stream.h"
+#include "result_writer.h"
+#include "stroke_parser.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "recognition/recognizer.h"
-#include "stroke_text.h"
+#include "recognize_stream.h"
 
 #ifdef _WIN32
 #include <fcntl.h>
