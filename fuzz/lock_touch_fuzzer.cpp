@@ -21,14 +21,14 @@ namespace {
 
 constexpr std::int32_t untouched = -12345;
 
-template <std::size_t count>
-std::array<std::int32_t, count> checkScan(const std::wstring& text) {
-  std::array<std::int32_t, count> fields;
+template <std::size_t Count>
+std::array<std::int32_t, Count> checkScan(const std::wstring& text) {
+  std::array<std::int32_t, Count> fields;
   fields.fill(untouched);
   const std::size_t scanned = Text::scanIntegers(text, fields);
-  FUZZ_CHECK(scanned <= count);
-  for (std::size_t i = scanned; i < count; ++i) FUZZ_CHECK(fields[i] == untouched);
-  if (const auto reference = ScanfReference::fields(text, count)) {
+  FUZZ_CHECK(scanned <= Count);
+  for (std::size_t i = scanned; i < Count; ++i) FUZZ_CHECK(fields[i] == untouched);
+  if (const auto reference = ScanfReference::fields(text, Count)) {
     FUZZ_CHECK(reference->size() == scanned);
     for (std::size_t i = 0; i < reference->size(); ++i) FUZZ_CHECK(fields[i] == (*reference)[i]);
   }

@@ -23,9 +23,9 @@ namespace Text {
 // Returns how many of the `count` fields were scanned.
 std::size_t scanIntegers(std::wstring_view text, std::int32_t* fields, std::size_t count) noexcept;
 
-template <std::size_t count>
-std::size_t scanIntegers(std::wstring_view text, std::array<std::int32_t, count>& fields) noexcept {
-  return scanIntegers(text, fields.data(), count);
+template <std::size_t Count>
+std::size_t scanIntegers(std::wstring_view text, std::array<std::int32_t, Count>& fields) noexcept {
+  return scanIntegers(text, fields.data(), Count);
 }
 
 }  // namespace Text

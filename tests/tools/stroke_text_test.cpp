@@ -23,7 +23,7 @@ constexpr double inf = std::numeric_limits<double>::infinity();
 
 TEST(StrokeTextParseTest, LabelsPointsOptionalTimesCommentsAndCrlf) {
   const ParsedLine a = parseLine("s02-fast-x01 66,252@0 68.5,-249@17.25 -1e2,3 # 5,6\r");
-  ASSERT_EQ(a.kind, ParsedLine::Kind::Stroke) << a.error;
+  ASSERT_EQ(a.kind, ParsedLine::Kind::stroke) << a.error;
   EXPECT_EQ(a.stroke.label, "s02-fast-x01");
   EXPECT_EQ(a.stroke.points, (Geometry::Path2D{{66, 252}, {68.5, -249}, {-100, 3}}));
   ASSERT_EQ(a.stroke.times.size(), 3U);
@@ -32,10 +32,10 @@ TEST(StrokeTextParseTest, LabelsPointsOptionalTimesCommentsAndCrlf) {
   EXPECT_EQ(parseLine("a 1,2@5\r").stroke.times.back(), 5.0);
   EXPECT_FALSE(parseLine("  1,2\t3,4  ").stroke.hasLabel);
   const ParsedLine alone = parseLine("a#b 1,2");  // a label alone is an empty stroke
-  EXPECT_EQ(alone.kind, ParsedLine::Kind::Stroke);
+  EXPECT_EQ(alone.kind, ParsedLine::Kind::stroke);
   EXPECT_TRUE(alone.stroke.hasLabel && alone.stroke.label == "a" && alone.stroke.points.empty());
   for (const char* blank : {"", "   \t", "  # comment", "\r"}) {
-    EXPECT_EQ(parseLine(blank).kind, ParsedLine::Kind::Blank) << blank;
+    EXPECT_EQ(parseLine(blank).kind, ParsedLine::Kind::blank) << blank;
   }
   const ParsedLine odd = parseLine("x nan,1 inf,2 -infinity,3 4,5@nan");  // numbers like any other
   ASSERT_EQ(odd.stroke.points.size(), 4U) << odd.error;
@@ -56,7 +56,7 @@ TEST(StrokeTextParseTest, MalformedTokensNameTheToken) {
       {"a 1,\x01\"\\", R"(bad point "1,\x01\"\\")"},
   };
   for (const auto& [line, error] : cases) {
-    EXPECT_EQ(parseLine(line).kind, ParsedLine::Kind::Malformed) << line;
+    EXPECT_EQ(parseLine(line).kind, ParsedLine::Kind::malformed) << line;
     EXPECT_EQ(parseLine(line).error, error) << line;
   }
   EXPECT_EQ(parseLine("a 1," + std::string(1 << 20, 'z')).error,
@@ -71,7 +71,7 @@ TEST(StrokeTextStreamTest, GoodLinesSurviveBadOnes) {
   std::ostringstream diagnostics;
   Gestures::Recognizer recognizer;
   recognizer.addBuiltInTemplates();
-  StrokeText::ResultWriter writer(out, StrokeText::OutputFormat::Tsv, false);
+  StrokeText::ResultWriter writer(out, StrokeText::OutputFormat::tsv, false);
   EXPECT_FALSE(StrokeText::recognizeStream(in, "in.txt", recognizer, writer, diagnostics));
   EXPECT_EQ(diagnostics.str(), "in.txt:5: bad point \"1,x\"\n");
   const std::string text = out.str();  // unlabelled lines are named by file:line
@@ -103,7 +103,7 @@ TEST(StrokeTextFormatTest, RecordsInEveryFormat) {
             R"("bitmapId":158,"bounds":{"x":null,"y":null,"width":12.25,"height":0}})");
 
   std::ostringstream out;
-  StrokeText::ResultWriter table(out, StrokeText::OutputFormat::Table, false);
+  StrokeText::ResultWriter table(out, StrokeText::OutputFormat::table, false);
   table.write("a-long-label\x01",
               {1, L"SwipeRight", 0.97240941385749846, 158, {23.04, -0.04, 151, 12.26}});
   table.write("b", RecognitionResult{});

@@ -26,13 +26,13 @@ bool recognizeStream(std::istream& in, std::string_view sourceName,
     }
     ParsedLine parsed = parseLine(text);
     switch (parsed.kind) {
-      case ParsedLine::Kind::Blank:
+      case ParsedLine::Kind::blank:
         break;
-      case ParsedLine::Kind::Malformed:
+      case ParsedLine::Kind::malformed:
         diagnostics << sourceName << ':' << lineNumber << ": " << parsed.error << '\n';
         ok = false;
         break;
-      case ParsedLine::Kind::Stroke: {
+      case ParsedLine::Kind::stroke: {
         const Gestures::RecognitionResult result =
             recognizer.recognize(std::move(parsed.stroke.points));
         if (parsed.stroke.hasLabel) {

@@ -104,14 +104,14 @@ ResultWriter::ResultWriter(std::ostream& out, OutputFormat format, bool header)
 void ResultWriter::write(std::string_view label, const Gestures::RecognitionResult& result) {
   std::string line;
   switch (format_) {
-    case OutputFormat::Table:
+    case OutputFormat::table:
       rows_.push_back(TableRow{printable(label), Text::toUtf8(result.name), result.id, result.score,
                                result.bitmapId, result.bounds});
       return;
-    case OutputFormat::Json:
+    case OutputFormat::json:
       line = jsonRecord(label, result);
       break;
-    case OutputFormat::Tsv:
+    case OutputFormat::tsv:
       if (header_ && !headerWritten_) {
         line = tsvHeader() + '\n';
         headerWritten_ = true;
@@ -124,11 +124,11 @@ void ResultWriter::write(std::string_view label, const Gestures::RecognitionResu
 }
 
 void ResultWriter::finish() {
-  if (format_ == OutputFormat::Tsv && header_ && !headerWritten_) {
+  if (format_ == OutputFormat::tsv && header_ && !headerWritten_) {
     out_ << tsvHeader() << '\n';
     headerWritten_ = true;
   }
-  if (format_ != OutputFormat::Table) {
+  if (format_ != OutputFormat::table) {
     out_.flush();
     return;
   }

@@ -23,7 +23,7 @@ std::string tsvRecord(std::string_view label, const Gestures::RecognitionResult&
 // Non-finite numbers become null.
 std::string jsonRecord(std::string_view label, const Gestures::RecognitionResult& result);
 
-enum class OutputFormat { Tsv, Json, Table };
+enum class OutputFormat { tsv, json, table };
 
 // Writes one record per stroke. The table needs every row to align its
 // columns, so it is kept until finish(); the other formats stream.

@@ -45,16 +45,16 @@ std::string quoteToken(std::string_view token) {
   return out;
 }
 
-enum class NumberStatus { Ok, Bad, OutOfRange };
+enum class NumberStatus { ok, bad, outOfRange };
 
 // The whole of `text` must be one number.
 NumberStatus parseNumber(std::string_view text, double& value) {
   const char* first = text.data();
   const char* last = first + text.size();
   const std::from_chars_result r = std::from_chars(first, last, value);
-  if (r.ec == std::errc::result_out_of_range) return NumberStatus::OutOfRange;
-  if (r.ec != std::errc() || r.ptr != last) return NumberStatus::Bad;
-  return NumberStatus::Ok;
+  if (r.ec == std::errc::result_out_of_range) return NumberStatus::outOfRange;
+  if (r.ec != std::errc() || r.ptr != last) return NumberStatus::bad;
+  return NumberStatus::ok;
 }
 
 // `x,y` or `x,y@t`. Anything else in the token ("1,2,3", "1,2@") is an error.
@@ -71,21 +71,21 @@ NumberStatus parsePoint(std::string_view token, Geometry::Point2D& point, double
   const NumberStatus parts[] = {
       parseNumber(token.substr(0, comma), point.x),
       parseNumber(rest, point.y),
-      hasTime ? parseNumber(timeText, time) : NumberStatus::Ok,
+      hasTime ? parseNumber(timeText, time) : NumberStatus::ok,
   };
   if (!hasTime) time = std::numeric_limits<double>::quiet_NaN();
   for (const NumberStatus s : parts) {
-    if (s == NumberStatus::Bad) return s;
+    if (s == NumberStatus::bad) return s;
   }
   for (const NumberStatus s : parts) {
-    if (s == NumberStatus::OutOfRange) return s;
+    if (s == NumberStatus::outOfRange) return s;
   }
-  return NumberStatus::Ok;
+  return NumberStatus::ok;
 }
 
 ParsedLine malformed(std::string what) {
   ParsedLine result;
-  result.kind = ParsedLine::Kind::Malformed;
+  result.kind = ParsedLine::Kind::malformed;
   result.error = std::move(what);
   return result;
 }
@@ -121,11 +121,11 @@ ParsedLine parseLine(std::string_view line) {
       Geometry::Point2D point;
       double time = 0.0;
       switch (parsePoint(token, point, time)) {
-        case NumberStatus::Ok:
+        case NumberStatus::ok:
           break;
-        case NumberStatus::Bad:
+        case NumberStatus::bad:
           return malformed("bad point " + quoteToken(token));
-        case NumberStatus::OutOfRange:
+        case NumberStatus::outOfRange:
           return malformed("bad point " + quoteToken(token) + ": number out of range");
       }
       stroke.points.push_back(point);
@@ -133,7 +133,7 @@ ParsedLine parseLine(std::string_view line) {
     }
     firstToken = false;
   }
-  if (!firstToken) result.kind = ParsedLine::Kind::Stroke;
+  if (!firstToken) result.kind = ParsedLine::Kind::stroke;
   return result;
 }
 

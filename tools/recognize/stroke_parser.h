@@ -25,10 +25,10 @@ struct Stroke {
 };
 
 struct ParsedLine {
-  enum class Kind { Blank, Stroke, Malformed };
-  Kind kind = Kind::Blank;
-  Stroke stroke;      // for Kind::Stroke
-  std::string error;  // for Kind::Malformed: what is wrong, e.g. `bad point "1,x"`
+  enum class Kind { blank, stroke, malformed };
+  Kind kind = Kind::blank;
+  Stroke stroke;      // for Kind::stroke
+  std::string error;  // for Kind::malformed: what is wrong, e.g. `bad point "1,x"`
 };
 
 // One line without its line break; a trailing carriage return is ignored.

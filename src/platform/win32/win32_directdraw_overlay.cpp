@@ -21,18 +21,18 @@ struct FlagPair {
   std::uint32_t phone;
   DWORD desktop;
 };
-constexpr FlagPair kSurfaceCaps[] = {{Overlay::surfaceFlip, DDSCAPS_FLIP},
-                                     {Overlay::surfaceOverlay, DDSCAPS_OVERLAY},
-                                     {Overlay::surfacePrimary, DDSCAPS_PRIMARYSURFACE}};
-constexpr FlagPair kUpdateFlags[] = {
+constexpr FlagPair surfaceCapsPairs[] = {{Overlay::surfaceFlip, DDSCAPS_FLIP},
+                                         {Overlay::surfaceOverlay, DDSCAPS_OVERLAY},
+                                         {Overlay::surfacePrimary, DDSCAPS_PRIMARYSURFACE}};
+constexpr FlagPair updateFlagPairs[] = {
     {Overlay::updateShow, DDOVER_SHOW},
     {Overlay::updateHide, DDOVER_HIDE},
     {Overlay::updateSourceColorKeyOverride, DDOVER_KEYSRCOVERRIDE}};
-constexpr std::uint32_t kPhoneCooperationNormal = 0;  // the desktop's DDSCL_NORMAL is 8
+constexpr std::uint32_t phoneCooperationNormal = 0;  // the desktop's DDSCL_NORMAL is 8
 // The core reads only the source colour-key bit of the overlay capabilities
 // and otherwise tells 0 (no overlays) from the rest: this bit says
 // "overlays" where the desktop's capabilities give no other.
-constexpr std::uint32_t kOverlayPresent = 0x1;
+constexpr std::uint32_t overlayPresent = 0x1;
 
 // Bits without a counterpart are dropped (the device refuses them first).
 template <std::size_t N>
@@ -58,7 +58,7 @@ bool readHardwareCaps(IDirectDraw& directDraw, DDCAPS& caps, HRESULT& result) {
 Overlay::Caps phoneCaps(const DDCAPS& hardware) {
   Overlay::Caps caps;
   if ((hardware.dwCaps & DDCAPS_OVERLAY) != 0) {
-    caps.overlayCaps = kOverlayPresent;
+    caps.overlayCaps = overlayPresent;
     if ((hardware.dwCKeyCaps & DDCKEYCAPS_SRCOVERLAY) != 0) {
       caps.overlayCaps |= Overlay::capsSourceColorKey;
     }
@@ -99,7 +99,7 @@ bool DirectDrawSurface::copyImage(HBITMAP picture, std::int32_t width, std::int3
 std::int32_t DirectDrawSurface::update(const Overlay::Rect* source, DirectDrawSurface& primary,
                                        const Overlay::Rect* destination, std::uint32_t flags,
                                        const Overlay::Effects* effects) {
-  DWORD desktopFlags = translate(flags, kUpdateFlags);
+  DWORD desktopFlags = translate(flags, updateFlagPairs);
   RECT from{};
   RECT to{};
   if (source != nullptr) from = RECT{source->left, source->top, source->right, source->bottom};
@@ -142,7 +142,7 @@ DirectDrawDisplay::~DirectDrawDisplay() {
 
 std::int32_t DirectDrawDisplay::setCooperativeLevel(HWND owner, std::uint32_t flags) {
   // The phone's normal level is 0, the desktop's has a bit of its own.
-  const DWORD level = flags == kPhoneCooperationNormal ? DDSCL_NORMAL : flags;
+  const DWORD level = flags == phoneCooperationNormal ? DDSCL_NORMAL : flags;
   return directDraw_->SetCooperativeLevel(owner, level);
 }
 
@@ -168,7 +168,7 @@ std::int32_t DirectDrawDisplay::createPrimarySurface(std::unique_ptr<DirectDrawS
 
 std::int32_t DirectDrawDisplay::createOverlaySurface(const Overlay::SurfaceRequest& request,
                                                      std::unique_ptr<DirectDrawSurface>& surface) {
-  DWORD caps = translate(request.caps, kSurfaceCaps);
+  DWORD caps = translate(request.caps, surfaceCapsPairs);
   DDSURFACEDESC desc = {};
   desc.dwSize = sizeof(desc);
   desc.dwFlags = request.validFields;

@@ -11,11 +11,11 @@
 
 namespace {
 
-constexpr wchar_t kPictureType[] = L"GIF";  // holds PNG data
+constexpr wchar_t pictureType[] = L"GIF";  // holds PNG data
 
-constexpr std::uint32_t kKnownSurfaceCaps =
+constexpr std::uint32_t knownSurfaceCaps =
     Overlay::surfaceFlip | Overlay::surfaceOverlay | Overlay::surfacePrimary;
-constexpr std::uint32_t kKnownUpdateFlags =
+constexpr std::uint32_t knownUpdateFlags =
     Overlay::updateShow | Overlay::updateHide | Overlay::updateSourceColorKeyOverride;
 
 OverlayPath pathFromEnvironment() {
@@ -148,7 +148,7 @@ std::int32_t Win32OverlayDevice::createOverlaySurface(Overlay::Object display,
   surface = 0;
   const Entry* owner = entryOf(display, Kind::display);
   if (owner == nullptr) return DDERR_INVALIDOBJECT;
-  if ((request.caps & ~kKnownSurfaceCaps) != 0 || (request.caps & Overlay::surfaceOverlay) == 0) {
+  if ((request.caps & ~knownSurfaceCaps) != 0 || (request.caps & Overlay::surfaceOverlay) == 0) {
     return DDERR_INVALIDCAPS;
   }
   if (request.width <= 0 || request.height <= 0) return DDERR_INVALIDPARAMS;
@@ -190,7 +190,7 @@ Overlay::Image Win32OverlayDevice::loadImage(std::uint32_t resourceId, bool comp
     return reinterpret_cast<Overlay::Image>(
         LoadImageW(module_, name, IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
   }
-  const HRSRC found = FindResourceW(module_, name, kPictureType);
+  const HRSRC found = FindResourceW(module_, name, pictureType);
   const HGLOBAL loaded = found != nullptr ? LoadResource(module_, found) : nullptr;
   const void* bytes = loaded != nullptr ? LockResource(loaded) : nullptr;
   const DWORD size = found != nullptr ? SizeofResource(module_, found) : 0;
@@ -224,7 +224,7 @@ std::int32_t Win32OverlayDevice::updateOverlay(Overlay::Object surface, const Ov
   const bool show = (flags & Overlay::updateShow) != 0;
   const bool hide = (flags & Overlay::updateHide) != 0;
   const bool keyed = (flags & Overlay::updateSourceColorKeyOverride) != 0;
-  if ((flags & ~kKnownUpdateFlags) != 0 || (show && hide) || (keyed && effects == nullptr)) {
+  if ((flags & ~knownUpdateFlags) != 0 || (show && hide) || (keyed && effects == nullptr)) {
     return DDERR_INVALIDPARAMS;
   }
   if (overlay->standIn) {

@@ -14,11 +14,11 @@ using Win32Bitmaps::BitmapDc;
 using Win32Bitmaps::OwnedBitmap;
 
 // The bit that says "overlays" to the core (see the DirectDraw path).
-constexpr std::uint32_t kOverlayPresent = 0x1;
-constexpr std::uint32_t kUnitStretch = 1000;  // thousandths
+constexpr std::uint32_t overlayPresent = 0x1;
+constexpr std::uint32_t unitStretch = 1000;  // thousandths
 
-constexpr wchar_t kWindowClass[] = L"ZemOverlaySurface";
-constexpr DWORD kWindowExStyle =
+constexpr wchar_t standInClass[] = L"ZemOverlaySurface";
+constexpr DWORD standInExStyle =
     WS_EX_LAYERED | WS_EX_TOPMOST | WS_EX_TRANSPARENT | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE;
 
 std::int32_t lastErrorCode() {
@@ -42,7 +42,7 @@ bool registerWindowClass(HINSTANCE module) {
   windowClass.cbSize = sizeof(windowClass);
   windowClass.lpfnWndProc = windowProcedure;
   windowClass.hInstance = module;
-  windowClass.lpszClassName = kWindowClass;
+  windowClass.lpszClassName = standInClass;
   return RegisterClassExW(&windowClass) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
 }
 
@@ -103,7 +103,7 @@ bool paintLayered(HWND window, HBITMAP surface, const Overlay::Rect& from, const
 }  // namespace
 
 Overlay::Caps caps() {
-  return Overlay::Caps{kOverlayPresent | Overlay::capsSourceColorKey, 0, 0, kUnitStretch};
+  return Overlay::Caps{overlayPresent | Overlay::capsSourceColorKey, 0, 0, unitStretch};
 }
 
 std::unique_ptr<Surface> Surface::create(HINSTANCE module, std::int32_t width,
@@ -172,7 +172,7 @@ std::int32_t Surface::show(const Overlay::Rect* source, const Overlay::Rect* des
   // old shape and lose its picture.
   hide();
   if (!registerWindowClass(module_)) return lastErrorCode();
-  window_ = CreateWindowExW(kWindowExStyle, kWindowClass, L"", WS_POPUP, to.left, to.top,
+  window_ = CreateWindowExW(standInExStyle, standInClass, L"", WS_POPUP, to.left, to.top,
                             static_cast<int>(toWidth), static_cast<int>(toHeight), nullptr, nullptr,
                             module_, nullptr);
   if (window_ == nullptr) return lastErrorCode();
