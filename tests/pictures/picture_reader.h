@@ -106,7 +106,8 @@ inline Decoded readBmp(const Bytes& file) {
   }
   Decoded d{"", Pictures::Image(static_cast<int>(width), static_cast<int>(height))};
   for (std::size_t row = 0, at = 54; row < height; ++row, at += stride) {
-    if (std::any_of(&file[at + width * 3], &file[at] + stride, [](auto b) { return b != 0; })) {
+    if (std::any_of(&file[at + std::size_t{width} * 3], &file[at] + stride,
+                    [](auto b) { return b != 0; })) {
       return {"row padding", {}};
     }
     for (std::size_t x = 0, i = at; x < width; ++x, i += 3) {
