@@ -23,7 +23,7 @@ constexpr std::int32_t untouched = -12345;
 
 template <std::size_t Count>
 std::array<std::int32_t, Count> checkScan(const std::wstring& text) {
-  std::array<std::int32_t, Count> fields;
+  std::array<std::int32_t, Count> fields{};
   fields.fill(untouched);
   const std::size_t scanned = Text::scanIntegers(text, fields);
   FUZZ_CHECK(scanned <= Count);
