@@ -1,0 +1,479 @@
+// The program `zem` on a real kernel: it grabs a uinput panel, passes on
+// through its clone only what the pass-through rectangle lets through, types
+// bound keys and the game-pad's keys on its virtual keyboard, survives the
+// panel's removal, and how long a frame takes to become a key.
+//
+//   vm-zem ZEM
+//
+// The checks run in order on one running zem (each builds on the state the
+// previous one left); settings go in through its files, as a user's editor
+// would write them.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "contact_view.h"
+#include "event_reader.h"
+#include "input_nodes.h"
+#include "touch_writer.h"
+#include "uinput_device.h"
+#include "vm_report.h"
+#include "zem_process.h"
+
+namespace {
+
+using std::chrono::milliseconds;
+
+constexpr const char* kPanelName = "ZEM check panel";
+constexpr const char* kClonePrefix = "ZEM pass-through: ";
+constexpr const char* kKeyboardName = "ZEM virtual keyboard";
+constexpr int kSlots = 5;
+// Time for zem to see a file change (inotify, then its loop), in ms; generous
+// because the VM is emulated.
+constexpr int kSettleMs = 400;
+// Pause between frames of a drawn gesture, in ms.
+constexpr int kFrameMs = 8;
+// Showing or hiding the game-pad: 400 ms before it shows, then the driver's
+// re-arm (its switch off for 1000 ms), in ms.
+constexpr int kRearmMs = 2500;
+
+std::string env(const char* name, const char* fallback) {
+  const char* value = std::getenv(name);
+  return value != nullptr && *value != '\0' ? value : fallback;
+}
+
+std::string settingsPath() { return env("XDG_CONFIG_HOME", "/root/.config") + "/zem/settings.reg"; }
+std::string driverKeyPath() { return env("XDG_RUNTIME_DIR", "/run/user/0") + "/zem/driver.reg"; }
+
+// Replaces a file at once (temporary file, rename), as an editor does.
+bool writeFile(const std::string& path, const std::string& text) {
+  mkdir(path.substr(0, path.rfind('/')).c_str(), 0700);
+  const std::string temporary = path + ".new";
+  {
+    std::ofstream out(temporary, std::ios::trunc);
+    out << text;
+    if (!out) return false;
+  }
+  return rename(temporary.c_str(), path.c_str()) == 0;
+}
+
+const char* const kSettings =
+    "Windows Registry Editor Version 5.00\r\n\r\n"
+    "[HKEY_CURRENT_USER\\Software\\ZEM]\r\n"
+    "\"SwipeRightDouble\"=\"right\"\r\n"
+    "\"SwipeDownDouble\"=\"controller\"\r\n"
+    "\"ShowOverlay\"=dword:00000000\r\n"
+    "\"ControllerVibrate\"=dword:00000000\r\n"
+    "\"ControllerKeys\"=\"40,38,37,39,13,12,96,97,98,99,100,101\"\r\n";
+
+std::string driverKey(int multiTouchDemo, const std::string& lockTouch) {
+  char text[256];
+  std::snprintf(text, sizeof text,
+                "Windows Registry Editor Version 5.00\r\n\r\n"
+                "[HKEY_LOCAL_MACHINE\\HARDWARE\\DEVICEMAP\\TOUCH]\r\n"
+                "\"MultiTouchDemo\"=dword:%08x\r\n\"LockTouch\"=\"%s\"\r\n",
+                static_cast<unsigned>(multiTouchDemo), lockTouch.c_str());
+  return text;
+}
+
+void pause(int ms) { std::this_thread::sleep_for(milliseconds(ms)); }
+
+std::int64_t monotonicUs() {
+  timespec now{};
+  clock_gettime(CLOCK_MONOTONIC, &now);
+  return static_cast<std::int64_t>(now.tv_sec) * 1000000 + now.tv_nsec / 1000;
+}
+
+struct Key {
+  unsigned code;
+  int value;
+  bool operator==(const Key& o) const { return code == o.code && value == o.value; }
+};
+
+std::string describe(const std::vector<Key>& keys) {
+  std::string out;
+  for (const Key& k : keys) {
+    out += (out.empty() ? "" : " ") + std::to_string(k.code) + (k.value != 0 ? "v" : "^");
+  }
+  return out.empty() ? "(none)" : out;
+}
+
+std::string describe(const std::vector<std::vector<Contact>>& frames) {
+  std::string out;
+  for (const auto& frame : frames) {
+    out += "[";
+    for (const Contact& c : frame)
+      out += "(" + std::to_string(c.x) + "," + std::to_string(c.y) + ")";
+    out += "]";
+  }
+  return out.empty() ? "(none)" : out;
+}
+
+// zem on a panel, with readers on the panel's clone and on zem's keyboard.
+class Rig {
+ public:
+  explicit Rig(VmReport& report) : report_(report) {}
+
+  bool start(const std::string& zem) {
+    std::string error;
+    panel_ = UinputDevice::create(checkPanelDescription(kPanelName), error);
+    if (!report_.check("a uinput panel for zem", panel_ != nullptr, error)) return false;
+    if (!writeFile(settingsPath(), kSettings)) {
+      return report_.check("settings written", false, settingsPath());
+    }
+    zem_ = std::make_unique<ZemProcess>(zem, std::vector<std::string>{"--device", panel_->node()});
+    keyboard_ = findEventNode(kKeyboardName, milliseconds(10000));
+    if (!report_.check(
+            "zem makes its virtual keyboard", !keyboard_.empty(),
+            zem_->running() ? "no device named " + std::string(kKeyboardName) : "zem exited")) {
+      return false;
+    }
+    keys_ = std::make_unique<EventReader>(keyboard_, false);
+    ioctl(keys_->fd(), EVIOCSCLOCKID, CLOCK_MONOTONIC);
+    return attach("zem grabs the panel and makes its clone");
+  }
+
+  // After the panel (re)appears: finds the clone, checks zem's grab, reads
+  // the clone and (ungrabbed) the panel.
+  bool attach(const std::string& check) {
+    // zem may keep its clone while the panel is away, or make a new one.
+    if (clone_ != nullptr && clone_->deviceGone()) clone_.reset();
+    const std::string clone =
+        clone_ != nullptr ? cloneNode_ : findEventNode(kClonePrefix, milliseconds(10000));
+    const bool grabbed = !clone.empty() && waitForGrab(panel_->node(), true, milliseconds(5000));
+    if (!report_.check(check, grabbed,
+                       clone.empty() ? "no clone appeared" : "the panel is not grabbed")) {
+      return false;
+    }
+    if (clone_ == nullptr) {
+      clone_ = std::make_unique<EventReader>(clone, false);
+      cloneNode_ = clone;
+      cloneFramesSeen_ = 0;
+    }
+    other_ = std::make_unique<EventReader>(panel_->node(), false);
+    touch_ = std::make_unique<TouchWriter>(*panel_, kSlots);
+    return true;
+  }
+
+  TouchWriter& touch() { return *touch_; }
+  void frame() {
+    touch_->frame();
+    pause(kFrameMs);
+  }
+
+  // What the clone showed since the last call (frames of active contacts).
+  std::vector<std::vector<Contact>> cloneFrames() {
+    pause(kSettleMs / 2);
+    const std::vector<input_event> events = clone_->events();
+    ContactView view(kSlots);
+    view.feed(events);
+    std::vector<std::vector<Contact>> frames(
+        view.frames().begin() + static_cast<long>(cloneFramesSeen_), view.frames().end());
+    cloneFramesSeen_ = view.frames().size();
+    return frames;
+  }
+  std::vector<Contact> cloneContacts() {
+    ContactView view(kSlots);
+    view.feed(clone_->events());
+    return view.active();
+  }
+
+  // Keys typed since the last call.
+  std::vector<Key> keys(std::size_t atLeast = 0, int waitMs = 2000) {
+    keys_->waitFor(keysSeen_ + atLeast * 2, milliseconds(waitMs));
+    pause(50);
+    std::vector<Key> out;
+    const std::vector<input_event> events = keys_->events();
+    for (std::size_t i = keysSeen_; i < events.size(); ++i) {
+      if (events[i].type == EV_KEY) out.push_back({events[i].code, events[i].value});
+    }
+    keysSeen_ = events.size();
+    return out;
+  }
+  EventReader& keyReader() { return *keys_; }
+  std::size_t keysSeen() const { return keysSeen_; }
+  void skipKeys() { keysSeen_ = keys_->events().size(); }
+
+  bool otherSawNothing() { return other_->events().empty(); }
+
+  // The rectangle the hook lets through, set as the controller sets it: the
+  // value, then the driver's switch off and on (the driver looks at it
+  // before each frame, so a frame nobody sees carries each change).
+  void setLockTouch(const std::string& rectangle) {
+    writeFile(driverKeyPath(), driverKey(0, rectangle));
+    pause(kSettleMs);
+    nudge();
+    writeFile(driverKeyPath(), driverKey(1, rectangle));
+    pause(kSettleMs);
+    nudge();
+    cloneFrames();  // forget what the nudges showed
+  }
+
+  // Removes the panel (its readers see ENODEV).
+  void unplug() {
+    touch_.reset();
+    other_.reset();
+    panel_.reset();
+  }
+  bool replug() {
+    std::string error;
+    panel_ = UinputDevice::create(checkPanelDescription(kPanelName), error);
+    return panel_ != nullptr;
+  }
+  // Contacts the clone shows once the driver had time to react.
+  std::vector<Contact> cloneContactsAfterSettling() {
+    pause(2 * kSettleMs);
+    return cloneContacts();
+  }
+
+  ZemProcess& zem() { return *zem_; }
+
+ private:
+  // A one-frame touch in the corner and its lift.
+  void nudge() {
+    touch_->down(kSlots - 1, 470, 790).frame();
+    touch_->up(kSlots - 1).frame();
+    pause(50);
+  }
+
+  VmReport& report_;
+  std::unique_ptr<UinputDevice> panel_;
+  std::unique_ptr<ZemProcess> zem_;
+  std::string keyboard_;
+  std::unique_ptr<EventReader> keys_;
+  std::unique_ptr<EventReader> clone_;
+  std::string cloneNode_;
+  std::unique_ptr<EventReader> other_;
+  std::unique_ptr<TouchWriter> touch_;
+  std::size_t cloneFramesSeen_ = 0;
+  std::size_t keysSeen_ = 0;
+};
+
+// One finger along `points`, then lifted.
+void stroke(Rig& rig, const std::vector<std::pair<int, int>>& points) {
+  rig.touch().down(0, points.front().first, points.front().second);
+  rig.frame();
+  for (std::size_t i = 1; i < points.size(); ++i) {
+    rig.touch().move(0, points[i].first, points[i].second);
+    rig.frame();
+  }
+  rig.touch().up(0);
+  rig.frame();
+}
+
+// Two fingers 200 pixels apart moving together by (dx, dy) per frame.
+void twoFingerSwipe(Rig& rig, int x, int y, int dx, int dy, int steps) {
+  const int gapX = dx == 0 ? 200 : 0;
+  const int gapY = dx == 0 ? 0 : 200;
+  rig.touch().down(0, x, y).down(1, x + gapX, y + gapY);
+  rig.frame();
+  for (int i = 1; i <= steps; ++i) {
+    rig.touch().move(0, x + i * dx, y + i * dy).move(1, x + gapX + i * dx, y + gapY + i * dy);
+    rig.frame();
+  }
+  rig.touch().up(0).up(1);
+  rig.frame();
+}
+
+std::vector<std::vector<Contact>> singleContactFrames(
+    const std::vector<std::pair<int, int>>& points) {
+  std::vector<std::vector<Contact>> frames;
+  for (const auto& p : points) frames.push_back({Contact{0, 0, p.first, p.second}});
+  frames.emplace_back();  // the lift
+  return frames;
+}
+
+bool samePositions(const std::vector<std::vector<Contact>>& a,
+                   const std::vector<std::vector<Contact>>& b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    if (a[i].size() != b[i].size()) return false;
+    for (std::size_t j = 0; j < a[i].size(); ++j) {
+      if (a[i][j].x != b[i][j].x || a[i][j].y != b[i][j].y) return false;
+    }
+  }
+  return true;
+}
+
+void checkPassThrough(VmReport& report, Rig& rig) {
+  const std::vector<std::pair<int, int>> inside = {{100, 100}, {120, 110}, {140, 120}, {160, 130}};
+  const std::vector<std::pair<int, int>> outside = {{240, 500}, {250, 520}, {260, 540}};
+  // From inside across the border at y = 320 and back in.
+  const std::vector<std::pair<int, int>> across = {{300, 200}, {300, 300}, {300, 400}, {300, 250}};
+
+  stroke(rig, inside);
+  auto frames = rig.cloneFrames();
+  report.check("whole screen: the clone shows the touch, moves and lift",
+               samePositions(frames, singleContactFrames(inside)), describe(frames));
+  report.check("while zem holds the panel a second reader gets nothing", rig.otherSawNothing());
+
+  rig.setLockTouch("0,0,480,320");
+  stroke(rig, inside);
+  frames = rig.cloneFrames();
+  report.check("LockTouch 0,0,480,320: a touch inside passes, lift included",
+               samePositions(frames, singleContactFrames(inside)), describe(frames));
+  stroke(rig, outside);
+  frames = rig.cloneFrames();
+  report.check("LockTouch 0,0,480,320: a touch outside never reaches the clone", frames.empty(),
+               describe(frames));
+  stroke(rig, across);
+  frames = rig.cloneFrames();
+  const std::vector<std::vector<Contact>> expected = {
+      {Contact{0, 0, 300, 200}}, {Contact{0, 0, 300, 300}}, {}};
+  report.check("LockTouch 0,0,480,320: a finger leaving the rectangle is lifted on the clone",
+               samePositions(frames, expected) && rig.cloneContacts().empty(), describe(frames));
+  rig.touch().down(0, 100, 100).down(1, 200, 600);
+  rig.frame();
+  rig.touch().move(0, 110, 100).move(1, 210, 600);
+  rig.frame();
+  rig.touch().up(0).up(1);
+  rig.frame();
+  frames = rig.cloneFrames();
+  report.check("LockTouch 0,0,480,320: one finger inside and one outside: nothing passes",
+               frames.empty(), describe(frames));
+
+  rig.setLockTouch("0,0,0,0");
+  stroke(rig, inside);
+  frames = rig.cloneFrames();
+  report.check("LockTouch 0,0,0,0: nothing passes", frames.empty(), describe(frames));
+  rig.setLockTouch("0,0,480,800");
+}
+
+void checkBoundKey(VmReport& report, Rig& rig) {
+  rig.skipKeys();
+  twoFingerSwipe(rig, 60, 250, 20, 0, 16);
+  const std::vector<Key> keys = rig.keys(2, 5000);
+  report.check("a two-finger swipe right bound to \"right\" types KEY_RIGHT down and up",
+               keys == std::vector<Key>{{KEY_RIGHT, 1}, {KEY_RIGHT, 0}}, describe(keys));
+}
+
+// Shows the game-pad (portrait: the pad in the bottom 320 pixels) with the
+// two-finger swipe down bound to "controller".
+bool showGamePad(VmReport& report, Rig& rig) {
+  twoFingerSwipe(rig, 140, 80, 0, 20, 14);
+  pause(kRearmMs);
+  rig.cloneFrames();
+  rig.skipKeys();
+  stroke(rig, {{90, 760}});
+  const std::vector<Key> keys = rig.keys(2, 3000);
+  return report.check("a two-finger swipe down bound to \"controller\" shows the game-pad",
+                      keys == std::vector<Key>{{KEY_DOWN, 1}, {KEY_DOWN, 0}}, describe(keys));
+}
+
+void checkGamePadSlide(VmReport& report, Rig& rig) {
+  // down (0,720,185,80) -> up (0,480,185,80) -> right (100,600,80,80), lift
+  stroke(rig, {{90, 760}, {90, 740}, {90, 520}, {140, 640}});
+  const std::vector<Key> keys = rig.keys(6, 3000);
+  const std::vector<Key> expected = {{KEY_DOWN, 1}, {KEY_DOWN, 0},  {KEY_UP, 1},
+                                     {KEY_UP, 0},   {KEY_RIGHT, 1}, {KEY_RIGHT, 0}};
+  report.check("game-pad: a finger sliding down, up, right types each key in order",
+               keys == expected, describe(keys));
+  auto frames = rig.cloneFrames();
+  report.check("game-pad: touches on the pad never reach the clone", frames.empty(),
+               describe(frames));
+}
+
+// Frame-to-key latency on the game-pad: from writing the frame that puts a
+// finger on a button to the key's event on zem's keyboard (the kernel stamps
+// it with CLOCK_MONOTONIC).
+void measureLatency(VmReport& report, Rig& rig) {
+  std::vector<std::int64_t> us;
+  for (int i = 0; i < 40; ++i) {
+    rig.skipKeys();
+    const std::size_t before = rig.keyReader().events().size();
+    rig.touch().down(0, 90, 760);
+    const std::int64_t written = monotonicUs();
+    rig.touch().frame();
+    rig.keyReader().waitFor(before + 2, milliseconds(2000));
+    const std::vector<input_event> events = rig.keyReader().events();
+    for (std::size_t k = before; k < events.size(); ++k) {
+      if (events[k].type == EV_KEY && events[k].code == KEY_DOWN && events[k].value == 1) {
+        us.push_back(static_cast<std::int64_t>(events[k].input_event_sec) * 1000000 +
+                     static_cast<std::int64_t>(events[k].input_event_usec) - written);
+        break;
+      }
+    }
+    rig.touch().up(0);
+    rig.touch().frame();
+    rig.keys(1, 2000);
+    pause(20);
+  }
+  if (!report.check("latency: every press gave its key", us.size() == 40,
+                    std::to_string(us.size()) + " of 40")) {
+    return;
+  }
+  std::sort(us.begin(), us.end());
+  char line[160];
+  std::snprintf(line, sizeof line,
+                "latency frame to key (game-pad, 40 presses, emulated): median %.2f ms, "
+                "99th percentile %.2f ms",
+                static_cast<double>(us[us.size() / 2]) / 1000.0,
+                static_cast<double>(us[(us.size() * 99) / 100]) / 1000.0);
+  report.note(line);
+}
+
+// The panel vanishes while a pad key is held and while a passing touch is
+// on the clone: nothing stays pressed, and zem takes the panel back when it
+// returns.
+void checkUnplug(VmReport& report, Rig& rig) {
+  rig.skipKeys();
+  rig.touch().down(0, 90, 760);
+  rig.frame();
+  rig.keys(1, 2000);
+  rig.unplug();
+  std::vector<Key> keys = rig.keys(1, 3000);
+  report.check("panel removed while a pad key is held: the key is released",
+               keys == std::vector<Key>{{KEY_DOWN, 0}}, describe(keys));
+  report.check("panel removed: zem keeps running and waits", rig.zem().running());
+  if (!rig.replug() || !rig.attach("panel back: zem grabs it again")) return;
+
+  // The exit button (215,750,50,50) hides the pad; the whole screen passes.
+  stroke(rig, {{240, 775}});
+  pause(kRearmMs);
+  rig.cloneFrames();
+  rig.touch().down(0, 200, 200);
+  rig.frame();
+  auto frames = rig.cloneFrames();
+  report.check("game-pad hidden: a touch passes again",
+               !frames.empty() && frames.back().size() == 1, describe(frames));
+  rig.unplug();
+  const std::vector<Contact> left = rig.cloneContactsAfterSettling();
+  report.check("panel removed mid-touch: the clone lifts the contact", left.empty(),
+               describe({left}));
+  keys = rig.keys(0, 500);
+  report.check("panel removed mid-touch: no key typed or held", keys.empty(), describe(keys));
+  if (!rig.replug()) return;
+  rig.attach("panel back again: zem grabs it");
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 2) {
+    std::fprintf(stderr, "usage: vm-zem ZEM\n");
+    return 2;
+  }
+  VmReport report;
+  Rig rig(report);
+  if (rig.start(argv[1])) {
+    checkPassThrough(report, rig);
+    checkBoundKey(report, rig);
+    if (showGamePad(report, rig)) {
+      checkGamePadSlide(report, rig);
+      measureLatency(report, rig);
+      checkUnplug(report, rig);
+    }
+    report.check("SIGTERM ends zem cleanly", rig.zem().stop(milliseconds(5000)) == 0);
+  }
+  return report.exitCode();
+}
