@@ -25,6 +25,7 @@
 #include "evemu_recording.h"
 #include "event_reader.h"
 #include "input_core_model.h"
+#include "recording_replay.h"
 #include "uinput_device.h"
 #include "vm_report.h"
 
@@ -51,34 +52,6 @@ std::string firstDifference(const std::vector<ModelEvent>& want,
     return "expected " + std::to_string(want.size()) + " events, got " + std::to_string(got.size());
   }
   return {};
-}
-
-struct Replay {
-  std::vector<ModelEvent> expected;
-  std::size_t frames = 0;
-  bool written = true;
-};
-
-// Writes the recording frame by frame, waiting the recorded gap divided by
-// `speedup` before each frame; a trailing frame without SYN_REPORT is left out.
-Replay replay(UinputDevice& panel, const EvemuRecording& recording, InputCoreModel& model,
-              double speedup) {
-  Replay result;
-  std::vector<input_event> frame;
-  std::int64_t previousUs = recording.events.empty() ? 0 : recording.events.front().timeUs;
-  for (const EvemuEvent& e : recording.events) {
-    frame.push_back(makeEvent(e.type, e.code, e.value));
-    std::vector<ModelEvent> passed = model.write({e.type, e.code, e.value});
-    result.expected.insert(result.expected.end(), passed.begin(), passed.end());
-    if (e.type != EV_SYN || e.code != SYN_REPORT) continue;
-    const auto gapUs = static_cast<double>(std::max<std::int64_t>(0, e.timeUs - previousUs));
-    previousUs = e.timeUs;
-    std::this_thread::sleep_for(std::chrono::microseconds(static_cast<long>(gapUs / speedup)));
-    result.written = panel.write(frame) && result.written;
-    frame.clear();
-    ++result.frames;
-  }
-  return result;
 }
 
 // A frame that certainly changes the panel's state (so the core passes it on).
@@ -118,7 +91,7 @@ void checkRecording(VmReport& report, const std::filesystem::path& path, double 
 
   InputCoreModel model(recording->device);
   const auto start = std::chrono::steady_clock::now();
-  const Replay sent = replay(*panel, *recording, model, speedup);
+  const ReplayResult sent = replayRecording(*panel, *recording, model, speedup);
   grabber.waitFor(sent.expected.size(), milliseconds(3000));
   const auto ms =
       std::chrono::duration_cast<milliseconds>(std::chrono::steady_clock::now() - start);
