@@ -49,7 +49,7 @@ constexpr int kSlots = 5;
 constexpr int kMaxSlots = 64;
 // Time for zem to see a file change (inotify, then its loop), in ms; generous
 // because the VM is emulated.
-constexpr int kSettleMs = 400;
+constexpr int kSettleMs = 600;
 // Pause between frames of a drawn gesture, in ms.
 constexpr int kFrameMs = 8;
 // Showing or hiding the game-pad: 400 ms before it shows, then the driver's
@@ -109,6 +109,7 @@ struct Key {
   bool operator==(const Key& o) const { return code == o.code && value == o.value; }
 };
 
+// "103v 103^": key code, then v for down, ^ for up.
 std::string describe(const std::vector<Key>& keys) {
   std::string out;
   for (const Key& k : keys) {
