@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <vector>
 
@@ -79,12 +80,17 @@ std::vector<std::string> eventNodes(bool& folderMissing) {
   while (const dirent* entry = readdir(dir)) {
     const std::string name = entry->d_name;
     if (name.rfind("event", 0) == 0 && name.size() > 5) {
-      nodes.emplace_back(std::atoi(name.c_str() + 5), std::string(kInputFolder) + "/" + name);
+      char* end = nullptr;
+      const long number = std::strtol(name.c_str() + 5, &end, 10);
+      if (*end == '\0') {
+        nodes.emplace_back(static_cast<int>(number), std::string(kInputFolder) + "/" + name);
+      }
     }
   }
   closedir(dir);
   std::sort(nodes.begin(), nodes.end());
   std::vector<std::string> paths;
+  paths.reserve(nodes.size());
   for (auto& node : nodes) paths.push_back(std::move(node.second));
   return paths;
 }
@@ -101,7 +107,12 @@ int runCheck(const std::string& devicePath, const ProgramPaths& paths,
       devicePath.empty() ? eventNodes(folderMissing) : std::vector<std::string>{devicePath};
   for (const std::string& node : nodes) {
     std::string why;
-    if (!probe(node, panels, why)) unreadable.push_back(node + ": " + why);
+    if (!probe(node, panels, why)) {
+      std::string line = node;
+      line += ": ";
+      line += why;
+      unreadable.push_back(std::move(line));
+    }
   }
   if (panels.empty()) {
     ready = false;

@@ -238,6 +238,7 @@ bool LinuxShell::execute(const ShellExecuteRequest& request) {
     arguments.push_back(TextCodec::toUtf8(argument));
   }
   std::vector<char*> argv;
+  argv.reserve(arguments.size() + 1);
   for (std::string& argument : arguments) argv.push_back(argument.data());
   argv.push_back(nullptr);
 

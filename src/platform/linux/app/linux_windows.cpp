@@ -118,7 +118,7 @@ void LinuxWindowPort::onSignal() {
   }
 }
 
-void LinuxWindowPort::wake() noexcept {
+void LinuxWindowPort::wake() const noexcept {
   if (wake_ < 0) return;
   const std::uint64_t one = 1;
   // A full counter (never in practice) still leaves the loop awake.

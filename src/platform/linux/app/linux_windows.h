@@ -125,7 +125,7 @@ class LinuxWindowPort final : public WindowPort {
   std::uint64_t addWatch(int fd, std::function<void()> onReadable);
   void removeWatch(int fd, std::uint64_t token);
   void onSignal();
-  void wake() noexcept;
+  void wake() const noexcept;
 
   Desktop& desktop_;
   Log& log_;

@@ -42,11 +42,21 @@ struct Options {
 };
 
 bool parseScreen(const std::string& text, std::int32_t& width, std::int32_t& height) {
-  int w = 0;
-  int h = 0;
-  char extra = 0;
-  if (std::sscanf(text.c_str(), "%dx%d%c", &w, &h, &extra) != 2) return false;
-  if (w < 1 || h < 1 || w > 16384 || h > 16384) return false;
+  const std::size_t x = text.find('x');
+  if (x == std::string::npos) return false;
+  const auto number = [](const std::string& digits, std::int32_t& value) {
+    if (digits.empty() || digits.size() > 5 ||
+        digits.find_first_not_of("0123456789") != std::string::npos) {
+      return false;
+    }
+    const long parsed = std::strtol(digits.c_str(), nullptr, 10);
+    if (parsed < 1 || parsed > 16384) return false;
+    value = static_cast<std::int32_t>(parsed);
+    return true;
+  };
+  std::int32_t w = 0;
+  std::int32_t h = 0;
+  if (!number(text.substr(0, x), w) || !number(text.substr(x + 1), h)) return false;
   width = w;
   height = h;
   return true;
