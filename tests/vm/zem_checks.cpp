@@ -387,11 +387,28 @@ bool showGamePad(VmReport& report, Rig& rig) {
 void checkGamePadSlide(VmReport& report, Rig& rig) {
   // down (0,720,185,80) -> up (0,480,185,80) -> right (100,600,80,80), lift
   stroke(rig, {{90, 760}, {90, 740}, {90, 520}, {140, 640}});
-  const std::vector<Key> keys = rig.keys(6, 3000);
+  std::vector<Key> keys = rig.keys(6, 3000);
   const std::vector<Key> expected = {{KEY_DOWN, 1}, {KEY_DOWN, 0},  {KEY_UP, 1},
                                      {KEY_UP, 0},   {KEY_RIGHT, 1}, {KEY_RIGHT, 0}};
   report.check("game-pad: a finger sliding down, up, right types each key in order",
                keys == expected, describe(keys));
+
+  // Two fingers: one holds down; the other slides from button 6 (300,480,110,80)
+  // to button 8 (300,600,110,80); both lift together. Keys change in the
+  // order of the pad's areas (down before the buttons).
+  rig.touch().down(0, 60, 770);
+  rig.frame();
+  rig.touch().down(1, 320, 520);
+  rig.frame();
+  rig.touch().move(1, 320, 640);
+  rig.frame();
+  rig.touch().up(0).up(1);
+  rig.frame();
+  keys = rig.keys(6, 3000);
+  const std::vector<Key> twoFingers = {{KEY_DOWN, 1}, {KEY_KP0, 1},  {KEY_KP0, 0},
+                                       {KEY_KP2, 1},  {KEY_DOWN, 0}, {KEY_KP2, 0}};
+  report.check("game-pad: two fingers, one holding and one sliding between buttons, in order",
+               keys == twoFingers, describe(keys));
   auto frames = rig.cloneFrames();
   report.check("game-pad: touches on the pad never reach the clone", frames.empty(),
                describe(frames));
