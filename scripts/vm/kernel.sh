@@ -29,7 +29,11 @@ fail() {
 sudo=""
 if [ "$(id -u)" -ne 0 ]; then sudo="sudo"; fi
 echo "vm: fetching Debian's kernel package (once; kept in $dir)"
-$sudo apt-get update -qq || fail "apt-get update failed (no network?)"
+# Fresh package lists name the kernel the archive has now; when they cannot
+# be had (no network, apt busy) the lists at hand may still do.
+if ! $sudo apt-get update -qq; then
+  echo "vm: apt-get update failed; trying with the package lists at hand" >&2
+fi
 package=$(apt-cache depends linux-image-amd64 2>/dev/null |
   sed -n 's/^ *Depends: \(linux-image-[0-9][^ ]*\)$/\1/p' | head -n 1)
 [ -n "$package" ] || fail "linux-image-amd64 names no versioned kernel package"
@@ -38,7 +42,7 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 chmod 755 "$work" # apt-get download runs as _apt
 (cd "$work" && apt-get download -q "$package" >download.log 2>&1) ||
-  { cat "$work/download.log" >&2; fail "apt-get download $package failed"; }
+  { tail -n 3 "$work/download.log" >&2; fail "cannot download $package from Debian's archive (no network?)"; }
 deb=$(find "$work" -maxdepth 1 -name '*.deb' | head -n 1)
 [ -n "$deb" ] || fail "apt-get download $package produced no package"
 # Only the kernel image and the two modules are unpacked.
