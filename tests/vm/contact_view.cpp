@@ -1,5 +1,7 @@
 #include "contact_view.h"
 
+#include <algorithm>
+
 ContactView::ContactView(int slots) : slots_(static_cast<std::size_t>(slots)) {
   for (std::size_t s = 0; s < slots_.size(); ++s) slots_[s].slot = static_cast<int>(s);
 }
@@ -26,6 +28,7 @@ void ContactView::feed(const input_event& e) {
   Contact& c = slots_[static_cast<std::size_t>(slot_)];
   switch (e.code) {
     case ABS_MT_TRACKING_ID:
+      if (c.id < 0 && e.value >= 0) c.since = ++began_;
       c.id = e.value;
       break;
     case ABS_MT_POSITION_X:
@@ -45,4 +48,11 @@ std::vector<Contact> ContactView::active() const {
     if (c.id >= 0) out.push_back(c);
   }
   return out;
+}
+
+std::vector<Contact> ContactView::oldestTwo(std::vector<Contact> contacts) {
+  std::sort(contacts.begin(), contacts.end(),
+            [](const Contact& a, const Contact& b) { return a.since < b.since; });
+  if (contacts.size() > 2) contacts.resize(2);
+  return contacts;
 }

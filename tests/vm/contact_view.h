@@ -15,6 +15,7 @@ struct Contact {
   int id = -1;
   int x = 0;
   int y = 0;
+  long since = 0;  // order in which the contacts began (oldest first)
 };
 
 class ContactView {
@@ -28,11 +29,14 @@ class ContactView {
   // The active contacts after each frame, in slot order.
   const std::vector<std::vector<Contact>>& frames() const { return frames_; }
   std::vector<Contact> active() const;
+  // The two oldest of `contacts` (the points the hook judges), oldest first.
+  static std::vector<Contact> oldestTwo(std::vector<Contact> contacts);
   const std::set<int>& keysDown() const { return keysDown_; }
 
  private:
   std::vector<Contact> slots_;
   int slot_ = 0;
+  long began_ = 0;
   std::set<int> keysDown_;
   std::vector<std::vector<Contact>> frames_;
 };
