@@ -21,6 +21,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <map>
 #include <memory>
 #include <set>
@@ -105,6 +106,29 @@ std::string driverKey(int multiTouchDemo, const std::string& lockTouch) {
 
 void pause(int ms) { std::this_thread::sleep_for(milliseconds(ms)); }
 
+// A new session's runtime folder holds no driver key.
+void freshSession() { unlink(driverKeyPath().c_str()); }
+
+// zem's start-up writes to the driver key are done: the switch is on and
+// the whole screen passes. A value set before them would be overwritten.
+// Only for a zem started on a fresh runtime folder (freshSession()): a key
+// left by an earlier zem already looks like that.
+// (The file may be UTF-16: its NUL bytes are dropped before looking.)
+bool waitForStartupWrites() {
+  const auto end = std::chrono::steady_clock::now() + milliseconds(10000);
+  for (;;) {
+    std::ifstream in(driverKeyPath(), std::ios::binary);
+    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    text.erase(std::remove(text.begin(), text.end(), '\0'), text.end());
+    if (text.find("\"MultiTouchDemo\"=dword:00000001") != std::string::npos &&
+        text.find("\"LockTouch\"=\"0,0,480,800\"") != std::string::npos) {
+      return true;
+    }
+    if (std::chrono::steady_clock::now() >= end) return false;
+    pause(20);
+  }
+}
+
 // The rectangle the hook lets through, set as the program's controller sets
 // it: the value, then the driver's switch off and on, so that the driver loads
 // a fresh forwarder, which reads the value.
@@ -159,6 +183,7 @@ class Rig {
     if (!writeFile(settingsPath(), kSettings)) {
       return report_.check("settings written", false, settingsPath());
     }
+    freshSession();
     zem_ = std::make_unique<ZemProcess>(zem, std::vector<std::string>{"--device", panel_->node()});
     keyboard_ = findEventNode(kKeyboardName, milliseconds(10000));
     if (!report_.check(
@@ -169,7 +194,8 @@ class Rig {
     keys_ = std::make_unique<EventReader>(keyboard_, false);
     int clock = CLOCK_MONOTONIC;
     ioctl(keys_->fd(), EVIOCSCLOCKID, &clock);
-    return attach("zem grabs the panel and makes its clone");
+    if (!attach("zem grabs the panel and makes its clone")) return false;
+    return report_.check("zem's start-up writes to the driver key", waitForStartupWrites());
   }
 
   // After the panel (re)appears: finds the clone, checks zem's grab, reads
@@ -527,6 +553,7 @@ void checkRecordings(VmReport& report, const std::string& zemPath, const std::st
                     writeFile(settingsPath(), kUnboundSettings))) {
     return;
   }
+  freshSession();
   ZemProcess zem(zemPath, {});
   bool rectangleSet = false;
   for (const auto& path : recordings) {
@@ -544,7 +571,8 @@ void checkRecordings(VmReport& report, const std::string& zemPath, const std::st
                       !clone.empty() && waitForGrab(panel->node(), true, milliseconds(5000)))) {
       continue;
     }
-    if (!rectangleSet) {  // once zem has started (it writes the whole screen first)
+    if (!rectangleSet) {  // once, after zem's own start-up writes
+      report.check("zem's start-up writes to the driver key", waitForStartupWrites());
       setLockTouch("0,0,480,320");
       rectangleSet = true;
     }
