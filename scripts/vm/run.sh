@@ -86,7 +86,18 @@ timeout "$timeout_s" qemu-system-x86_64 -accel tcg -m 256 -nic none \
   -bios /usr/share/qemu/qboot.rom -nographic -monitor none -no-reboot \
   -kernel "$kernel/vmlinux" -initrd "$out/initrd.cpio" \
   -append "console=ttyS0 quiet panic=-1 rdinit=/init" \
-  -serial "file:$out/console.log" -serial "file:$out/results.txt" || status=$?
+  -serial "file:$out/console.log" -serial "file:$out/results.txt" </dev/null &
+qemu=$!
+# The boot time on the wall clock: until /init's first line (the guest's own
+# clock is unreliable while it boots under emulation).
+boot_seconds="?"
+while kill -0 "$qemu" 2>/dev/null; do
+  if [ "$boot_seconds" = "?" ] && [ -s "$out/results.txt" ]; then
+    boot_seconds=$(elapsed "$boot_start")
+  fi
+  sleep 0.1
+done
+wait "$qemu" || status=$?
 vm_seconds=$(elapsed "$boot_start")
 
 touch "$out/results.txt"
@@ -103,9 +114,8 @@ fi
 failed=$(result | grep '^not ok' || true)
 crashed=$(result | awk '$1 == "exit" && $3 != 0 { print $2 " exited with status " $3 }')
 checks=$(result | grep -c '^ok' || true)
-boot=$(result | sed -n 's/^# boot: user space reached after \([0-9.]*\) s/\1/p')
 tests=$(result | sed -n 's/^# tests: \([0-9.]*\) s/\1/p')
-echo "vm: $checks checks passed; boot ${boot:-?} s (kernel start to /init), tests ${tests:-?} s," \
+echo "vm: $checks checks passed; boot $boot_seconds s (qemu start to /init), tests ${tests:-?} s," \
   "qemu ${vm_seconds} s in all; the vm stage took $(elapsed "$stage_start") s"
 if [ -n "$failed" ] || [ -n "$crashed" ]; then
   echo "vm: failed:" >&2

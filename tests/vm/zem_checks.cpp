@@ -54,9 +54,8 @@ constexpr int kMaxSlots = 64;
 constexpr int kSettleMs = 600;
 // Pause between frames of a drawn gesture, in ms.
 constexpr int kFrameMs = 8;
-// Showing or hiding the game-pad: 400 ms before it shows, then the driver's
-// re-arm (its switch off for 1000 ms), in ms.
-constexpr int kRearmMs = 2500;
+// The program's re-arm of the driver: its switch stays off 1000 ms, in ms.
+constexpr int kRearmMs = 1000;
 
 std::string env(const char* name, const char* fallback) {
   const char* value = std::getenv(name);
@@ -114,19 +113,33 @@ void freshSession() { unlink(driverKeyPath().c_str()); }
 // Only for a zem started on a fresh runtime folder (freshSession()): a key
 // left by an earlier zem already looks like that.
 // (The file may be UTF-16: its NUL bytes are dropped before looking.)
-bool waitForStartupWrites() {
+std::string driverKeyText() {
+  std::ifstream in(driverKeyPath(), std::ios::binary);
+  std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  text.erase(std::remove(text.begin(), text.end(), '\0'), text.end());
+  return text;
+}
+
+// Waits up to 10 s for the driver key to hold every one of `entries`
+// (lines as the file writes them) and none of `absent`.
+bool waitForDriverKey(const std::vector<std::string>& entries,
+                      const std::vector<std::string>& absent = {}) {
   const auto end = std::chrono::steady_clock::now() + milliseconds(10000);
   for (;;) {
-    std::ifstream in(driverKeyPath(), std::ios::binary);
-    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    text.erase(std::remove(text.begin(), text.end(), '\0'), text.end());
-    if (text.find("\"MultiTouchDemo\"=dword:00000001") != std::string::npos &&
-        text.find("\"LockTouch\"=\"0,0,480,800\"") != std::string::npos) {
-      return true;
-    }
+    const std::string text = driverKeyText();
+    bool all = true;
+    for (const std::string& e : entries) all = all && text.find(e) != std::string::npos;
+    for (const std::string& e : absent) all = all && text.find(e) == std::string::npos;
+    if (all) return true;
     if (std::chrono::steady_clock::now() >= end) return false;
     pause(20);
   }
+}
+
+const std::string kWholeScreen = "\"LockTouch\"=\"0,0,480,800\"";
+
+bool waitForStartupWrites() {
+  return waitForDriverKey({"\"MultiTouchDemo\"=dword:00000001", kWholeScreen});
 }
 
 // The rectangle the hook lets through, set as the program's controller sets
@@ -399,7 +412,9 @@ void checkBoundKey(VmReport& report, Rig& rig) {
 // two-finger swipe down bound to "controller".
 bool showGamePad(VmReport& report, Rig& rig) {
   twoFingerSwipe(rig, 140, 80, 0, 20, 14);
-  pause(kRearmMs);
+  // The game-pad writes its own rectangle, then re-arms the driver.
+  waitForDriverKey({"\"LockTouch\""}, {kWholeScreen});
+  pause(kRearmMs + kSettleMs);
   rig.cloneFrames();
   rig.skipKeys();
   stroke(rig, {{90, 760}});
@@ -496,7 +511,8 @@ void checkUnplug(VmReport& report, Rig& rig) {
 
   // The exit button (215,750,50,50) hides the pad; the whole screen passes.
   stroke(rig, {{240, 775}});
-  pause(kRearmMs);
+  waitForDriverKey({kWholeScreen});
+  pause(kRearmMs + kSettleMs);
   rig.cloneFrames();
   rig.touch().down(0, 200, 200);
   rig.frame();
