@@ -176,7 +176,7 @@ struct LinuxTouchDriver::State {
     closePanel();
   }
 
-  void wake() {
+  void wake() const {
     const std::uint64_t one = 1;
     if (wakeFd >= 0 && ::write(wakeFd, &one, sizeof one) < 0) {
       // The counter is full: the thread is awake anyway.
