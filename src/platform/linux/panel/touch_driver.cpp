@@ -163,6 +163,7 @@ struct LinuxTouchDriver::State {
   }
 
   void run() {
+    lastProblem.clear();
     while (!stopping.load()) {
       if (!panel && !openPanel()) {
         if (!wait(panelRetryMs)) break;
