@@ -125,6 +125,10 @@ void GestureApp::onTouchEnd() {
     forwardToController();
     return;
   }
+  // An end without a touch since the previous one (a tap the hook did not
+  // post, a sample it could not forward) drew nothing: the tracker still
+  // holds the previous gesture's results, which must not run again.
+  if (tracker.previousTouchCount() == 0) return;
   CompleteGesture();
 }
 

@@ -15,6 +15,7 @@
 // A touch sample updates the tracker; in controller mode the controller gets
 // the current points, otherwise the touch end completes the gesture: the
 // gate, the picture, then learning a binding or running the bound command.
+// An end with no touch since the previous end completes nothing.
 //
 // One thread: everything happens inside run(), in message handlers.
 #pragma once
