@@ -197,8 +197,12 @@ TEST(Win32ProcessesTest, FindsThisProcessWithItsPathAndRunsWorkers) {
   std::wstring path;
   ASSERT_TRUE(processes.moduleFileName(self, 260, path));
   EXPECT_EQ(lowerCased(path), lowerCased(ownPath));
-  ASSERT_TRUE(processes.moduleFileName(self, 4, path));  // cut, as the phone cuts
-  EXPECT_EQ(lowerCased(path), lowerCased(ownPath.substr(0, 3)));
+  path = L"kept";
+  EXPECT_FALSE(processes.moduleFileName(self, 4, path));  // never cut
+  EXPECT_FALSE(processes.moduleFileName(self, ownPath.size(), path));
+  EXPECT_EQ(path, L"kept");
+  ASSERT_TRUE(processes.moduleFileName(self, ownPath.size() + 1, path));
+  EXPECT_EQ(lowerCased(path), lowerCased(ownPath));
   EXPECT_FALSE(processes.moduleFileName(0, 260, path));
 
   const HANDLE go = CreateEventW(nullptr, TRUE, FALSE, nullptr);
