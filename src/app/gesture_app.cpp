@@ -21,9 +21,12 @@ int GestureApp::run() {
       windows.loadString(AppSettings::classStringId, AppSettings::resourceStringChars);
 
   // One instance only: bring the running one forward. The lowest bit of the
-  // handle asks the platform to bring its owned windows forward too.
+  // handle asks the platform to bring its owned windows forward too. The
+  // main window is never shown, and a hidden window in front would become
+  // the application that commands act on ("closeapp" would close ZEM, keys
+  // would go to it): a hidden one is left where it is.
   if (const WindowHandle running = windows.findWindow(className, title); running != 0) {
-    windows.setForegroundWindow(running | 1);
+    if (windows.isWindowVisible(running)) windows.setForegroundWindow(running | 1);
     return 0;
   }
 
