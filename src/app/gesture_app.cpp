@@ -63,6 +63,13 @@ int GestureApp::run() {
 
   RearmTouchDriver(false);
   WriteLockTouch(AppSettings::wholeScreenLockTouch);
+  // "closezem" ends the loop with the window still there; it must not
+  // outlive this object, whose procedure it calls (the system may still
+  // send it messages while the program shuts down).
+  if (mainWindow_ != 0) {
+    leaving_ = true;
+    windows.destroyWindow(mainWindow_);
+  }
   return fetched == 0 ? static_cast<int>(static_cast<std::int32_t>(message.wParam)) : -1;
 }
 
@@ -74,7 +81,9 @@ LResult GestureApp::WindowProcedure(WindowHandle window, std::uint32_t message, 
       onCreate(window);
       return 0;
     case WindowMessage::destroy:
-      windows.postQuitMessage(0);
+      mainWindow_ = 0;
+      // Destroyed on the way out, the loop is over: no quit is left behind.
+      if (!leaving_) windows.postQuitMessage(0);
       return 0;
     case WindowMessage::activate:
       platform_.shell.handleActivate(window, wParam, lParam, activationInfo_);
