@@ -7,6 +7,7 @@
 #include <utility>
 #include <variant>
 
+#include "app/app_settings.h"
 #include "app/gesture_app.h"
 #include "platform/sim/sim_phone.h"
 #include "utf8.h"
@@ -82,6 +83,11 @@ class Player {
     for (Problem& problem : checkExpectations(scenario_.expectations, lines)) {
       result.problems.push_back(std::move(problem));
     }
+    if (scenario_.exitCode && scenario_.exitCode->code != result.exitCode) {
+      result.problems.push_back({scenario_.exitCode->line,
+                                 "ZEM exited with " + std::to_string(result.exitCode) + ", not " +
+                                     std::to_string(scenario_.exitCode->code)});
+    }
     std::stable_sort(result.problems.begin(), result.problems.end(),
                      [](const Problem& a, const Problem& b) { return a.line < b.line; });
     result.unplayedSteps = phone_.clock().pendingEvents();
@@ -127,6 +133,21 @@ class Player {
 
   void perform(const AddApp& app) {
     phone_.addApp(app.exeFile, app.modulePath, app.className, app.title, app.visible);
+  }
+
+  void perform(const AddWindow& window) {
+    // The process of the latest app with this executable name.
+    std::uint32_t process = 0;
+    SimWindows& windows = phone_.windows();
+    phone_.processes().forEachProcess([&](const ProcessEntry& entry) {
+      if (entry.exeFile == window.exeFile) process = entry.processId;
+      return true;
+    });
+    if (process == 0) {
+      problem("no running app has the executable " + quote(window.exeFile));
+      return;
+    }
+    windows.create(window.className, window.title, process, window.visible);
   }
 
   void perform(const AddProgram& program) {
@@ -181,6 +202,22 @@ class Player {
     GestureApp second(phone_.platform());
     const int code = second.run();
     phone_.context().record("second instance exits with " + std::to_string(code));
+  }
+
+  void perform(const DriverThread& thread) {
+    if (thread.attach) {
+      phone_.touchDriver().startThread();
+    } else {
+      phone_.touchDriver().endThread();
+    }
+  }
+
+  void perform(const NotifySetting& notify) {
+    const WindowHandle zem = phone_.windows().find(L"ZEM", L"ZEM");
+    if (zem == 0 || !phone_.windows().post(zem, WM_REGISTRY_CHANGED, 0,
+                                           static_cast<LParam>(notify.identifier))) {
+      problem("no ZEM window took the notification");
+    }
   }
 
   void perform(const PressCtrlQ&) {
