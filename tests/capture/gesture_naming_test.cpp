@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdint>
 #include <tuple>
 
@@ -40,6 +41,7 @@ TEST(GestureNamingTest, EveryTwoFingerVariant) {
   EXPECT_EQ(named(stroke(1, 0.7), stroke(1, 0.7)).id, 13);  // exactly 0.7 passes
   EXPECT_EQ(named(stroke(1, 0.9), stroke(1, 0.65)).id, 0);
   EXPECT_EQ(named(stroke(1, 0.65), stroke(1, 0.9)).id, 0);
+  EXPECT_EQ(named(stroke(1, std::nan("")), stroke(1, 0.9)).id, 0);  // no number: too weak
 }
 
 TEST(GestureNamingTest, OneFingerShapesOnlyWhenSwitchedOn) {
