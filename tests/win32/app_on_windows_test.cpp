@@ -39,8 +39,8 @@ class Child {
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     std::wstring commandLine = L"\"" + program + L"\" " + arguments;
-    if (CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, flags,
-                       nullptr, nullptr, &startup, &info_) == FALSE) {
+    if (CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, flags, nullptr,
+                       nullptr, &startup, &info_) == FALSE) {
       info_ = PROCESS_INFORMATION{};
     }
   }

@@ -122,10 +122,10 @@ struct NotifySetting {
 
 struct PressCtrlQ {};
 
-using Action = std::variant<SetRegistryValue, DeleteRegistryValue, AddApp, AddWindow, AddProgram,
-                            SetForeground, SetAngle, SetKeyboard, SetLedCount, SetOverlayCaps,
-                            InjectFault, FeedSample, StartSecondInstance, PressCtrlQ,
-                            DriverThread, NotifySetting>;
+using Action =
+    std::variant<SetRegistryValue, DeleteRegistryValue, AddApp, AddWindow, AddProgram,
+                 SetForeground, SetAngle, SetKeyboard, SetLedCount, SetOverlayCaps, InjectFault,
+                 FeedSample, StartSecondInstance, PressCtrlQ, DriverThread, NotifySetting>;
 
 struct Step {
   int line = 0;              // of the scenario text, from 1

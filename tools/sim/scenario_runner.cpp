@@ -84,9 +84,9 @@ class Player {
       result.problems.push_back(std::move(problem));
     }
     if (scenario_.exitCode && scenario_.exitCode->code != result.exitCode) {
-      result.problems.push_back({scenario_.exitCode->line,
-                                 "ZEM exited with " + std::to_string(result.exitCode) + ", not " +
-                                     std::to_string(scenario_.exitCode->code)});
+      result.problems.push_back(
+          {scenario_.exitCode->line, "ZEM exited with " + std::to_string(result.exitCode) +
+                                         ", not " + std::to_string(scenario_.exitCode->code)});
     }
     std::stable_sort(result.problems.begin(), result.problems.end(),
                      [](const Problem& a, const Problem& b) { return a.line < b.line; });
