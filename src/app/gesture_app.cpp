@@ -13,6 +13,7 @@ GestureApp::GestureApp(Platform& platform)
 
 int GestureApp::run() {
   WindowPort& windows = platform_.windows;
+  leaving_ = false;
   platform_.shell.initialize();
 
   const std::wstring title =
