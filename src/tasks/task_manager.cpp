@@ -55,9 +55,8 @@ bool TaskManager::closeForegroundApp() {
   }
   const std::wstring name = windowAppName(window, false);
   if (nameListed(blackListClose_, name)) return false;
-  // A program whose path cannot be read might be one the list protects (a
-  // list may be written later, and the user cannot list it anyway): it is
-  // left alone.
+  // A program whose path cannot be read might be one the list protects,
+  // and a close cannot be undone: it is left alone.
   if (name.empty()) return false;
   // Asked to close, never terminated; whether the post arrived is not known.
   windows_.postMessage(window, WindowMessage::close, 0, 0);
