@@ -1,6 +1,7 @@
 #include "scenario_runner.h"
 
 #include <algorithm>
+#include <map>
 #include <memory>
 #include <string>
 #include <type_traits>
@@ -132,22 +133,21 @@ class Player {
   }
 
   void perform(const AddApp& app) {
-    phone_.addApp(app.exeFile, app.modulePath, app.className, app.title, app.visible);
+    const WindowHandle window =
+        phone_.addApp(app.exeFile, app.modulePath, app.className, app.title, app.visible);
+    std::uint32_t process = 0;
+    if (phone_.windows().windowProcessId(window, process)) appProcesses_[app.exeFile] = process;
   }
 
+  // A window of the latest app with this executable name (found without the
+  // process snapshot, which a scenario's faults may fail).
   void perform(const AddWindow& window) {
-    // The process of the latest app with this executable name.
-    std::uint32_t process = 0;
-    SimWindows& windows = phone_.windows();
-    phone_.processes().forEachProcess([&](const ProcessEntry& entry) {
-      if (entry.exeFile == window.exeFile) process = entry.processId;
-      return true;
-    });
-    if (process == 0) {
+    const auto app = appProcesses_.find(window.exeFile);
+    if (app == appProcesses_.end()) {
       problem("no running app has the executable " + quote(window.exeFile));
       return;
     }
-    windows.create(window.className, window.title, process, window.visible);
+    phone_.windows().create(window.className, window.title, app->second, window.visible);
   }
 
   void perform(const AddProgram& program) {
@@ -227,6 +227,7 @@ class Player {
   const Scenario& scenario_;
   SimPhone phone_;
   std::unique_ptr<GestureApp> app_;
+  std::map<std::wstring, std::uint32_t> appProcesses_;  // latest process per executable
   std::vector<Problem> problems_;
   int line_ = 0;
 };
