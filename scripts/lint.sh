@@ -11,7 +11,7 @@ mapfile -t sources < <(git ls-files --cached --others --exclude-standard -- \
 # Layers: the core and the ports include ports, never the adapters under
 # src/platform/.
 core_dirs=(src/recognition src/capture src/registry src/hook src/app src/controller
-  src/overlay src/tasks src/ports)
+  src/overlay src/tasks src/ports src/text)
 if up=$(grep -rn -E '#include "platform/' "${core_dirs[@]}"); then
   echo "$up"
   echo "lint: the core includes an adapter header" >&2
