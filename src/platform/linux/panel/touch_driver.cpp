@@ -98,8 +98,10 @@ struct LinuxTouchDriver::State {
     assembler = std::make_unique<FrameAssembler>(
         d, ScreenGeometry{options.screenWidth, options.screenHeight, rotation.load()});
     if (!assembler->usable()) {
-      log(panel->path() + ": \"" + d.name +
-          "\" is a protocol-A panel; this build reads protocol B only");
+      const std::string problem = panel->path() + ": \"" + d.name +
+                                  "\" is a protocol-A panel; this build reads protocol B only";
+      if (problem != lastProblem) log(problem);
+      lastProblem = problem;
       assembler.reset();
       panel.reset();
       return false;
@@ -161,6 +163,7 @@ struct LinuxTouchDriver::State {
   }
 
   void run() {
+    lastProblem.clear();
     while (!stopping.load()) {
       if (!panel && !openPanel()) {
         if (!wait(panelRetryMs)) break;
@@ -255,10 +258,6 @@ bool LinuxTouchDriver::check(const TouchDriverOptions& options, std::string& rep
               "\n";
     report += "  x " + std::to_string(x.minimum) + " to " + std::to_string(x.maximum) + ", y " +
               std::to_string(y.minimum) + " to " + std::to_string(y.maximum) + "\n";
-    if (!FrameAssembler(d).usable()) {
-      report += "  not readable: this build reads protocol-B panels only\n";
-      ok = false;
-    }
   }
   const int uinput = ::open("/dev/uinput", O_WRONLY | O_CLOEXEC);
   if (uinput < 0) {
