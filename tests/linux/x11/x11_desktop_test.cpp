@@ -4,10 +4,10 @@
 #include <signal.h>
 #include <unistd.h>
 #include <xcb/xcb.h>
+#include <xcb/xcb_ewmh.h>
 
 #include <algorithm>
 #include <fstream>
-#include <iostream>
 #include <memory>
 #include <sstream>
 
@@ -277,7 +277,6 @@ TEST_F(X11DesktopTest, RotationIsRequestedWithRandR) {
   const std::int32_t result = desktop->changeOrientation(request);
   // Xvfb offers rotation 0 only: the request is made and refused as a mode
   // the display does not have; a server that can turn does so.
-  std::cout << "rotation request: " << result << '\n';
   if (result == 0) {
     EXPECT_EQ(desktop->rotationDegrees(), 270);
     std::uint32_t angle = 0;
@@ -313,9 +312,26 @@ TEST_F(X11DesktopTest, WindowManagerGoneFallsBackToTheServerAndSaysSoOnce) {
   EXPECT_EQ(notes.size(), 1u);
 }
 
-TEST_F(X11DesktopTest, ShowDesktopAsksTheWindowManager) {
+TEST_F(X11DesktopTest, HomeShowsTheDesktop) {
+  app("d", "Desk", kGreen, {"--type", "desktop"});
   app("a", "Alpha");
-  EXPECT_TRUE(desktop->showDesktop());
+  ASSERT_TRUE(inFront(L"Alpha"));
+  // "home" brings the window titled "Desktop" forward: the root stands for it.
+  const WindowHandle home = desktop->findWindowByTitle(AppSettings::desktopTitle);
+  ASSERT_NE(home, 0u);
+  EXPECT_TRUE(desktop->setForegroundWindow(home));
+  EXPECT_TRUE(desktop->activateWindow(home));
+  xcb_connection_t* c = xcb_connect(session.display().c_str(), nullptr);
+  xcb_ewmh_connection_t ewmh;
+  ASSERT_NE(xcb_ewmh_init_atoms_replies(&ewmh, xcb_ewmh_init_atoms(c, &ewmh), nullptr), 0);
+  EXPECT_TRUE(XTest::waitFor([&] {
+    std::uint32_t showing = 0;
+    return xcb_ewmh_get_showing_desktop_reply(&ewmh, xcb_ewmh_get_showing_desktop(&ewmh, 0),
+                                              &showing, nullptr) != 0 &&
+           showing == 1;
+  }));
+  xcb_ewmh_connection_wipe(&ewmh);
+  xcb_disconnect(c);
 }
 
 TEST(X11DesktopOpen, NoServerNoDesktop) {

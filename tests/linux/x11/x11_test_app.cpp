@@ -10,7 +10,7 @@
 //                           unless started with --stay)
 //
 //   zem-x11-test-app --title T --class C --log FILE [--color RRGGBB]
-//                    [--type toolbar|normal] [--stay] [--no-pid]
+//                    [--type toolbar|desktop|normal] [--stay] [--no-pid]
 //                    [--geometry X,Y,W,H]
 #include <unistd.h>
 #include <xcb/xcb.h>
@@ -118,8 +118,9 @@ int main(int argc, char** argv) {
   xcb_icccm_wm_hints_set_input(&hints, 1);
   xcb_icccm_wm_hints_set_normal(&hints);
   xcb_icccm_set_wm_hints(c, window, &hints);
-  if (options.type == "toolbar") {
-    xcb_atom_t type = ewmh._NET_WM_WINDOW_TYPE_TOOLBAR;
+  if (options.type == "toolbar" || options.type == "desktop") {
+    xcb_atom_t type = options.type == "toolbar" ? ewmh._NET_WM_WINDOW_TYPE_TOOLBAR
+                                                : ewmh._NET_WM_WINDOW_TYPE_DESKTOP;
     xcb_ewmh_set_wm_window_type(&ewmh, window, 1, &type);
   }
   xcb_map_window(c, window);

@@ -372,6 +372,9 @@ WindowHandle X11Desktop::findWindowByTitle(const std::wstring& wanted) {
   for (const xcb_window_t window : windows) {
     if (title(window) == wanted) return window;
   }
+  // "home" looks for the phone's desktop window: here the root stands for
+  // it, and bringing it forward shows the desktop.
+  if (wanted == AppSettings::desktopTitle && showingDesktopSupported()) return screen_->root;
   return 0;
 }
 
@@ -399,6 +402,7 @@ bool X11Desktop::setForegroundWindow(WindowHandle handle) {
   const Drain drain{*this};
   if (!alive() || handle > 0xFFFFFFFFu) return false;
   const auto window = static_cast<xcb_window_t>(handle);
+  if (window == screen_->root) return showDesktop();
   if (!windowExists(window)) return false;
   if (windowManagerPresent()) {
     xcb_ewmh_request_change_active_window(&ewmh_, screenNumber_, window, kSourcePager,
@@ -505,9 +509,8 @@ bool X11Desktop::postToWindow(WindowHandle handle, std::uint32_t message, WParam
   return sent;
 }
 
-bool X11Desktop::showDesktop() {
-  const Drain drain{*this};
-  if (!alive() || !windowManagerPresent()) return false;
+bool X11Desktop::showingDesktopSupported() {
+  if (!windowManagerPresent()) return false;
   xcb_ewmh_get_atoms_reply_t supported;
   if (xcb_ewmh_get_supported_reply(&ewmh_, xcb_ewmh_get_supported(&ewmh_, screenNumber_),
                                    &supported, nullptr) == 0) {
@@ -517,7 +520,12 @@ bool X11Desktop::showDesktop() {
       std::find(supported.atoms, supported.atoms + supported.atoms_len,
                 ewmh_._NET_SHOWING_DESKTOP) != supported.atoms + supported.atoms_len;
   xcb_ewmh_get_atoms_reply_wipe(&supported);
-  if (!showing) return false;
+  return showing;
+}
+
+bool X11Desktop::showDesktop() {
+  const Drain drain{*this};
+  if (!alive() || !showingDesktopSupported()) return false;
   xcb_ewmh_request_change_showing_desktop(&ewmh_, screenNumber_, 1);
   xcb_flush(connection_);
   return true;

@@ -82,6 +82,7 @@ class X11Desktop final : public Desktop {
   bool alive();
   void handleEvents(bool readSocket);
   bool windowManagerPresent();
+  bool showingDesktopSupported();
   std::vector<xcb_window_t> clientWindows();    // top first
   std::vector<xcb_window_t> serverTopLevels();  // without a window manager, top first
   bool isApplicationWindow(xcb_window_t window);
