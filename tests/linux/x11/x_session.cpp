@@ -8,6 +8,7 @@
 #include <xcb/xcb_ewmh.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <thread>
 
@@ -136,12 +137,8 @@ Session::~Session() {
   for (pid_t& pid : children_) stop(pid);
   stopWindowManager();
   stop(server_);
-  if (!directory_.empty()) {
-    for (const char* name : {"a", "b", "c", "d", "kbd"}) {
-      std::remove(logPath(name).c_str());
-    }
-    rmdir(directory_.c_str());
-  }
+  std::error_code ignored;
+  if (!directory_.empty()) std::filesystem::remove_all(directory_, ignored);
 }
 
 bool Session::startWindowManager() {
@@ -162,8 +159,15 @@ pid_t Session::spawn(const std::vector<std::string>& argv) {
   return pid;
 }
 
+std::string Session::appProgram() { return ZEM_X11_TEST_APP; }
+
 pid_t Session::startApp(const std::string& name, const std::vector<std::string>& arguments) {
-  std::vector<std::string> argv = {ZEM_X11_TEST_APP, "--log", logPath(name)};
+  return startAppFrom(appProgram(), name, arguments);
+}
+
+pid_t Session::startAppFrom(const std::string& program, const std::string& name,
+                            const std::vector<std::string>& arguments) {
+  std::vector<std::string> argv = {program, "--log", logPath(name)};
   argv.insert(argv.end(), arguments.begin(), arguments.end());
   const pid_t pid = spawn(argv);
   if (pid <= 0 || !waitFor([&] { return hasLine(logPath(name), "ready"); })) return -1;

@@ -46,6 +46,8 @@ class Session {
 
   bool ok() const { return ok_; }
   const std::string& display() const { return display_; }
+  // A private folder for the test's files, removed with the session.
+  const std::string& directory() const { return directory_; }
 
   bool startWindowManager();
   void stopWindowManager();
@@ -53,6 +55,10 @@ class Session {
   // Starts the test application with these arguments (after --log FILE)
   // and waits until its window is shown. Its log is logPath(name).
   pid_t startApp(const std::string& name, const std::vector<std::string>& arguments = {});
+  // The same from another copy of the test application's program.
+  pid_t startAppFrom(const std::string& program, const std::string& name,
+                     const std::vector<std::string>& arguments = {});
+  static std::string appProgram();
   std::string logPath(const std::string& name) const;
   // True when the process has ended (and is reaped).
   bool ended(pid_t pid);
