@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "pointer_relay.h"
-#include "trace.h"
+#include "trace/touch_trace.h"
 
 namespace {
 
