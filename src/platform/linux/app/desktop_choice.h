@@ -6,5 +6,8 @@
 
 #include "platform/linux/app/log.h"
 #include "platform/linux/desktop.h"
+#include "ports/registry_port.h"
 
-std::unique_ptr<Desktop> openDesktop(Log& log);
+// `registry` holds the desktop's settings and receives what it reports
+// ("Angle"); null: the desktop's defaults.
+std::unique_ptr<Desktop> openDesktop(Log& log, RegistryPort* registry = nullptr);

@@ -136,7 +136,7 @@ int main(int argc, char** argv) {
                      AppSettings::multiTouchDemo, 1);
   }
 
-  const std::unique_ptr<Desktop> desktop = openDesktop(log);
+  const std::unique_ptr<Desktop> desktop = openDesktop(log, &registry);
   LinuxWindowPort windows(*desktop, log, options.touch.screenWidth, options.touch.screenHeight);
   // Before any thread starts: the signals go to the loop's signalfd.
   if (!windows.open()) return 1;
