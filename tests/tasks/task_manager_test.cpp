@@ -119,6 +119,9 @@ TEST_F(TaskManagerTest, NamesAndTitlesAreCutToTheirBuffers) {
   EXPECT_EQ(list[1].name, L"\u00E4pp.exe");
   EXPECT_EQ(list[1].window, later);
   EXPECT_EQ(list[1].title, std::wstring(63, L'T'));
+  // A Linux program path: its bare name is what the process list names.
+  const WindowHandle slashes = phone.addApp(L"xterm", L"/usr/bin/XTerm", L"App", L"Term");
+  EXPECT_EQ(tasks.windowAppName(slashes, true), L"xterm");
 }
 
 TEST_F(TaskManagerTest, ListsOtherThanSwitchingHoldFullPaths) {
