@@ -102,7 +102,7 @@ for stage in "${stages[@]}"; do
       cmake --preset linux-debug >/dev/null
       cmake --build --preset linux-debug -j "$jobs"
       step "test: X11 desktop under Xvfb"
-      ctest --preset linux-debug -j "$jobs" -R 'X11'
+      ctest --preset linux-debug -j "$jobs" -R 'X11|x11'
       ;;
     fuzz)
       step "configure and build: linux-fuzz"
