@@ -132,15 +132,4 @@ TEST(RealRecordings, FourFingersKeepTheOldestTwoInOrder) {
   EXPECT_GT(fourFingerFrames, 10);
 }
 
-TEST(RealRecordings, FirstFrameOfAnAtmelTouch) {
-  // Tracking id 7 at (539, 167) on an 800 x 480 range: floor(539 * 1920 / 800)
-  // and floor(167 * 3200 / 480).
-  const auto frames =
-      framesOf(readRecording("Atmel maXTouch Touchscreen.2-fingers-touch-release.events"));
-  ASSERT_FALSE(frames.empty());
-  EXPECT_EQ(frames[0].sample.pointCount, 1u);
-  EXPECT_EQ(frames[0].sample.firstX, 1293u);
-  EXPECT_EQ(frames[0].sample.firstY, 1113u);
-}
-
 }  // namespace

@@ -72,16 +72,6 @@ TEST_F(TouchPipelineTest, AFreshForwarderAtEveryRearm) {
   EXPECT_FALSE(pipeline.decide(one(12, 10)));
 }
 
-TEST_F(TouchPipelineTest, AForwarderLoadedWithoutTheMainWindowOnlyFilters) {
-  hook.mainWindowExists = false;
-  setArea(registry, L"0,0,100,100");
-  setSwitch(registry, 1);
-  pipeline.readSwitch();
-  EXPECT_TRUE(pipeline.decide(one(50, 50)));
-  EXPECT_FALSE(pipeline.decide(one(150, 50)));
-  EXPECT_TRUE(hook.posts.empty());
-}
-
 TEST_F(TouchPipelineTest, AThirdFingerPassesOnlyInsideTheRectangle) {
   setArea(registry, L"0,0,480,400");
   setSwitch(registry, 1);

@@ -73,9 +73,11 @@ std::unique_ptr<EvdevPanel> EvdevPanel::find(std::string& why) {
   std::vector<int> numbers;
   if (DIR* dir = ::opendir("/dev/input")) {
     while (const dirent* entry = ::readdir(dir)) {
-      int n = 0;
-      char rest = 0;
-      if (std::sscanf(entry->d_name, "event%d%c", &n, &rest) == 1) numbers.push_back(n);
+      // eventN, nothing else.
+      const std::string name = entry->d_name;
+      if (name.rfind("event", 0) != 0 || name.size() == 5 || name.size() > 12) continue;
+      if (name.find_first_not_of("0123456789", 5) != std::string::npos) continue;
+      numbers.push_back(std::stoi(name.substr(5)));
     }
     ::closedir(dir);
   }

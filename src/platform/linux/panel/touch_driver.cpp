@@ -1,11 +1,14 @@
 #include "platform/linux/panel/touch_driver.h"
 
+#include <fcntl.h>
 #include <poll.h>
 #include <sys/eventfd.h>
 #include <unistd.h>
 
 #include <atomic>
+#include <cerrno>
 #include <cstdint>
+#include <cstring>
 #include <system_error>
 #include <thread>
 #include <vector>
@@ -53,7 +56,8 @@ struct LinuxTouchDriver::State {
   std::unique_ptr<EvdevClone> clone;
   std::unique_ptr<CloneWriter> writer;
   std::vector<CloneEvent> events;
-  bool touching = false;  // the last frame had contacts
+  bool touching = false;     // the last frame had contacts
+  bool writeFailed = false;  // logged once per panel
   std::string lastProblem;
 
   void log(const std::string& text) { hook.debugOutput(widen("[ZEM panel] " + text).c_str()); }
@@ -73,7 +77,10 @@ struct LinuxTouchDriver::State {
     touching = frame.contactCount > 0;
     if (!writer) return;
     writer->frame(*assembler, frame, passed, events);
-    if (!events.empty() && !clone->write(events)) log("writing to the clone failed");
+    if (!events.empty() && !clone->write(events) && !writeFailed) {
+      log("writing to the clone failed");
+      writeFailed = true;
+    }
   }
 
   bool openPanel() {
@@ -86,6 +93,7 @@ struct LinuxTouchDriver::State {
       return false;
     }
     lastProblem.clear();
+    writeFailed = false;
     const PanelDescription& d = panel->description();
     assembler = std::make_unique<FrameAssembler>(
         d, ScreenGeometry{options.screenWidth, options.screenHeight, rotation.load()});
@@ -168,7 +176,7 @@ struct LinuxTouchDriver::State {
     closePanel();
   }
 
-  void wake() {
+  void wake() const {
     const std::uint64_t one = 1;
     if (wakeFd >= 0 && ::write(wakeFd, &one, sizeof one) < 0) {
       // The counter is full: the thread is awake anyway.
@@ -226,4 +234,40 @@ bool LinuxTouchDriver::feed(MultipointSample sample) {
   if (s.running) return false;
   if (s.switchChanged.exchange(false)) s.pipeline.readSwitch();
   return s.pipeline.decide(sample);
+}
+
+bool LinuxTouchDriver::check(const TouchDriverOptions& options, std::string& report) {
+  std::string why;
+  const auto panel = options.devicePath.empty() ? EvdevPanel::find(why)
+                                                : EvdevPanel::open(options.devicePath, why);
+  bool ok = panel != nullptr;
+  if (!panel) {
+    report += "touchscreen: none (" + why + ")\n";
+  } else {
+    const PanelDescription& d = panel->description();
+    const AxisInfo& x = d.axis(ABS_MT_POSITION_X);
+    const AxisInfo& y = d.axis(ABS_MT_POSITION_Y);
+    const bool slots = d.protocol() == MultitouchProtocol::slots;
+    report += "touchscreen: " + panel->path() + " \"" + d.name + "\"\n";
+    report += "  protocol " +
+              std::string(slots ? "B, " + std::to_string(d.slotCount()) + " slots"
+                                : "A (through mtdev)") +
+              "\n";
+    report += "  x " + std::to_string(x.minimum) + " to " + std::to_string(x.maximum) + ", y " +
+              std::to_string(y.minimum) + " to " + std::to_string(y.maximum) + "\n";
+    if (!FrameAssembler(d).usable()) {
+      report += "  not readable: this build reads protocol-B panels only\n";
+      ok = false;
+    }
+  }
+  const int uinput = ::open("/dev/uinput", O_WRONLY | O_CLOEXEC);
+  if (uinput < 0) {
+    report += std::string("uinput: /dev/uinput cannot be opened (") + std::strerror(errno) +
+              "): touches cannot be passed on or withheld\n";
+    ok = false;
+  } else {
+    ::close(uinput);
+    report += "uinput: usable\n";
+  }
+  return ok;
 }

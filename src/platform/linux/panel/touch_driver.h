@@ -65,6 +65,11 @@ class LinuxTouchDriver {
   // (the trace source and tests).
   bool feed(MultipointSample sample);
 
+  // For `zem --check`: the panel found (its node, name, protocol, slots and
+  // axis ranges) or why there is none, and whether uinput can be opened for
+  // the clone, as lines of text. True when both are usable.
+  static bool check(const TouchDriverOptions& options, std::string& report);
+
  private:
   struct State;
   std::unique_ptr<State> state_;

@@ -46,7 +46,9 @@ bool TouchPipeline::decide(const PanelFrame& frame) noexcept {
   for (int k = 2; k < frame.contactCount; ++k) {
     const ScreenPoint& p = frame.points[static_cast<std::size_t>(k)];
     // Pixels as the hook sees them: quarter pixels divided by 4, truncated.
-    if (!Geometry::contains(area, static_cast<double>(p.x / 4u), static_cast<double>(p.y / 4u))) {
+    const std::uint32_t px = p.x / 4u;
+    const std::uint32_t py = p.y / 4u;
+    if (!Geometry::contains(area, static_cast<double>(px), static_cast<double>(py))) {
       return false;
     }
   }
