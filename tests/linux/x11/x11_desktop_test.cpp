@@ -227,6 +227,10 @@ TEST_F(X11DesktopTest, GesturePictureIsShownWithBlackCutOutAndInputPassingThroug
   // through to the application below.
   EXPECT_EQ(desktop->foregroundWindow(), desktop->findWindowByTitle(L"Alpha"));
   EXPECT_EQ(titlesTopFirst(), std::vector<std::wstring>{L"Alpha"});
+  XTest::click(session.display(), 240, 400);  // the middle of the picture
+  EXPECT_TRUE(XTest::waitFor([&] {
+    return XTest::hasLine(session.logPath("a"), "button 240 400");
+  })) << ::testing::PrintToString(XTest::readLines(session.logPath("a")));
 
   overlay.hidePicture();
   EXPECT_EQ(desktop->x11Overlay().shownWindow(), 0u);

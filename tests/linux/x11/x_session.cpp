@@ -6,6 +6,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 #include <xcb/xcb_ewmh.h>
+#include <xcb/xtest.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -105,6 +106,20 @@ Screenshot takeScreenshot(const std::string& display) {
   }
   xcb_disconnect(c);
   return shot;
+}
+
+void click(const std::string& display, int x, int y) {
+  xcb_connection_t* c = xcb_connect(display.c_str(), nullptr);
+  if (xcb_connection_has_error(c) == 0) {
+    xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(c)).data;
+    xcb_test_fake_input(c, XCB_MOTION_NOTIFY, 0, XCB_CURRENT_TIME, screen->root,
+                        static_cast<std::int16_t>(x), static_cast<std::int16_t>(y), 0);
+    xcb_test_fake_input(c, XCB_BUTTON_PRESS, 1, XCB_CURRENT_TIME, XCB_NONE, 0, 0, 0);
+    xcb_test_fake_input(c, XCB_BUTTON_RELEASE, 1, XCB_CURRENT_TIME, XCB_NONE, 0, 0, 0);
+    // A round trip: the requests have been handled when this returns.
+    std::free(xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr));
+  }
+  xcb_disconnect(c);
 }
 
 Session::Session(bool windowManager, const std::string& screen) {

@@ -35,6 +35,9 @@ struct Screenshot {
 };
 Screenshot takeScreenshot(const std::string& display);
 
+// A click of the first pointer button at (x, y) on the screen, through XTest.
+void click(const std::string& display, int x, int y);
+
 class Session {
  public:
   // Starts Xvfb and sets $DISPLAY for this process; with `windowManager`
