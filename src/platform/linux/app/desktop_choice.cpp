@@ -6,3 +6,5 @@ std::unique_ptr<Desktop> openDesktop(Log& log, RegistryPort*) {
   log.detail("window system: none; commands that need windows are unavailable");
   return std::make_unique<NullDesktop>(log);
 }
+
+std::function<void(const MultipointSample&, bool)> tracePointer() { return nullptr; }

@@ -5,6 +5,7 @@
 #include "platform/linux/app/desktop_choice.h"
 #include "platform/linux/app/null_desktop.h"
 #include "platform/linux/x11/x11_desktop.h"
+#include "platform/linux/x11/x11_pointer_relay.h"
 
 std::unique_ptr<Desktop> openDesktop(Log& log, RegistryPort* registry) {
   const char* display = std::getenv("DISPLAY");
@@ -21,4 +22,12 @@ std::unique_ptr<Desktop> openDesktop(Log& log, RegistryPort* registry) {
   }
   log.detail("window system: " + desktop->name());
   return desktop;
+}
+
+std::function<void(const MultipointSample&, bool)> tracePointer() {
+  const char* display = std::getenv("DISPLAY");
+  if (display == nullptr || *display == '\0') return nullptr;
+  std::shared_ptr<X11PointerRelay> relay = X11PointerRelay::open(display);
+  if (!relay) return nullptr;
+  return [relay](const MultipointSample& sample, bool passed) { relay->relay(sample, passed); };
 }

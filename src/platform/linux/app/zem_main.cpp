@@ -161,6 +161,7 @@ int main(int argc, char** argv) {
       registry, windows, shell, input, processes, clock, leds, desktop->overlayDevice(), debug};
   LinuxHookPort hook(windows, log);
 
+  if (!options.touch.tracePath.empty()) options.touch.tracePassThrough = tracePointer();
   const std::unique_ptr<TouchInput> touch = makeTouchInput(options.touch, registry, hook, log);
   TouchInput& touchInput = *touch;
   registry.observeValue(AppSettings::touchDriverRoot, AppSettings::touchDriverKey,
