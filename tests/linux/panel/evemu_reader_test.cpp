@@ -24,6 +24,15 @@ TEST(EvemuReader, ReadsARealDescription) {
   EXPECT_FALSE(d.hasType(EV_MSC));
 }
 
+TEST(EvemuReader, MasksDeclareOnlyCodesTheKernelHas) {
+  // Bits for ABS codes 64 to 127 and a second line of them.
+  EvemuRecording r;
+  readEvemu("B: 03 00 00 00 00 00 00 00 00 ff ff ff ff ff ff ff ff\n", "f.desc", r);
+  EXPECT_TRUE(r.problems.empty());
+  EXPECT_FALSE(r.description.hasCode(EV_ABS, 64));
+  EXPECT_FALSE(r.description.hasCode(EV_ABS, 100));
+}
+
 TEST(EvemuReader, OlderAxisLinesAndAnUndeclaredCode) {
   // Five-field axis lines (no resolution); the events come from a separate
   // file and use a code the description does not declare.

@@ -165,6 +165,19 @@ TEST(FrameAssembly, AProtocolAPanelGoesThroughTheTranslator) {
   // The contacts come in the other order: they keep their identities.
   EXPECT_EQ(last(push(assembler, {x(905), y(900), mt, x(104), y(202), mt, syn})),
             "2 104 202 905 900");
+  // Codes no kernel sends never reach the translator (found by fuzzing: mtdev
+  // indexes its tables by code).
+  EXPECT_EQ(last(push(assembler, {x(905),
+                                  y(900),
+                                  mt,
+                                  {EV_ABS, 0x2035, 50},
+                                  {EV_KEY, 0, 1},
+                                  {EV_ABS, ABS_MT_PRESSURE, 9},
+                                  x(104),
+                                  y(202),
+                                  mt,
+                                  syn})),
+            "2 104 202 905 900");
   // The first finger lifts: the other one stays and becomes the first point.
   EXPECT_EQ(last(push(assembler, {x(906), y(901), mt, syn})), "1 906 901 0 0");
   EXPECT_EQ(last(push(assembler, {mt, syn})), "0 0 0 0 0");

@@ -144,7 +144,7 @@ class Reader {
     PanelDescription& d = description();
     for (std::size_t i = 0; i < count; ++i, offset += 8) {
       for (unsigned bit = 0; bit < 8; ++bit) {
-        if ((values[i] >> bit & 1u) == 0) continue;
+        if ((static_cast<unsigned>(values[i]) >> bit & 1u) == 0) continue;
         const std::size_t index = offset + bit;
         if (index > 0xffff) continue;
         if (properties) {

@@ -51,7 +51,11 @@ bool FrameAssembler::push(const PanelEvent& event) {
     return true;
   }
   if (translator_) {
-    translator_->put(event);
+    // The translator gets only what a kernel could send for this panel: its
+    // declared axes and the frame markers.
+    const bool declared =
+        event.type == EV_SYN || (event.type == EV_ABS && panel_.hasCode(EV_ABS, event.code));
+    if (declared) translator_->put(event);
     PanelEvent out;
     while (translator_->get(out)) {
       if (out.type != EV_SYN) apply(out, true);

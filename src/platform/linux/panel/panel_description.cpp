@@ -6,11 +6,36 @@ namespace {
 
 const AxisInfo noAxis{};
 
+// How many codes the kernel has for each event type: a description cannot
+// declare more (a recording could, and libraries index tables by code).
+std::size_t codeCount(unsigned type) {
+  switch (type) {
+    case EV_KEY:
+      return KEY_CNT;
+    case EV_REL:
+      return REL_CNT;
+    case EV_ABS:
+      return ABS_CNT;
+    case EV_MSC:
+      return MSC_CNT;
+    case EV_SW:
+      return SW_CNT;
+    case EV_LED:
+      return LED_CNT;
+    case EV_SND:
+      return SND_CNT;
+    case EV_REP:
+      return REP_CNT;
+    default:
+      return 0;
+  }
+}
+
 }  // namespace
 
 bool PanelDescription::hasCode(unsigned type, unsigned code) const {
   if (type == EV_SYN) return true;
-  return hasType(type) && code < maxCodes && codes_[type].test(code);
+  return hasType(type) && code < codeCount(type) && codes_[type].test(code);
 }
 
 void PanelDescription::setType(unsigned type) {
@@ -18,7 +43,7 @@ void PanelDescription::setType(unsigned type) {
 }
 
 void PanelDescription::setCode(unsigned type, unsigned code) {
-  if (type >= EV_CNT || code >= maxCodes) return;
+  if (type >= EV_CNT || (type != EV_SYN && code >= codeCount(type))) return;
   setType(type);
   if (type != EV_SYN) codes_[type].set(code);
 }

@@ -98,8 +98,10 @@ struct LinuxTouchDriver::State {
     assembler = std::make_unique<FrameAssembler>(
         d, ScreenGeometry{options.screenWidth, options.screenHeight, rotation.load()});
     if (!assembler->usable()) {
-      log(panel->path() + ": \"" + d.name +
-          "\" is a protocol-A panel; this build reads protocol B only");
+      const std::string problem = panel->path() + ": \"" + d.name +
+                                  "\" is a protocol-A panel; this build reads protocol B only";
+      if (problem != lastProblem) log(problem);
+      lastProblem = problem;
       assembler.reset();
       panel.reset();
       return false;
@@ -161,6 +163,7 @@ struct LinuxTouchDriver::State {
   }
 
   void run() {
+    lastProblem.clear();
     while (!stopping.load()) {
       if (!panel && !openPanel()) {
         if (!wait(panelRetryMs)) break;

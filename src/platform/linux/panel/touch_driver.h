@@ -38,7 +38,10 @@ struct TouchDriverOptions {
   std::string devicePath;  // empty: the first touchscreen found
   std::int32_t screenWidth = 480;
   std::int32_t screenHeight = 800;
-  bool clone = true;  // pass frames on through a uinput clone of the panel
+  // Pass frames on through a uinput clone of the panel. Without a clone (this
+  // false, or uinput missing) the panel is not grabbed: applications keep
+  // it, and nothing is withheld from them.
+  bool clone = true;
 };
 
 class LinuxTouchDriver {
