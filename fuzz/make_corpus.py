@@ -394,6 +394,18 @@ def evemu_seeds():
           "E: 1.0000001 0003 0035 1\nX: what\nA: 35 0\nE: 1.0 0000 0000\n").encode())
 
 
+def settings_file_seeds():
+    """Settings files of the Linux program: the shipped one, mixed line ends with
+    deletions and continued hex data, a cut UTF-16 file."""
+    write("settings_file", "shipped", (FUZZ.parent / "resources" / "ZEM.reg").read_bytes())
+    write("settings_file", "mixed_endings",
+          b'Windows Registry Editor Version 5.00\r\n\r\n'
+          b'[HKEY_LOCAL_MACHINE\\HARDWARE\\DEVICEMAP\\TOUCH]\r\n'
+          b'"MultiTouchDemo"=dword:00000001\n"LockTouch"="0,0,480,800"\r\n'
+          b'[-HKEY_CURRENT_USER\\Software\\ZEM\\Old]\r\n@=hex(2):41,00,\\\r\n  00,00\r\n"Gone"=-')
+    write("settings_file", "utf16_cut", b"\xff\xfeW\x00i\x00n\x00")
+
+
 def main():
     if CORPUS.exists():
         shutil.rmtree(CORPUS)
@@ -406,6 +418,7 @@ def main():
     controller_seeds()
     scenario_seeds()
     evemu_seeds()
+    settings_file_seeds()
     for folder in sorted(CORPUS.iterdir()):
         print(f"{folder.name}: {len(list(folder.iterdir()))} seeds")
 

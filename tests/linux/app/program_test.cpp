@@ -211,6 +211,29 @@ TEST(ProgramTest, OneInstanceBadSettingsAndTermOnTheRealProgram) {
   EXPECT_EQ(third.wait(), 0);
 }
 
+TEST(ProgramTest, CheckReportsWhatIsMissingAndBadOptionsAreRefused) {
+  TempFolder folder;
+  mkdir((folder / "config").c_str(), 0700);
+  mkdir((folder / "config/zem").c_str(), 0700);
+  writeFile(folder / "config/zem/settings.reg", header + "[HKEY_CURRENT_USER\\Software\\ZEM]\nx\n");
+  ZemProcess check(folder, {"--check", "--device", folder / "no-such-node"}, folder / "check.log");
+  EXPECT_EQ(check.wait(), 1);  // no panel, no /dev/uinput on a test machine
+  const std::string report = readFile(folder / "check.log");
+  EXPECT_NE(report.find("touchscreen: "), std::string::npos) << report;
+  EXPECT_NE(report.find("settings: " + (folder / "config/zem/settings.reg") + ":4: "),
+            std::string::npos)
+      << report;
+  EXPECT_NE(report.find("not ready"), std::string::npos) << report;
+  for (const auto& arguments :
+       {std::vector<std::string>{"--screen", "0x800"}, std::vector<std::string>{"--screen", "480x"},
+        std::vector<std::string>{"--frobnicate"}, std::vector<std::string>{"--device"}}) {
+    ZemProcess refused(folder, arguments, folder / "refused.log");
+    EXPECT_EQ(refused.wait(), 2) << arguments[0];
+  }
+  EXPECT_NE(readFile(folder / "refused.log").find("usage: zem"), std::string::npos);
+  EXPECT_EQ(access((folder / "runtime/zem/driver.reg").c_str(), F_OK), -1);  // nothing ran
+}
+
 #ifdef ZEM_TOUCH_DRIVER
 TEST(ProgramTest, ATracePlayedThroughTheTouchDriverStartsTheBoundProgram) {
   TempFolder folder;

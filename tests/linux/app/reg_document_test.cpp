@@ -150,6 +150,18 @@ TEST(RegDocumentTest, Utf16AndBomFilesKeepTheirEncodingAndLineEnds) {
 
   const std::string bom = "\xEF\xBB\xBFWindows Registry Editor Version 5.00\n";
   EXPECT_EQ(parsed(bom).serialize(), bom);
+
+  // Mixed ends (a file edited on both systems) stay as they were, line by line.
+  const std::string mixed =
+      "Windows Registry Editor Version 5.00\n[HKEY_CURRENT_USER\\Software\\ZEM]\r\n"
+      "\"A\"=\"1\"\n\"B\"=\"2\"\r\n\"C\"=\"3\"";
+  RegDocument edited = parsed(mixed);
+  EXPECT_EQ(edited.serialize(), mixed);
+  edited.set(zemKey, L"B", RegValue{Registry::typeString, utf16(U"two")});
+  edited.set(zemKey, L"D", RegValue{Registry::typeString, utf16(U"4")});
+  EXPECT_EQ(edited.serialize(),
+            "Windows Registry Editor Version 5.00\n[HKEY_CURRENT_USER\\Software\\ZEM]\r\n"
+            "\"A\"=\"1\"\n\"B\"=\"two\"\r\n\"C\"=\"3\"\n\"D\"=\"4\"\r\n");
 }
 
 TEST(RegDocumentTest, LaterEntriesWinAndDeletionsApplyInOrder) {

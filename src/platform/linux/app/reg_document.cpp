@@ -27,6 +27,18 @@ struct ParseError {
   std::string what;
 };
 
+std::string withoutCr(const std::string& line) {
+  return !line.empty() && line.back() == '\r' ? line.substr(0, line.size() - 1) : line;
+}
+
+// Lines written by ZEM end as the file's lines do.
+std::vector<std::string> ended(std::vector<std::string> lines, bool crlf) {
+  if (crlf) {
+    for (std::string& line : lines) line += '\r';
+  }
+  return lines;
+}
+
 std::string trimmed(const std::string& text) {
   const std::size_t first = text.find_first_not_of(" \t");
   if (first == std::string::npos) return std::string();
@@ -197,7 +209,8 @@ std::optional<RegDocument> RegDocument::parse(const std::string& bytes, Error& e
     }
   }
 
-  // Physical lines without their ends.
+  // Physical lines without their '\n'; a '\r' before it stays with the line
+  // (as read), and is left out only for parsing.
   std::vector<std::string> lines;
   std::size_t start = 0;
   while (start < text.size()) {
@@ -205,10 +218,7 @@ std::optional<RegDocument> RegDocument::parse(const std::string& bytes, Error& e
     const bool terminated = end != std::string::npos;
     if (!terminated) end = text.size();
     std::string line = text.substr(start, end - start);
-    if (!line.empty() && line.back() == '\r') {
-      line.pop_back();
-      document.crlf_ = true;
-    }
+    if (!line.empty() && line.back() == '\r') document.crlf_ = true;
     lines.push_back(std::move(line));
     document.finalNewline_ = terminated;
     start = end + 1;
@@ -222,7 +232,7 @@ std::optional<RegDocument> RegDocument::parse(const std::string& bytes, Error& e
     const std::size_t lineNumber = i + 1;
     Entry entry;
     entry.lines.push_back(lines[i]);
-    const std::string line = trimmed(lines[i]);
+    const std::string line = trimmed(withoutCr(lines[i]));
     try {
       if (line.empty() || line[0] == ';') {
         entry.kind = Kind::other;
@@ -325,7 +335,7 @@ std::optional<RegDocument> RegDocument::parse(const std::string& bytes, Error& e
             ++i;
             entry.lines.push_back(lines[i]);
             try {
-              parseHexBytes(lines[i], hexValue.data, more);
+              parseHexBytes(withoutCr(lines[i]), hexValue.data, more);
             } catch (const ParseError& inner) {
               error = Error{i + 1, inner.what};
               return std::nullopt;
@@ -394,7 +404,7 @@ std::vector<std::string> RegDocument::valueLines(const std::wstring& name, const
 
 std::string RegDocument::serialize() const {
   std::string text;
-  const char* end = crlf_ ? "\r\n" : "\n";
+  const char* end = "\n";
   std::size_t count = 0;
   std::size_t total = 0;
   for (const Entry& entry : entries_) total += entry.lines.size();
@@ -460,7 +470,8 @@ void RegDocument::set(const RegKeyName& key, const std::wstring& valueName, cons
   for (std::size_t i = entries_.size(); i-- > firstLive;) {
     Entry& entry = entries_[i];
     if (entry.kind == Kind::value && entry.key == folded && entry.name == name) {
-      entry.lines = valueLines(shownName, value);
+      const bool crlf = entry.lines.front().size() > 0 && entry.lines.front().back() == '\r';
+      entry.lines = ended(valueLines(shownName, value), crlf);
       return;
     }
   }
@@ -468,7 +479,7 @@ void RegDocument::set(const RegKeyName& key, const std::wstring& valueName, cons
   entry.kind = Kind::value;
   entry.key = folded;
   entry.name = name;
-  entry.lines = valueLines(valueName, value);
+  entry.lines = ended(valueLines(valueName, value), crlf_);
   names_[folded + L"|" + name] = valueName;
 
   // After the last value of the key's last section.
@@ -484,6 +495,8 @@ void RegDocument::set(const RegKeyName& key, const std::wstring& valueName, cons
     }
   }
   if (insertAt) {
+    // A line added at the very end ends as the others do.
+    if (*insertAt == entries_.size()) finalNewline_ = true;
     entries_.insert(entries_.begin() + static_cast<std::ptrdiff_t>(*insertAt), std::move(entry));
     return;
   }
@@ -498,15 +511,21 @@ void RegDocument::set(const RegKeyName& key, const std::wstring& valueName, cons
   if (!hasHeader) {
     Entry header;
     header.kind = Kind::header;
-    header.lines = {kHeader};
+    header.lines = ended({kHeader}, crlf_);
     entries_.insert(entries_.begin(), std::move(header));
   }
-  finalNewline_ = true;
-  if (!entries_.back().lines.back().empty()) entries_.push_back(Entry{Kind::other, {""}, {}, {}});
+  if (!finalNewline_) {
+    // The last line gets its end before anything follows it.
+    if (crlf_) entries_.back().lines.back() += '\r';
+    finalNewline_ = true;
+  }
+  if (!withoutCr(entries_.back().lines.back()).empty()) {
+    entries_.push_back(Entry{Kind::other, ended({""}, crlf_), {}, {}});
+  }
   Entry section;
   section.kind = Kind::section;
   section.key = folded;
-  section.lines = {"[" + keyText(keys_.at(folded)) + "]"};
+  section.lines = ended({"[" + keyText(keys_.at(folded)) + "]"}, crlf_);
   entries_.push_back(std::move(section));
   entries_.push_back(std::move(entry));
 }

@@ -38,3 +38,8 @@ class TouchInput {
 
 std::unique_ptr<TouchInput> makeTouchInput(const TouchOptions& options, RegistryPort& registry,
                                            HookPort& hook, Log& log);
+
+// For `zem --check`: the touchscreen the touch source would take (node,
+// name, slots, axis ranges) or why there is none, and whether /dev/uinput
+// serves it, as lines of text. True when both are usable.
+bool checkTouchSource(const TouchOptions& options, std::string& report);

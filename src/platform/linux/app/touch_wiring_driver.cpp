@@ -63,3 +63,11 @@ std::unique_ptr<TouchInput> makeTouchInput(const TouchOptions& options, Registry
                                            HookPort& hook, Log& log) {
   return std::make_unique<DriverTouch>(options, registry, hook, log);
 }
+
+bool checkTouchSource(const TouchOptions& options, std::string& report) {
+  TouchDriverOptions driver;
+  driver.devicePath = options.devicePath;
+  driver.screenWidth = options.screenWidth;
+  driver.screenHeight = options.screenHeight;
+  return LinuxTouchDriver::check(driver, report);
+}

@@ -18,3 +18,8 @@ std::unique_ptr<TouchInput> makeTouchInput(const TouchOptions&, RegistryPort&, H
   log.info("no touch source: this build has no touch driver; settings and commands still work");
   return std::make_unique<NoTouch>();
 }
+
+bool checkTouchSource(const TouchOptions&, std::string& report) {
+  report += "touchscreen: not read by this build (it has no touch driver)\n";
+  return false;
+}

@@ -103,7 +103,7 @@ int main(int argc, char** argv) {
 
   if (options.check) {
     const std::unique_ptr<Desktop> desktop = openDesktop(log);
-    return runCheck(options.touch.devicePath, paths, desktop->name(), std::cout);
+    return runCheck(options.touch, paths, desktop->name(), std::cout);
   }
 
   // One instance: a second start changes nothing, not even the driver key.
