@@ -184,6 +184,8 @@ int main(int argc, char** argv) {
           note("close");
           if (!options.stay) {
             std::free(event);
+            std::free(mapping);
+            xcb_ewmh_connection_wipe(&ewmh);
             xcb_disconnect(c);
             return 0;
           }
@@ -195,5 +197,8 @@ int main(int argc, char** argv) {
     }
     std::free(event);
   }
+  std::free(mapping);
+  xcb_ewmh_connection_wipe(&ewmh);
+  xcb_disconnect(c);
   return 0;
 }
