@@ -470,7 +470,7 @@ void RegDocument::set(const RegKeyName& key, const std::wstring& valueName, cons
   for (std::size_t i = entries_.size(); i-- > firstLive;) {
     Entry& entry = entries_[i];
     if (entry.kind == Kind::value && entry.key == folded && entry.name == name) {
-      const bool crlf = entry.lines.front().size() > 0 && entry.lines.front().back() == '\r';
+      const bool crlf = !entry.lines.front().empty() && entry.lines.front().back() == '\r';
       entry.lines = ended(valueLines(shownName, value), crlf);
       return;
     }
