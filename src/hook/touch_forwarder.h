@@ -48,7 +48,8 @@ class TouchForwarder {
 
   // One touch sample: update the state, withhold the sample (point count 0)
   // unless every point lies inside the touch area, and in ZEM mode post the
-  // change of position.
+  // news: a change of position or of the finger count, the first sample of a
+  // touch, the end of a touch.
   void hook(MultipointSample& sample) noexcept;
 
   // Reads "LockTouch" into the touch area and logs it.
@@ -66,6 +67,9 @@ class TouchForwarder {
 
  private:
   void forward() noexcept;
+  // Whether a sample of count 1 or 2 with these packed words is news; if so
+  // it is recorded as posted.
+  bool isNews(std::uint32_t firstWord, std::uint32_t secondWord) noexcept;
   // False when the post failed (which is logged).
   bool post(std::uint32_t message, HookPort::WParam wParam, HookPort::LParam lParam) noexcept;
   void log(const wchar_t* text) noexcept;
@@ -78,8 +82,11 @@ class TouchForwarder {
   std::uint32_t lastSecondWord_ = 0;  // wParam of the last two-point WM_APP_TOUCH posted
   HookPort::WindowHandle targetWindow_ = 0;
   bool zemMode_ = false;
-  bool endPending_ = false;  // a touch end whose post failed
-  SharedRect touchArea_;     // default until the first attach: unbounded
+  std::int32_t postedCount_ = 0;  // count of the last WM_APP_TOUCH posted
+  bool touchPosted_ = false;      // a WM_APP_TOUCH was posted since the last touch end
+  bool endPending_ = false;       // a touch end whose post failed, not yet retried
+  bool windowGone_ = false;       // a post found the main window gone: post no more
+  SharedRect touchArea_;          // default until the first attach: unbounded
 
   HookPort& port_;
   RegistryStore registry_;
