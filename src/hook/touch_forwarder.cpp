@@ -1,6 +1,6 @@
 #include "hook/touch_forwarder.h"
 
-#include <string>
+#include <cstddef>
 
 #include "capture/packed_point.h"
 #include "hook/debug_line.h"
@@ -59,17 +59,16 @@ bool TouchForwarder::entryNotification(std::uint32_t reason) noexcept {
 }
 
 void TouchForwarder::readTouchArea() noexcept {
+  // Read into a fixed buffer: nothing is allocated and nothing can fail out
+  // of the loader's notification. A text that does not fit, like a missing
+  // value, leaves all four fields 0.
   TouchArea::Fields area = {0, 0, 0, 0};
-  // The text is read into a fresh string; running out of memory for it counts
-  // as a failed read (nothing may leave the loader's notification).
-  try {
-    std::wstring text;
-    if (registry_.ReadString(TouchDriverRegistry::root, TouchDriverRegistry::key,
-                             TouchDriverRegistry::lockTouch, text, false)) {
-      TouchArea::scan(text, area);
-    }
-  } catch (...) {
-    area = {0, 0, 0, 0};
+  wchar_t text[lockTouchCapacity];
+  if (registry_.ReadString(TouchDriverRegistry::root, TouchDriverRegistry::key,
+                           TouchDriverRegistry::lockTouch, text, lockTouchCapacity)) {
+    std::size_t length = 0;
+    while (text[length] != L'\0') ++length;
+    TouchArea::scan(text, length, area);
   }
   touchArea_.store(Rect2D(area[0], area[1], area[2], area[3]));
 

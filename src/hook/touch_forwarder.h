@@ -17,6 +17,7 @@
 // calls only. The hook never allocates, locks or waits; it only posts.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "hook/multipoint_sample.h"
@@ -52,7 +53,10 @@ class TouchForwarder {
   // touch, the end of a touch.
   void hook(MultipointSample& sample) noexcept;
 
-  // Reads "LockTouch" into the touch area and logs it.
+  // Reads "LockTouch" into the touch area and logs it. The text is read into
+  // a fixed buffer that holds the store's read limit (260 characters) and a
+  // terminator; a longer value reads as 0,0,0,0.
+  static constexpr std::size_t lockTouchCapacity = 261;
   void readTouchArea() noexcept;
 
   const Geometry::Point2D& firstPoint() const { return firstPoint_; }
