@@ -41,8 +41,7 @@ bool Win32HookRegistry::queryValueNamed(Registry::KeyHandle key, const wchar_t* 
       return false;
     }
     byteCount = size;
-    if (RegQueryValueExW(hkey, valueName, nullptr, &valueType, data, &byteCount) !=
-        ERROR_SUCCESS) {
+    if (RegQueryValueExW(hkey, valueName, nullptr, &valueType, data, &byteCount) != ERROR_SUCCESS) {
       return false;
     }
   }

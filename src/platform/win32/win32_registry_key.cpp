@@ -21,8 +21,8 @@ LONG createKey(HKEY parent, const wchar_t* subKey, REGSAM access, HKEY& key) noe
   LONG status = RegCreateKeyExW(parent, subKey, 0, nullptr, REG_OPTION_NON_VOLATILE, access,
                                 nullptr, &key, nullptr);
   if (status == ERROR_CHILD_MUST_BE_VOLATILE) {
-    status = RegCreateKeyExW(parent, subKey, 0, nullptr, REG_OPTION_VOLATILE, access, nullptr,
-                             &key, nullptr);
+    status = RegCreateKeyExW(parent, subKey, 0, nullptr, REG_OPTION_VOLATILE, access, nullptr, &key,
+                             nullptr);
   }
   return status;
 }
