@@ -133,6 +133,10 @@ for stage in "${stages[@]}"; do
       printf 'Quillon.dll: %s bytes (limit 32768)\nZEM.exe: %s bytes\n' \
         "$(stat -c %s build/windows/src/hook/Quillon.dll)" \
         "$(stat -c %s build/windows/src/platform/win32/ZEM.exe)"
+      # Where ZEM.exe's bytes are: its sections (.rsrc holds the pictures).
+      x86_64-w64-mingw32-objdump -h build/windows/src/platform/win32/ZEM.exe |
+        awk '/^ +[0-9]+ \./ { print $2, $3 }' |
+        while read -r name hex; do printf '  %-8s %8d bytes\n' "$name" "$((16#$hex))"; done
       # Touch samples and gestures flooding ZEM on the simulated phone, spread
       # out and in bursts (the full size: zem-load --full).
       step "load (quick size)"
