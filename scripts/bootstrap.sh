@@ -10,6 +10,13 @@ packages=(
   googletest libbenchmark-dev clang libclang-rt-14-dev clang-format clang-tidy
   # the Windows build and running it under Wine with a virtual display
   mingw-w64 g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine wine64 xvfb xauth
+  # the Linux program: touchscreens and virtual devices, the X11 desktop
+  pkg-config libevdev-dev libmtdev-dev libxcb1-dev libxcb-ewmh-dev libxcb-shape0-dev
+  libxcb-randr0-dev libxcb-xtest0-dev matchbox-window-manager x11-utils
+  # PNG writing for the picture generator
+  zlib1g-dev
+  # the virtual machine that tests the Linux program against a real kernel
+  qemu-system-x86 busybox-static
 )
 
 missing=()
