@@ -236,8 +236,8 @@ void Recognizer::resampleInto(const Path2D& src, Path2D& out, std::vector<double
     }
     Point2D prev = points[i - 1];
     const Point2D cur = points[i];
-    do {
-      const double t = (interval - accumulated) / d;
+    double t = (interval - accumulated) / d;
+    for (;;) {
       const Point2D q(prev.x + t * (cur.x - prev.x), prev.y + t * (cur.y - prev.y));
       emitted[count++] = q;
       if (count > runaway) {
@@ -245,10 +245,13 @@ void Recognizer::resampleInto(const Path2D& src, Path2D& out, std::vector<double
         return;
       }
       prev = q;  // the next pass measures from q to the same source point
-      accumulated = 0.0;
       d = distance(prev, cur);
-    } while (accumulated + d >= interval);
-    accumulated += d;
+      // The distance is never -0, so 0 + d is d and interval - 0 is interval:
+      // the sums of the plain walk, without their latency.
+      if (!(d >= interval)) break;
+      t = interval / d;
+    }
+    accumulated = d;
   }
   if (count == static_cast<std::size_t>(numPoints_) - 1) {
     emitted[count++] = points[size - 1];
