@@ -50,13 +50,8 @@ RecognitionResult Recognizer::recognize(const Path2D& stroke) {
     return {};
   }
   const Template& t = templates_[static_cast<std::size_t>(bestIndex)];
-  RecognitionResult result;
-  result.id = t.id;
-  result.name = t.name;
-  result.score = 1.0 - best / halfDiagonal_;
-  result.bitmapId = t.bitmapId;
-  result.bounds = lastBounds_;
-  return result;
+  // Built in one go: the name is copied once, never "Unknown" first.
+  return RecognitionResult{t.id, t.name, 1.0 - best / halfDiagonal_, t.bitmapId, lastBounds_};
 }
 
 // The template with the smallest pathDistance; on equal distances the one
