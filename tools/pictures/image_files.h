@@ -1,5 +1,6 @@
-// File formats of the pictures, written without any library: 24-bit BMP
-// (the gesture bitmaps), 8-bit RGB PNG (the game-pad pictures and the
+// File formats of the pictures, written without any library: BMP with a
+// palette of 256 colours, or 24-bit where more colours occur (the gesture
+// bitmaps), 8-bit RGB PNG (the game-pad pictures and the
 // documentation copies) and a 32-bit ICO (the program icon).
 #pragma once
 
