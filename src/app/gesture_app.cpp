@@ -13,6 +13,7 @@ GestureApp::GestureApp(Platform& platform)
 
 int GestureApp::run() {
   WindowPort& windows = platform_.windows;
+  leaving_ = false;
   platform_.shell.initialize();
 
   const std::wstring title =
@@ -21,9 +22,12 @@ int GestureApp::run() {
       windows.loadString(AppSettings::classStringId, AppSettings::resourceStringChars);
 
   // One instance only: bring the running one forward. The lowest bit of the
-  // handle asks the platform to bring its owned windows forward too.
+  // handle asks the platform to bring its owned windows forward too. The
+  // main window is never shown, and a hidden window in front would become
+  // the application that commands act on ("closeapp" would close ZEM, keys
+  // would go to it): a hidden one is left where it is.
   if (const WindowHandle running = windows.findWindow(className, title); running != 0) {
-    windows.setForegroundWindow(running | 1);
+    if (windows.isWindowVisible(running)) windows.setForegroundWindow(running | 1);
     return 0;
   }
 
@@ -60,6 +64,13 @@ int GestureApp::run() {
 
   RearmTouchDriver(false);
   WriteLockTouch(AppSettings::wholeScreenLockTouch);
+  // "closezem" ends the loop with the window still there; it must not
+  // outlive this object, whose procedure it calls (the system may still
+  // send it messages while the program shuts down).
+  if (mainWindow_ != 0) {
+    leaving_ = true;
+    windows.destroyWindow(mainWindow_);
+  }
   return fetched == 0 ? static_cast<int>(static_cast<std::int32_t>(message.wParam)) : -1;
 }
 
@@ -71,7 +82,9 @@ LResult GestureApp::WindowProcedure(WindowHandle window, std::uint32_t message, 
       onCreate(window);
       return 0;
     case WindowMessage::destroy:
-      windows.postQuitMessage(0);
+      mainWindow_ = 0;
+      // Destroyed on the way out, the loop is over: no quit is left behind.
+      if (!leaving_) windows.postQuitMessage(0);
       return 0;
     case WindowMessage::activate:
       platform_.shell.handleActivate(window, wParam, lParam, activationInfo_);
@@ -125,6 +138,10 @@ void GestureApp::onTouchEnd() {
     forwardToController();
     return;
   }
+  // An end without a touch since the previous one (a tap the hook did not
+  // post, a sample it could not forward) drew nothing: the tracker still
+  // holds the previous gesture's results, which must not run again.
+  if (tracker.previousTouchCount() == 0) return;
   CompleteGesture();
 }
 

@@ -9,12 +9,14 @@
 //   run()          shell initialisation; single instance; main window; its
 //                  create message registers the ten change notifications and
 //                  loads every setting; the message loop; on the way out the
-//                  touch driver's switch goes off and the whole screen passes.
+//                  touch driver's switch goes off, the whole screen passes,
+//                  and the main window, if still there, is destroyed.
 //   destruction    members in reverse order.
 //
 // A touch sample updates the tracker; in controller mode the controller gets
 // the current points, otherwise the touch end completes the gesture: the
 // gate, the picture, then learning a binding or running the bound command.
+// An end with no touch since the previous end completes nothing.
 //
 // One thread: everything happens inside run(), in message handlers.
 #pragma once
@@ -114,6 +116,7 @@ class GestureApp : public ControllerHost, private MessageHandler {
   bool showController();
   bool closeProgram();
 
-  WindowHandle mainWindow_ = 0;
+  WindowHandle mainWindow_ = 0;  // 0 once destroyed
+  bool leaving_ = false;         // run() has left its message loop
   ShellActivationInfo activationInfo_;
 };

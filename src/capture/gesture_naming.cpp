@@ -25,7 +25,8 @@ const TwoFingerVariant* twoFingerVariant(std::int32_t strokeId) {
 
 RecognitionResult nameGesture(RecognitionResult& first, RecognitionResult& second,
                               const NamingRules& rules) {
-  // An unrecognised stroke has unbounded bounds, so it is never held.
+  // A stroke too short to be recognised has unbounded bounds, so it is never
+  // held; a still finger's stroke (no template, id 0) has its real bounds.
   if (rules.tapAndHold && Geometry::isSmallerThan(first.bounds, rules.tapAndHoldBox)) {
     first = second;
   }

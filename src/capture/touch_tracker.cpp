@@ -125,10 +125,19 @@ void TouchTracker::recordSample() {
   if (previousTouchCount_ == 0) return;  // a second release in a row
   const std::size_t minPoints =
       minStrokePoints_ < 0 ? 0 : static_cast<std::size_t>(minStrokePoints_);
-  if (firstStroke_.size() > minPoints) firstResult_ = recognizer_.recognize(firstStroke_);
-  if (secondStroke_.size() > minPoints) secondResult_ = recognizer_.recognize(secondStroke_);
+  if (firstStroke_.size() > minPoints) firstResult_ = recognizeStroke(firstStroke_);
+  if (secondStroke_.size() > minPoints) secondResult_ = recognizeStroke(secondStroke_);
   firstStroke_.clear();
   secondStroke_.clear();
+}
+
+RecognitionResult TouchTracker::recognizeStroke(const Path2D& stroke) {
+  RecognitionResult result = recognizer_.recognize(stroke);
+  // A finger that rests perfectly still draws repeated points: a stroke
+  // without length, which matches no template. It stays unrecognised but
+  // keeps its real (zero-size) bounds, so that it counts as a held finger.
+  if (result.id == 0) result.bounds = Gestures::Recognizer::boundingBox(stroke);
+  return result;
 }
 
 bool TouchTracker::continuesSecondStroke() const {

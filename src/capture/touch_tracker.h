@@ -89,6 +89,8 @@ class TouchTracker {
   // Appends the sample to the strokes, or recognises them when the last
   // finger has lifted.
   void recordSample();
+  // The stroke's result; one that matches no template keeps its real bounds.
+  Gestures::RecognitionResult recognizeStroke(const Geometry::Path2D& stroke);
   // True when the sample's first point belongs to the second stroke.
   bool continuesSecondStroke() const;
   void correctDualTouch();

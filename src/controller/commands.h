@@ -23,6 +23,8 @@ class Command {
   virtual void describe(bool pressed);
 
   bool active() const { return active_; }
+  // Forgets a press without acting on it (the pad was hidden under it).
+  void clearPressed() { active_ = false; }
 
  protected:
   DebugPort& debug_;

@@ -113,6 +113,11 @@ void Controller::releasePressedKeys() {
   }
 }
 
+void Controller::clearPressedCommands() {
+  releasePressedKeys();
+  for (CommandArea& area : areas_) area.command->clearPressed();
+}
+
 void Controller::buildAreas() {
   if (touchPasses_ > 0) {
     rebuildPending_ = true;
@@ -165,8 +170,10 @@ void Controller::hide() {
   app.overlayDisplay().hidePicture();
   app.setControllerMode(false);
   // No more touches reach the areas: a key still held (one finger on a key,
-  // another on the exit button) would stay down in the application.
-  releasePressedKeys();
+  // another on the exit button) would stay down in the application, and a
+  // button still held would act at the first touch after the next show.
+  clearPressedCommands();
+  if (touchPasses_ > 0) hiddenInPass_ = true;
   app.WriteLockTouch(everythingPassesThrough);
   app.RearmTouchDriver(true);
 }
@@ -185,9 +192,12 @@ void Controller::rotateLayout() {
 
 void Controller::handleTouch(std::int32_t count, const Geometry::Point2D& first,
                              const Geometry::Point2D& second) {
+  if (touchPasses_ == 0) hiddenInPass_ = false;
   ++touchPasses_;
   // No command can change the areas while the pass runs (see buildAreas).
-  for (std::size_t i = 0; i < areas_.size(); ++i) {
+  // A command that hid the pad ends the pass: the areas after it would act
+  // on a pad that is gone (or press again what hiding released).
+  for (std::size_t i = 0; i < areas_.size() && !hiddenInPass_; ++i) {
     CommandArea& area = areas_[i];
     const bool hit = (count > 0 && area.contains(first)) || (count > 1 && area.contains(second));
     if (hit) {

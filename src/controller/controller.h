@@ -71,6 +71,10 @@ class Controller {
  private:
   // Releases (key up, in area order) every key command that is pressed.
   void releasePressedKeys();
+  // Releases the pressed keys, then forgets every other press without
+  // running its action: a button held while the pad hides must not act
+  // when the pad is next touched.
+  void clearPressedCommands();
 
   InputPort& input_;
   DebugPort& debug_;
@@ -86,4 +90,6 @@ class Controller {
   // so the rebuild waits until every pass has ended.
   int touchPasses_ = 0;
   bool rebuildPending_ = false;
+  // The pad was hidden during the running pass: the pass ends there.
+  bool hiddenInPass_ = false;
 };

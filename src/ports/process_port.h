@@ -26,8 +26,8 @@ class ProcessPort {
   // taken (nothing is visited).
   virtual bool forEachProcess(const std::function<bool(const ProcessEntry&)>& visit) = 0;
 
-  // The full path of the process's executable, at most maxChars - 1
-  // characters. False when it cannot be read.
+  // The full path of the process's executable. False when it cannot be
+  // read, or not whole within maxChars - 1 characters (never cut).
   virtual bool moduleFileName(std::uint32_t processId, std::size_t maxChars,
                               std::wstring& path) = 0;
 

@@ -55,9 +55,9 @@ bool TaskManager::closeForegroundApp() {
   }
   const std::wstring name = windowAppName(window, false);
   if (nameListed(blackListClose_, name)) return false;
-  // A program whose path cannot be read might be one the list protects:
-  // with a list in force it is left alone.
-  if (name.empty() && !blackListClose_.empty()) return false;
+  // A program whose path cannot be read might be one the list protects,
+  // and a close cannot be undone: it is left alone.
+  if (name.empty()) return false;
   // Asked to close, never terminated; whether the post arrived is not known.
   windows_.postMessage(window, WindowMessage::close, 0, 0);
   return true;
@@ -92,8 +92,12 @@ std::wstring TaskManager::windowAppName(WindowHandle window, bool stripDirectory
   std::uint32_t processId = 0;
   if (window == 0 || !windows_.windowProcessId(window, processId) || processId == 0) return {};
   std::wstring path;
-  if (!processes_.moduleFileName(processId, kModulePathChars, path)) return {};
-  fitBuffer(path, kModulePathChars);
+  // A cut path would name another program: a path is read whole or not at
+  // all.
+  if (!processes_.moduleFileName(processId, kModulePathChars, path) ||
+      path.size() > kModulePathChars - 1) {
+    return {};
+  }
   path = WideText::lowerCased(std::move(path));
   if (stripDirectory) {
     const std::size_t slash = path.rfind(L'\\');
@@ -148,7 +152,7 @@ void TaskManager::attachWindows(std::vector<ProcessInfo>& list) {
 
 void TaskManager::switchApp(bool forward) {
   std::vector<ProcessInfo> list;
-  collectProcesses(list, kMaxProcesses);
+  collectProcesses(list);
   attachWindows(list);
   if (list.empty()) return;
 
@@ -162,7 +166,7 @@ void TaskManager::switchApp(bool forward) {
 
   // The walk wraps, so the current entry itself comes up last and is chosen
   // again when no other one is eligible. k stays within [0, n); the step
-  // count is bounded by the list, which holds at most kMaxProcesses.
+  // count is bounded by the list.
   const std::size_t n = list.size();
   std::size_t k = static_cast<std::size_t>(found - list.begin());
   for (std::size_t step = 0; step < n + 2; ++step) {

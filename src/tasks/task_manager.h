@@ -6,13 +6,16 @@
 //
 // An application name is the lower-cased full module path of the process
 // owning a window; with stripDirectory only the part after the last
-// backslash. Nothing about other processes is kept between actions.
+// backslash. A path that cannot be read whole (up to 32,767 characters) is
+// unreadable: it gives an empty name, which matches no list. Nothing about
+// other processes is kept between actions.
 //
 // Main thread only.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -36,8 +39,6 @@ class TaskManager {
  public:
   using List = std::vector<std::wstring>;
 
-  static constexpr std::size_t kMaxProcesses = 32;
-
   TaskManager(WindowPort& windows, ProcessPort& processes, InputPort& input, ShellPort& shell);
 
   void setBlackListClose(const List& list);
@@ -53,10 +54,11 @@ class TaskManager {
   // empty path names no program: false, the shell is not asked.
   bool launch(const std::wstring& path, const std::wstring& arguments);
   // Posts the close message to the front window unless its application is
-  // in the close black list. False when nothing was asked to close.
+  // in the close black list or its path cannot be read (it might be a listed
+  // one). False when nothing was asked to close.
   bool closeForegroundApp();
   // Always true. Nothing is switched when no application is in front or it
-  // is not among the first kMaxProcesses processes.
+  // is not among the running processes.
   bool switchToNextApp();
   bool switchToPreviousApp();
   bool sendBack();
@@ -68,14 +70,16 @@ class TaskManager {
   bool isForegroundAppBlocked();
   static bool listContains(const List& list, const std::wstring& name);
 
-  // Appends at most `max` processes of a fresh snapshot; the number added.
-  std::size_t collectProcesses(std::vector<ProcessInfo>& list, std::size_t max);
+  // Appends the processes of a fresh snapshot, at most `max`; the number
+  // added.
+  std::size_t collectProcesses(std::vector<ProcessInfo>& list,
+                               std::size_t max = std::numeric_limits<std::size_t>::max());
   void attachWindows(std::vector<ProcessInfo>& list);
 
  private:
   // Buffer sizes of the platform calls, in characters including the
   // terminator.
-  static constexpr std::size_t kModulePathChars = 100;
+  static constexpr std::size_t kModulePathChars = 32768;  // the longest path the system allows
   static constexpr std::size_t kWindowTextChars = 64;
 
   // Brings the next eligible application after (forward) or before the one

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdint>
 #include <tuple>
 
@@ -40,6 +41,7 @@ TEST(GestureNamingTest, EveryTwoFingerVariant) {
   EXPECT_EQ(named(stroke(1, 0.7), stroke(1, 0.7)).id, 13);  // exactly 0.7 passes
   EXPECT_EQ(named(stroke(1, 0.9), stroke(1, 0.65)).id, 0);
   EXPECT_EQ(named(stroke(1, 0.65), stroke(1, 0.9)).id, 0);
+  EXPECT_EQ(named(stroke(1, std::nan("")), stroke(1, 0.9)).id, 0);  // no number: too weak
 }
 
 TEST(GestureNamingTest, OneFingerShapesOnlyWhenSwitchedOn) {
@@ -63,6 +65,11 @@ TEST(GestureNamingTest, TapAndHold) {
   EXPECT_EQ(named(stroke(4, 0.9, 30, 60), diamond, false, true).id, 0);  // 60 is not below 50
   GestureNaming::nameGesture(resting, diamond, {0.7, false, true, {0, 0, 50, 50}});
   EXPECT_EQ(resting.id, 11);  // stored, so asking again gives the same
+
+  // Both fingers rest: the first takes the second's result, which then stays.
+  RecognitionResult first = stroke(4, 0.9, 8, 12), second = stroke(3, 0.8, 5, 5);
+  GestureNaming::nameGesture(first, second, {0.7, false, true, {0, 0, 50, 50}});
+  EXPECT_TRUE(first.id == 3 && second.id == 3);
 }
 
 }  // namespace

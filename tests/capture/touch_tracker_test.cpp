@@ -126,6 +126,53 @@ TEST(TouchTrackerTest, TurnedScreenAndBadInput) {
   EXPECT_EQ(far.secondStroke().size(), 2U);
 }
 
+// Ties keep the points where they are: a one-finger point as far from both
+// stroke ends continues the first stroke, and a pair whose second point lies
+// as near to the first stroke's end as its first point is not exchanged.
+TEST(TouchTrackerTest, TiesKeepThePoints) {
+  TouchTracker one;
+  Touch{one}.press({100, 300}, {100, 500}).press({150, 400});
+  EXPECT_EQ(one.firstStroke().back(), Point2D(150, 400));
+  EXPECT_EQ(one.secondStroke().size(), 1U);
+
+  TouchTracker two;
+  Touch{two}.press({100, 300}, {300, 300}).press({90, 300}, {110, 300});
+  EXPECT_TRUE(two.currentPoint(true) == Point2D(90, 300) &&
+              two.currentPoint(false) == Point2D(110, 300));
+}
+
+// Kinds 1 and 2 of a touch end carry the fingers still down.
+TEST(TouchTrackerTest, TouchEndTakesThePointsOfTheFingersStillDown) {
+  TouchTracker t;
+  Touch{t}.press({10, 10}, {20, 20});
+  t.touchEnd(1, {30, 40}, {50, 60}, false, false, false);
+  EXPECT_TRUE(t.touchCount() == 1 && t.currentPoint(true) == Point2D(30, 40) &&
+              t.currentPoint(false) == Point2D(20, 20));
+  t.touchEnd(2, {70, 80}, {90, 100}, false, false, false);
+  EXPECT_TRUE(t.touchCount() == 2 && t.currentPoint(true) == Point2D(70, 80) &&
+              t.currentPoint(false) == Point2D(90, 100));
+}
+
+// Real panels report a resting finger at exactly the same pixel: its stroke
+// has no length and matches nothing, but it is held (tap-and-hold).
+TEST(TouchTrackerTest, APerfectlyStillFingerIsHeld) {
+  for (const bool stillFirst : {true, false}) {
+    TouchTracker t;
+    t.setTapAndHold(1);
+    Point2D still(200, 600), moving(40, 300);
+    for (int i = 0; i <= 20; ++i, moving.x += 20) {
+      stillFirst ? Touch{t}.press(still, moving) : Touch{t}.press(moving, still);
+    }
+    Touch{t}.release();
+    const auto& rest = stillFirst ? t.firstResult() : t.secondResult();
+    EXPECT_EQ(rest.id, 0) << stillFirst;
+    EXPECT_TRUE(rest.bounds.x == 200 && rest.bounds.y == 600 && rest.bounds.width == 0 &&
+                rest.bounds.height == 0)
+        << stillFirst;
+    EXPECT_EQ(t.gestureResult().name, L"SwipeRightDouble") << stillFirst;
+  }
+}
+
 // A flood without a touch end (a lost WM_APP_TOUCH_END) stays bounded and
 // keeps its ends and its shape.
 TEST(TouchTrackerTest, StrokesStayBoundedUnderAFloodOfSamples) {

@@ -161,6 +161,23 @@ TEST_F(ControllerTest, RotateButtonCyclesFourLayoutsAndReleasesHeldKeys) {
   EXPECT_FALSE(controller.sidewaysLayout() || controller.fullCapture());
 }
 
+// One thumb on the rotate button, the other lifts from the exit button: the
+// pad hides and the held button is forgotten, so the first touch after the
+// next show does not rotate the pad.
+TEST_F(ControllerTest, HidingForgetsHeldButtonsAndEndsThePass) {
+  controller.show();
+  controller.handleTouch(2, exitButton, rotateButton);
+  controller.handleTouch(1, rotateButton, {});  // the exit finger lifts
+  EXPECT_FALSE(mode);
+  EXPECT_TRUE(std::none_of(controller.areas().begin(), controller.areas().end(),
+                           [](const Controller::CommandArea& a) { return a.command->active(); }));
+  controller.show();
+  events();
+  tap(up);
+  EXPECT_EQ(events(), (Log{"key down 38", "key up 38"}));
+  EXPECT_TRUE(mode && !controller.sidewaysLayout());
+}
+
 TEST_F(ControllerTest, LandscapeScreenTogglesFullCaptureOnly) {
   touch(up);
   controller.setLandscape(true);  // the held key goes up before its area is discarded

@@ -25,6 +25,22 @@ TEST(StartUpFaultTest, NoMainWindowEndsTheProgramWithoutWritingAnything) {
   }
 }
 
+// However the loop ends ("closezem" leaves the window alive, Ctrl+Q destroys
+// it), the main window does not outlive run(): its procedure would call a
+// destroyed object.
+TEST(StartUpFaultTest, TheMainWindowDoesNotOutliveTheRun) {
+  for (const bool closeZem : {true, false}) {
+    SCOPED_TRACE(closeZem ? "closezem" : "ctrl+q");
+    PhoneRun r;
+    r.configure();
+    r.bind(L"SwipeRightDouble", L"closezem");
+    r.touches(1500, swipeRight());  // with its picture
+    if (!closeZem) r.at(1600, [&r] { r.phone.pressCtrlQ(); });
+    EXPECT_EQ(r.run(), 0);
+    EXPECT_EQ(r.phone.windows().find(L"ZEM", L"ZEM"), 0u);
+  }
+}
+
 // A lost touch message is logged and the gesture still runs. A lost touch end
 // is posted again when the next touch starts: that gesture runs late, then
 // the next one runs too.

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cwctype>
 #include <map>
 #include <string>
 #include <vector>
@@ -87,21 +88,25 @@ TEST_F(TaskManagerTest, NothingIsSwitchedWithoutAKnownCurrentApp) {
   EXPECT_EQ(tasks.collectProcesses(list, 32), 0u);
 }
 
-TEST_F(TaskManagerTest, OnlyThirtyTwoProcessesCount) {
-  std::vector<WindowHandle> apps;  // processes 2 to 33
-  for (int i = 2; i <= 33; ++i) apps.push_back(app(L"p" + std::to_wstring(i) + L".exe", L"T"));
+// A desktop runs hundreds of processes, the user's programs late among them.
+TEST_F(TaskManagerTest, EveryProcessCounts) {
+  std::vector<WindowHandle> apps;  // processes 2 to 301
+  for (int i = 2; i <= 301; ++i) apps.push_back(app(L"p" + std::to_wstring(i) + L".exe", L"T"));
   std::vector<ProcessInfo> list(1);
-  EXPECT_EQ(tasks.collectProcesses(list, 0), 0u);
-  EXPECT_EQ(tasks.collectProcesses(list, 32), 32u);
-  EXPECT_EQ(list.size(), 33u);  // appended
-  EXPECT_EQ(list.back().name, L"p32.exe");
-  EXPECT_EQ(switched(true, apps.back()), "");  // the 33rd is never current...
+  EXPECT_EQ(tasks.collectProcesses(list), 301u);
+  EXPECT_EQ(list.size(), 302u);  // appended
+  EXPECT_EQ(list.back().name, L"p301.exe");
   for (std::size_t i = 1; i + 1 < apps.size(); ++i) phone.windows().setVisible(apps[i], false);
-  EXPECT_EQ(switched(true, apps.front()), "T");  // ...nor a target
+  EXPECT_EQ(switched(true, apps.front()), "T");  // the last one is a target...
+  EXPECT_EQ(phone.windows().foregroundWindow(), apps.back());
+  EXPECT_EQ(switched(false, apps.back()), "T");  // ...and a current app
   EXPECT_EQ(phone.windows().foregroundWindow(), apps.front());
 }
 
-TEST_F(TaskManagerTest, NamesAndTitlesAreCutToTheirBuffers) {
+// Paths are read whole up to the system's limit; one that does not fit is
+// unreadable rather than cut (a cut path names another program). Titles are
+// cut to their buffer.
+TEST_F(TaskManagerTest, PathsAreReadWholeAndTitlesCut) {
   const std::uint32_t id =
       phone.processes().addProcess(L"\u00C4pp.exe", L"\\Program Files\\\u00C4pp.exe");
   const WindowHandle first = phone.windows().create(L"App", std::wstring(100, L'T'), id, true);
@@ -109,16 +114,40 @@ TEST_F(TaskManagerTest, NamesAndTitlesAreCutToTheirBuffers) {
   phone.windows().create(L"App", L"Hidden", id, false);
   EXPECT_EQ(tasks.windowAppName(first, false), L"\\program files\\\u00E4pp.exe");
   EXPECT_EQ(tasks.windowAppName(first, true), L"\u00E4pp.exe");
-  const WindowHandle longPath =
-      phone.addApp(L"x.exe", L"\\" + std::wstring(120, L'X'), L"App", L"X");
-  EXPECT_EQ(tasks.windowAppName(longPath, false), L"\\" + std::wstring(98, L'x'));
+  for (const std::size_t length : {99u, 100u, 260u, 32767u}) {
+    const std::wstring path = L"\\card\\" + std::wstring(length - 10, L'x') + L".exe";
+    const WindowHandle w = phone.addApp(L"x.exe", path, L"App", L"X");
+    EXPECT_EQ(tasks.windowAppName(w, false), path) << length;
+  }
+  const WindowHandle tooLong =
+      phone.addApp(L"y.exe", L"\\" + std::wstring(32767, L'y'), L"App", L"Y");
+  EXPECT_EQ(tasks.windowAppName(tooLong, false), L"");
   std::vector<ProcessInfo> list;
-  tasks.collectProcesses(list, 32);
+  tasks.collectProcesses(list, 3);
   tasks.attachWindows(list);
   ASSERT_EQ(list.size(), 3u);
   EXPECT_EQ(list[1].name, L"\u00E4pp.exe");
   EXPECT_EQ(list[1].window, later);
   EXPECT_EQ(list[1].title, std::wstring(63, L'T'));
+}
+
+// A long path on a storage card: listed, it is protected and blocks
+// gestures; unreadable, it is never closed, whatever the list.
+TEST_F(TaskManagerTest, LongPathsMatchTheirListsAndUnreadableOnesAreNeverClosed) {
+  const std::wstring path = L"\\Storage Card\\" + std::wstring(150, L'g') + L"\\Game.exe";
+  const WindowHandle game = phone.addApp(L"Game.exe", path, L"App", L"Game");
+  front(game);
+  std::wstring lower = path;
+  for (wchar_t& c : lower) c = static_cast<wchar_t>(std::towlower(static_cast<wint_t>(c)));
+  tasks.setBlackListClose({lower});
+  tasks.setBlackListAll({lower});
+  EXPECT_TRUE(tasks.isForegroundAppBlocked());
+  EXPECT_FALSE(tasks.closeForegroundApp());
+  tasks.setBlackListClose({});
+  tasks.setBlackListAll({});
+  phone.faults().moduleName = 1;
+  EXPECT_FALSE(tasks.closeForegroundApp());
+  EXPECT_EQ(events(), Texts{});
 }
 
 TEST_F(TaskManagerTest, ListsOtherThanSwitchingHoldFullPaths) {

@@ -94,6 +94,7 @@ TEST(ScenarioParser, ReportsEveryBadLineWithItsNumber) {
       {"foreground \"Nobody\"", "no app has the title \"Nobody\""},
       {"wait 10", "\"wait\" belongs after start"},
       {"registry HKCU\\Software E = [\"a\" \"b\"]", "closing ]"},
+      {"window \"none.exe\" class \"c\" title \"t\"", "no app line before"},
       {"start", ""},
       {"app \"a\" \"b\" class \"c\" title \"d\"", "\"app\" belongs before start"},
       {"stroke 1,1 -> 2,2 every 0", "at least 1 ms"},
@@ -102,7 +103,8 @@ TEST(ScenarioParser, ReportsEveryBadLineWithItsNumber) {
       {"keyboard open", "keyboard shown or keyboard hidden"},
       {"stroke 1,1 -> 2,2 in 1000000000 every 1", "more than 100000 samples"},
       {"expect", "expect needs"},
-      {"start", "the first is line 8"},
+      {"expect exit x", "bad exit code"},
+      {"start", "the first is line 9"},
       {"\xC3(", "UTF-8"},
   };
   std::string text;
@@ -120,6 +122,33 @@ TEST(ScenarioParser, ReportsEveryBadLineWithItsNumber) {
   const auto unstarted = parseScenario("registry HKCU\\A B = 1\n");
   ASSERT_EQ(unstarted.errors.size(), 1u);
   EXPECT_EQ(unstarted.errors[0].message, "no start line");
+}
+
+TEST(ScenarioParser, ReadsWindowsDriverThreadsNotificationsAndTheExitCode) {
+  const auto result = parseScenario(
+      "app \"n.exe\" \"\\n.exe\" class \"C\" title \"N\"\n"
+      "window \"n.exe\" class \"D\" title \"Tool\" hidden\n"
+      "foreground \"Tool\"\n"
+      "start\n"
+      "thread-attach\n"
+      "thread-detach\n"
+      "notify 4294967295\n"
+      "expect exit -1\n"
+      "expect exit 0\n");
+  ASSERT_EQ(result.errors.size(), 1u);
+  EXPECT_EQ(result.errors[0].line, 9);
+  EXPECT_THAT(result.errors[0].message, ::testing::HasSubstr("the first is line 8"));
+  const auto& window = actionOf<AddWindow>(result.scenario.setup[1]);
+  EXPECT_EQ(std::tuple(window.exeFile, window.className, window.title, window.visible),
+            std::tuple(L"n.exe", L"D", L"Tool", false));
+  const auto& timeline = result.scenario.timeline;
+  ASSERT_EQ(timeline.size(), 3u);
+  EXPECT_TRUE(actionOf<DriverThread>(timeline[0]).attach);
+  EXPECT_FALSE(actionOf<DriverThread>(timeline[1]).attach);
+  EXPECT_EQ(actionOf<NotifySetting>(timeline[2]).identifier, 0xFFFFFFFFu);
+  ASSERT_TRUE(result.scenario.exitCode);
+  EXPECT_EQ(result.scenario.exitCode->code, -1);
+  EXPECT_TRUE(result.scenario.expectations.empty());
 }
 
 TEST(ScenarioExpectations, MatchInOrderAndGuardTheGapsBetweenMatches) {

@@ -50,6 +50,15 @@ struct AddApp {
   bool visible = true;
 };
 
+// One more top-level window of a running application (the latest `app`
+// line with this executable name).
+struct AddWindow {
+  std::wstring exeFile;
+  std::wstring className;
+  std::wstring title;
+  bool visible = true;
+};
+
 // A program that the shell can start (not running yet).
 struct AddProgram {
   std::wstring path;
@@ -99,11 +108,24 @@ struct FeedSample {
 // A second copy of ZEM starts on the same phone and runs to its end.
 struct StartSecondInstance {};
 
+// The touch driver starts (attach) or ends (detach) a thread: the loaded hook
+// library gets the thread notification (an attach re-reads "LockTouch").
+struct DriverThread {
+  bool attach = true;
+};
+
+// A registry-change notification with this setting identifier reaches ZEM's
+// main window, whether or not ZEM knows the identifier.
+struct NotifySetting {
+  std::uint32_t identifier = 0;
+};
+
 struct PressCtrlQ {};
 
-using Action = std::variant<SetRegistryValue, DeleteRegistryValue, AddApp, AddProgram,
-                            SetForeground, SetAngle, SetKeyboard, SetLedCount, SetOverlayCaps,
-                            InjectFault, FeedSample, StartSecondInstance, PressCtrlQ>;
+using Action =
+    std::variant<SetRegistryValue, DeleteRegistryValue, AddApp, AddWindow, AddProgram,
+                 SetForeground, SetAngle, SetKeyboard, SetLedCount, SetOverlayCaps, InjectFault,
+                 FeedSample, StartSecondInstance, PressCtrlQ, DriverThread, NotifySetting>;
 
 struct Step {
   int line = 0;              // of the scenario text, from 1
@@ -118,10 +140,17 @@ struct Expectation {
   std::string text;  // UTF-8, as the event log keeps its texts
 };
 
+// `expect exit CODE`: what ZEM's run must return.
+struct ExitExpectation {
+  int line = 0;
+  std::int32_t code = 0;
+};
+
 struct Scenario {
   std::vector<Step> setup;     // file order, applied before ZEM starts
   std::vector<Step> timeline;  // file order, which is also time order
   std::vector<Expectation> expectations;
+  std::optional<ExitExpectation> exitCode;
   std::uint64_t endTimeMs = 0;  // the virtual time after the last timeline line
 };
 

@@ -390,7 +390,17 @@ class Parser {
       app.modulePath = wide(cursor.quoted("program path"));
       parseWindow(cursor, app.className, app.title, &app.visible);
       appTitles_.push_back(app.title);
+      appExes_.push_back(app.exeFile);
       add(std::move(app));
+    } else if (command == "window") {
+      AddWindow window;
+      window.exeFile = wide(cursor.quoted("executable name"));
+      if (std::find(appExes_.begin(), appExes_.end(), window.exeFile) == appExes_.end()) {
+        fail("no app line before has the executable " + quote(Utf8::fromWide(window.exeFile)));
+      }
+      parseWindow(cursor, window.className, window.title, &window.visible);
+      appTitles_.push_back(window.title);
+      add(std::move(window));
     } else if (command == "program") {
       AddProgram program;
       program.path = wide(cursor.quoted("program path"));
@@ -435,6 +445,13 @@ class Parser {
     } else if (command == "ctrl+q") {
       cursor.requireEnd();
       add(PressCtrlQ{});
+    } else if (command == "thread-attach" || command == "thread-detach") {
+      cursor.requireEnd();
+      add(DriverThread{command == "thread-attach"});
+    } else if (command == "notify") {
+      const auto identifier = parseU32(cursor.requireWord("setting identifier"), "identifier");
+      cursor.requireEnd();
+      add(NotifySetting{identifier});
     } else if (command == "start") {
       fail("a second start line (the first is line " + std::to_string(startLine_) + ")");
     } else if (isSetupCommand(command)) {
@@ -446,16 +463,34 @@ class Parser {
 
   static bool isTimelineCommand(const std::string& command) {
     return command == "wait" || command == "sample" || command == "stroke" || command == "tap" ||
-           command == "rotate" || command == "second-instance" || command == "ctrl+q";
+           command == "rotate" || command == "second-instance" || command == "ctrl+q" ||
+           command == "thread-attach" || command == "thread-detach" || command == "notify";
   }
   static bool isSetupCommand(const std::string& command) {
-    return command == "app" || command == "program" || command == "angle" || command == "leds" ||
-           command == "overlay";
+    return command == "app" || command == "window" || command == "program" || command == "angle" ||
+           command == "leds" || command == "overlay";
   }
 
   void parseExpect(Cursor& cursor) {
     Expectation expectation;
     expectation.line = line_;
+    if (cursor.peekWord() == "exit") {
+      cursor.word();
+      const std::string_view code = cursor.requireWord("exit code");
+      cursor.requireEnd();
+      if (result_.scenario.exitCode) {
+        fail("a second expect exit (the first is line " +
+             std::to_string(result_.scenario.exitCode->line) + ")");
+      }
+      std::int32_t value = 0;
+      if (!code.empty() && code[0] == '-') {
+        value = -static_cast<std::int32_t>(parseUnsigned(code.substr(1), 0x7FFFFFFF, "exit code"));
+      } else {
+        value = static_cast<std::int32_t>(parseUnsigned(code, 0x7FFFFFFF, "exit code"));
+      }
+      result_.scenario.exitCode = ExitExpectation{line_, value};
+      return;
+    }
     if (cursor.peekWord() == "no") {
       cursor.word();
       expectation.absent = true;
@@ -662,6 +697,7 @@ class Parser {
   std::uint64_t now_ = 0;
   std::uint64_t touchSamples_ = 0;  // of every stroke and tap so far
   std::vector<std::wstring> appTitles_;
+  std::vector<std::wstring> appExes_;
   std::vector<std::wstring> programTitles_;
 };
 

@@ -13,6 +13,9 @@
 //                                  a string list, hex(TYPE):01,00,... raw
 //   delete KEY NAME
 //   app "exe" "path" class "C" title "T" [hidden]
+//   window "exe" class "C" title "T" [hidden]
+//                                  one more top-level window of the latest
+//                                  app with this executable name
 //   program "path" class "C" title "T"
 //   foreground "T"    angle DEGREES    keyboard shown|hidden    leds COUNT
 //   overlay unsupported | no-colorkey | stretch N | align-source N | align-dest N
@@ -34,8 +37,12 @@
 //   fail ... as in the set-up
 //   rotate DEGREES                 the system's "Angle" changes
 //   second-instance                a second ZEM starts and runs to its end
+//   thread-attach | thread-detach  the touch driver starts or ends a thread
+//   notify ID                      a registry-change notification with this
+//                                  setting identifier to ZEM's main window
 //   ctrl+q
 //   expect TEXT | expect no TEXT   (anywhere; see checkExpectations)
+//   expect exit CODE               what ZEM's run returns (once, anywhere)
 #pragma once
 
 #include <string_view>

@@ -1,12 +1,14 @@
 #include "scenario_runner.h"
 
 #include <algorithm>
+#include <map>
 #include <memory>
 #include <string>
 #include <type_traits>
 #include <utility>
 #include <variant>
 
+#include "app/app_settings.h"
 #include "app/gesture_app.h"
 #include "platform/sim/sim_phone.h"
 #include "utf8.h"
@@ -82,6 +84,11 @@ class Player {
     for (Problem& problem : checkExpectations(scenario_.expectations, lines)) {
       result.problems.push_back(std::move(problem));
     }
+    if (scenario_.exitCode && scenario_.exitCode->code != result.exitCode) {
+      result.problems.push_back(
+          {scenario_.exitCode->line, "ZEM exited with " + std::to_string(result.exitCode) +
+                                         ", not " + std::to_string(scenario_.exitCode->code)});
+    }
     std::stable_sort(result.problems.begin(), result.problems.end(),
                      [](const Problem& a, const Problem& b) { return a.line < b.line; });
     result.unplayedSteps = phone_.clock().pendingEvents();
@@ -126,7 +133,21 @@ class Player {
   }
 
   void perform(const AddApp& app) {
-    phone_.addApp(app.exeFile, app.modulePath, app.className, app.title, app.visible);
+    const WindowHandle window =
+        phone_.addApp(app.exeFile, app.modulePath, app.className, app.title, app.visible);
+    std::uint32_t process = 0;
+    if (phone_.windows().windowProcessId(window, process)) appProcesses_[app.exeFile] = process;
+  }
+
+  // A window of the latest app with this executable name (found without the
+  // process snapshot, which a scenario's faults may fail).
+  void perform(const AddWindow& window) {
+    const auto app = appProcesses_.find(window.exeFile);
+    if (app == appProcesses_.end()) {
+      problem("no running app has the executable " + quote(window.exeFile));
+      return;
+    }
+    phone_.windows().create(window.className, window.title, app->second, window.visible);
   }
 
   void perform(const AddProgram& program) {
@@ -183,6 +204,22 @@ class Player {
     phone_.context().record("second instance exits with " + std::to_string(code));
   }
 
+  void perform(const DriverThread& thread) {
+    if (thread.attach) {
+      phone_.touchDriver().startThread();
+    } else {
+      phone_.touchDriver().endThread();
+    }
+  }
+
+  void perform(const NotifySetting& notify) {
+    const WindowHandle zem = phone_.windows().find(L"ZEM", L"ZEM");
+    if (zem == 0 || !phone_.windows().post(zem, WM_REGISTRY_CHANGED, 0,
+                                           static_cast<LParam>(notify.identifier))) {
+      problem("no ZEM window took the notification");
+    }
+  }
+
   void perform(const PressCtrlQ&) {
     if (!phone_.pressCtrlQ()) problem("ctrl+q found no ZEM window");
   }
@@ -190,6 +227,7 @@ class Player {
   const Scenario& scenario_;
   SimPhone phone_;
   std::unique_ptr<GestureApp> app_;
+  std::map<std::wstring, std::uint32_t> appProcesses_;  // latest process per executable
   std::vector<Problem> problems_;
   int line_ = 0;
 };

@@ -6,6 +6,8 @@
 //
 // Besides the phone's own entries the runner logs, in category "event":
 //   `second instance exits with <code>`    after a second-instance line.
+// An `expect exit` that ZEM's exit code does not meet is a problem of its
+// line.
 #pragma once
 
 #include <cstddef>

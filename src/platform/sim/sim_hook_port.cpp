@@ -8,7 +8,9 @@ HookPort::WindowHandle SimHookPort::findWindow(const wchar_t* className, const w
 
 bool SimHookPort::postMessage(WindowHandle window, std::uint32_t message, WParam wParam,
                               LParam lParam) {
-  return windows_.post(window, message, wParam, lParam);
+  const bool posted = windows_.post(window, message, wParam, lParam);
+  if (postSink_) postSink_(message, wParam, lParam, posted);
+  return posted;
 }
 
 std::uint32_t SimHookPort::lastError() { return windows_.lastError(); }

@@ -41,9 +41,14 @@ inline constexpr std::int32_t primaryExists = static_cast<std::int32_t>(0x887602
 inline constexpr std::int32_t alignment = static_cast<std::int32_t>(0x88760230u);
 }  // namespace OverlayError
 
+// The overlay capability bit of flipping overlays: set on every phone with
+// overlay hardware, so that the capabilities stay non-zero without colour
+// keying.
+inline constexpr std::uint32_t simOverlayFlipCaps = 0x01;
+
 struct SimOverlayConfig {
   // Overlay supported with source colour keying, no alignments, no stretch.
-  Overlay::Caps caps{Overlay::capsSourceColorKey, 0, 0, 1000};
+  Overlay::Caps caps{simOverlayFlipCaps | Overlay::capsSourceColorKey, 0, 0, 1000};
   bool acceptsRgb555 = true;
   bool acceptsRgb565 = true;
 };

@@ -1,9 +1,11 @@
 #include "platform/sim/sim_phone.h"
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
 #include "hook/touch_driver_registry.h"
+#include "hook/touch_messages.h"
 #include "registry/wide_text.h"
 
 namespace {
@@ -63,6 +65,26 @@ std::string sampleText(const MultipointSample& sample, bool passed) {
   if (sample.pointCount >= 1) text += point(sample.firstX, sample.firstY);
   if (sample.pointCount >= 2) text += point(sample.secondX, sample.secondY);
   return text + (passed ? " -> pen input" : " -> withheld");
+}
+
+std::string hex32(std::uint64_t value) {
+  char text[16];
+  std::snprintf(text, sizeof text, "0x%08llX",
+                static_cast<unsigned long long>(value & 0xFFFFFFFFu));
+  return text;
+}
+
+std::string postText(std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam,
+                     bool posted) {
+  std::string text = "hook posts ";
+  if (message == WM_APP_TOUCH) {
+    text += "touch " + hex32(wParam) + " " + hex32(static_cast<std::uintptr_t>(lParam));
+  } else if (message == WM_APP_TOUCH_END) {
+    text += "touch end";
+  } else {
+    text += "message " + hex32(message);
+  }
+  return posted ? text : text + " (failed)";
 }
 
 }  // namespace
@@ -159,6 +181,10 @@ SimTouchDriver::Events SimPhone::driverEvents() {
   events.unloaded = [this] { context_.record("touch driver unloads Quillon"); };
   events.sample = [this](const MultipointSample& sample, bool passed) {
     context_.record(LogCategory::touch, sampleText(sample, passed));
+  };
+  events.post = [this](std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam,
+                       bool posted) {
+    context_.record(LogCategory::touch, postText(message, wParam, lParam, posted));
   };
   events.debugLine = [this](const wchar_t* line) {
     std::wstring text = line;

@@ -48,6 +48,10 @@
 //   touch 2 (400,800) (600,800) -> pen input
 //   touch 1 (400,800) -> withheld
 //   touch 0 -> withheld
+// and one per message the hook library posts (wParam, lParam in hex; plus
+// " (failed)" when the post failed):
+//   hook posts touch 0x00C8812C 0x00C88064
+//   hook posts touch end
 // Category "debug": the debug output of the program and of the hook library,
 // as written, without a trailing line break.
 //

@@ -51,7 +51,8 @@ bool SimProcesses::moduleFileName(std::uint32_t processId, std::size_t maxChars,
   if (maxChars == 0) return false;
   for (const Process& p : processes_) {
     if (p.entry.processId == processId) {
-      path = p.modulePath.substr(0, maxChars - 1);
+      if (p.modulePath.size() > maxChars - 1) return false;  // never cut
+      path = p.modulePath;
       return true;
     }
   }

@@ -7,6 +7,7 @@
 SimTouchDriver::SimTouchDriver(SimRegistry& registry, SimWindows& windows, Events events)
     : registry_(registry), hookPort_(windows), events_(std::move(events)) {
   if (events_.debugLine) hookPort_.setDebugSink(events_.debugLine);
+  if (events_.post) hookPort_.setPostSink(events_.post);
   observerId_ = registry_.addObserver(
       [this](Registry::Root root, const std::wstring& subKey, const std::wstring& valueName) {
         if (root == TouchDriverRegistry::root &&

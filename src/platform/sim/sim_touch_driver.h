@@ -15,8 +15,8 @@
 //     thread: the loaded library gets a thread attach (a fresh read of
 //     "LockTouch") or a thread detach.
 //   - the optional Events tell the phone about loads, unloads, every sample
-//     (as it came from the panel, and whether it went on to pen input) and
-//     every debug line of the library.
+//     (as it came from the panel, and whether it went on to pen input),
+//     every message the library posts and every debug line of the library.
 //
 // Single-threaded, like the rest of the simulated phone.
 #pragma once
@@ -39,6 +39,7 @@ class SimTouchDriver {
     std::function<void()> unloaded;
     std::function<void(const MultipointSample& sample, bool passed)> sample;
     std::function<void(const wchar_t* line)> debugLine;
+    SimHookPort::PostSink post;  // every message the library posts
   };
 
   SimTouchDriver(SimRegistry& registry, SimWindows& windows, Events events = Events());

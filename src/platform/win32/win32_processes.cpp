@@ -60,12 +60,16 @@ bool Win32Processes::moduleFileName(std::uint32_t processId, std::size_t maxChar
   if (maxChars == 0) return false;
   const UniqueHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId));
   if (!process) return false;
-  // The call fails rather than cut a path that does not fit: read it whole.
-  for (DWORD capacity = MAX_PATH;; capacity *= 2) {
+  // The call fails rather than cut a path that does not fit: the buffer
+  // grows until the path fits whole, up to the system's limit. A path
+  // longer than the caller's limit is not cut either: it counts as
+  // unreadable.
+  for (DWORD capacity = MAX_PATH;; capacity = std::min<DWORD>(2 * capacity, kLongestPath)) {
     std::vector<wchar_t> buffer(capacity, L'\0');
     DWORD length = capacity;
     if (QueryFullProcessImageNameW(process.get(), 0, buffer.data(), &length) != FALSE) {
-      path.assign(buffer.data(), std::min<std::size_t>(length, maxChars - 1));
+      if (length > maxChars - 1) return false;
+      path.assign(buffer.data(), length);
       return true;
     }
     if (GetLastError() != ERROR_INSUFFICIENT_BUFFER || capacity >= kLongestPath) return false;

@@ -243,8 +243,12 @@ bool Win32Windows::setForegroundWindow(WindowHandle window) {
 bool Win32Windows::activateWindow(WindowHandle window) {
   const HWND target = plain(window);
   if (IsWindow(target) == FALSE) return false;
-  if (IsIconic(target) != FALSE) ShowWindow(target, SW_RESTORE);
-  BringWindowToTop(target);
+  // The window belongs to another program: ShowWindow and BringWindowToTop
+  // would wait for its thread, and a hung program would stop ours. These
+  // calls only queue the request.
+  if (IsIconic(target) != FALSE) ShowWindowAsync(target, SW_RESTORE);
+  SetWindowPos(target, HWND_TOP, 0, 0, 0, 0,
+               SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_ASYNCWINDOWPOS);
   if (SetForegroundWindow(target) != FALSE) return true;
   // Desktop Windows lets only the thread that has the foreground hand it on:
   // share the input state with that thread for the moment of the call.

@@ -73,7 +73,8 @@ class Win32Windows final : public WindowPort {
   WindowHandle foregroundWindow() override;
   bool setForegroundWindow(WindowHandle window) override;
   // Restores a minimised window, raises it and makes it the foreground
-  // window, also when another process holds the foreground.
+  // window, also when another process holds the foreground. Never waits for
+  // the window's thread: a hung program does not stop the caller.
   bool activateWindow(WindowHandle window) override;
   bool windowProcessId(WindowHandle window, std::uint32_t& processId) override;
   bool isWindowVisible(WindowHandle window) override;
