@@ -14,13 +14,15 @@
 //   - Each frame goes through the forwarder's hook; a frame that passes is
 //     re-emitted on a uinput clone of the panel; a withheld one is not, and
 //     contacts that were passed and become withheld are lifted on the clone
-//     first, so no application keeps a stuck touch.
+//     first, so no application keeps a stuck touch. With more than two
+//     fingers the hook gets the two oldest and the others must lie inside
+//     the pass-through rectangle too (touch_pipeline.h).
 //   - feed() runs one sample through the same path without a panel: the
 //     trace source and the tests use it.
 //
 // The forwarder posts through the HookPort given, which must not block or
 // allocate (the program's bounded queue). Registry reads happen only at load
-// and attach, on the reader thread.
+// and attach, on the reader thread (or on feed()'s caller).
 //
 // Threads: start(), driverSwitchChanged(), setRotation() and stop() come
 // from the program's thread; everything else runs on the reader thread.
@@ -38,7 +40,10 @@ struct TouchDriverOptions {
   std::string devicePath;  // empty: the first touchscreen found
   std::int32_t screenWidth = 480;
   std::int32_t screenHeight = 800;
-  bool clone = true;  // pass frames on through a uinput clone of the panel
+  // Pass frames on through a uinput clone of the panel. Without a clone (this
+  // false, or uinput missing) the panel is not grabbed: applications keep
+  // it, and nothing is withheld from them.
+  bool clone = true;
 };
 
 class LinuxTouchDriver {
@@ -64,6 +69,11 @@ class LinuxTouchDriver {
   // it passed (its count was not set to 0). Only while no reader thread runs
   // (the trace source and tests).
   bool feed(MultipointSample sample);
+
+  // For `zem --check`: the panel found (its node, name, protocol, slots and
+  // axis ranges) or why there is none, and whether uinput can be opened for
+  // the clone, as lines of text. True when both are usable.
+  static bool check(const TouchDriverOptions& options, std::string& report);
 
  private:
   struct State;
