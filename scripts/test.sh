@@ -6,7 +6,7 @@
 #
 #   scripts/test.sh            everything
 #   scripts/test.sh linux-debug windows   only the named stages
-#                              (lint linux-debug linux-asan fuzz windows bench vm)
+#                              (lint linux-debug linux-asan fuzz windows bench vm x11)
 #   ZEM_FUZZ_SECONDS=60 scripts/test.sh fuzz   longer fuzz runs (default 15 s each)
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
@@ -15,7 +15,7 @@ scripts/bootstrap.sh
 
 stages=("$@")
 if [ "${#stages[@]}" -eq 0 ]; then
-  stages=(linux-debug lint linux-asan fuzz windows bench vm)
+  stages=(linux-debug lint linux-asan fuzz windows bench vm x11)
 fi
 jobs="${ZEM_JOBS:-$(nproc)}"
 
@@ -94,6 +94,15 @@ for stage in "${stages[@]}"; do
         ctest --preset windows -j 1
       fi
       WINEPREFIX="$ZEM_WINEPREFIX" wineserver -k 2>/dev/null || true
+      ;;
+    x11)
+      # The X11 desktop and zem on X: every test starts its own Xvfb (and
+      # matchbox-window-manager), so they run side by side and need no $DISPLAY.
+      step "configure and build: linux-debug (X11)"
+      cmake --preset linux-debug >/dev/null
+      cmake --build --preset linux-debug -j "$jobs"
+      step "test: X11 desktop under Xvfb"
+      ctest --preset linux-debug -j "$jobs" -R 'X11|x11'
       ;;
     fuzz)
       step "configure and build: linux-fuzz"
