@@ -1,13 +1,20 @@
-// Cost of recognising one stroke against the built-in gestures, for a real
-// stroke of about 50 points (what the touch tracker hands over for a typical
-// gesture) and for a 1000-point one (a long, slow gesture), and the growth of
+// Cost of recognising one stroke against the built-in gestures: over every
+// recorded stroke (tests/data/all-strokes), beside a published recogniser of
+// another design on the same strokes (ProtractorPeer); for a real stroke of
+// about 50 points (what the touch tracker hands over for a typical gesture)
+// and for a 1000-point one (a long, slow gesture); and the growth of
 // resampling with the stroke's length.
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
+
 #include <cmath>
 #include <cstddef>
+#include <filesystem>
 #include <string>
+#include <vector>
 
+#include "protractor_peer.h"
 #include "recognition/recognizer.h"
 #include "stroke_fixtures.h"
 
@@ -79,6 +86,58 @@ void recognizeStroke(benchmark::State& state, const Path2D& stroke, const std::s
   }
   state.SetLabel(label + ", " + std::to_string(stroke.size()) + " points");
 }
+
+// Every recorded stroke, in file order (files sorted by name).
+const std::vector<Path2D>& allRealStrokes() {
+  static const std::vector<Path2D> strokes = [] {
+    std::vector<std::filesystem::path> files;
+    std::error_code ec;
+    for (const auto& entry :
+         std::filesystem::directory_iterator(std::string(ZEM_TEST_DATA_DIR) + "/all-strokes", ec)) {
+      if (entry.path().extension() == ".strokes") files.push_back(entry.path());
+    }
+    std::sort(files.begin(), files.end());
+    std::vector<Path2D> all;
+    for (const auto& path : files) {
+      for (RecordedStroke& s : StrokeFixtures::loadStrokeFile(path.string()).strokes) {
+        all.push_back(std::move(s.points));
+      }
+    }
+    return all;
+  }();
+  return strokes;
+}
+
+// One iteration recognises every stroke; "ns_per_stroke" is the figure to
+// compare between the two.
+template <typename Recognise>
+void recognizeAll(benchmark::State& state, Recognise recognise) {
+  const std::vector<Path2D>& strokes = allRealStrokes();
+  if (strokes.empty()) {
+    state.SkipWithError("tests/data/all-strokes cannot be read");
+    return;
+  }
+  for (auto _ : state) {
+    for (const Path2D& s : strokes) benchmark::DoNotOptimize(recognise(s));
+  }
+  const auto count = static_cast<double>(strokes.size());
+  state.counters["strokes"] = count;
+  state.counters["ns_per_stroke"] = benchmark::Counter(
+      count * 1e-9, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+}
+
+void BM_RecognizeAllRealStrokes(benchmark::State& state) {
+  Recognizer r;
+  r.addBuiltInTemplates();
+  recognizeAll(state, [&r](const Path2D& s) { return r.recognize(s).id; });
+}
+BENCHMARK(BM_RecognizeAllRealStrokes)->Unit(benchmark::kMicrosecond);
+
+void BM_ProtractorPeerAllRealStrokes(benchmark::State& state) {
+  ProtractorPeer peer;
+  recognizeAll(state, [&peer](const Path2D& s) { return peer.recognize(s); });
+}
+BENCHMARK(BM_ProtractorPeerAllRealStrokes)->Unit(benchmark::kMicrosecond);
 
 void BM_RecognizeRealStroke(benchmark::State& state) {
   const RecordedStroke& s = typicalStroke();

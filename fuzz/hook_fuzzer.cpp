@@ -18,9 +18,11 @@
 // Every sample is checked against the library's contract: it passes exactly
 // when its count is 1 or 2 and every point lies strictly inside the touch
 // area, nothing but the count is ever written, and in ZEM mode exactly the
-// changes of packed position and the first empty sample after a touch are
-// posted, each message in its documented form, a failed post logs one line,
-// and a touch end that failed is posted again before the next touch.
+// changes of packed position, the first sample of a touch, changes of the
+// finger count and the first empty sample after a touch are posted, each
+// message in its documented form; a failed post logs one line, a touch end
+// that failed is posted once more at the first sample of the next touch, and
+// once a post finds the window gone nothing more is posted.
 
 #include <cstddef>
 #include <cstdint>
@@ -75,6 +77,9 @@ struct Expected {
   std::uint32_t lastFirstWord = 0;
   std::uint32_t lastSecondWord = 0;
   bool endPending = false;
+  bool touchPosted = false;  // something of the current touch was posted
+  std::int32_t postedCount = 0;
+  bool windowGone = false;  // a post found the window gone: nothing more is posted
   // The window's side: whether it exists and the posts still to fail (the
   // simulated phone's fault counter: negative = all of them).
   bool windowAlive = false;
@@ -93,6 +98,7 @@ struct Expected {
       delivered.push_back(m);
     } else {
       ++failedPosts;
+      if (!windowAlive) windowGone = true;
     }
     return ok;
   }
@@ -104,26 +110,33 @@ struct Expected {
     count = static_cast<std::int32_t>(s.pointCount);
     if (count == 1 || count == 2) first = pixels(s.firstX, s.firstY);
     if (count == 2) second = pixels(s.secondX, s.secondY);
-    if (!zemMode) return;
+    if (!zemMode || windowGone) return;
     const Message end{WM_APP_TOUCH_END, 1, 0};
-    // A lost touch end goes first, once a new touch or a second empty sample
-    // comes.
-    if (endPending && (count == 1 || count == 2 || previousCount == 0)) endPending = !post(end);
-    if (count == 0) {
-      if (previousCount != 0) endPending = !post(end);
-    } else if (count == 1) {
-      const std::uint32_t a = packed(first);
-      if (a != lastFirstWord) post({WM_APP_TOUCH, 1, static_cast<std::intptr_t>(a)});
-      lastFirstWord = a;
-    } else if (count == 2) {
-      const std::uint32_t a = packed(first);
-      const std::uint32_t b = packed(second);
-      if (a != lastFirstWord || b != lastSecondWord) {
-        post({WM_APP_TOUCH, b, static_cast<std::intptr_t>(a)});
-      }
-      lastFirstWord = a;
-      lastSecondWord = b;
+    // A lost touch end is tried once more, at the first sample of the next
+    // touch, before anything of that touch.
+    if (previousCount == 0 && count != 0 && endPending) {
+      endPending = false;
+      if (!post(end)) return;
     }
+    if (count == 0) {
+      if (previousCount != 0) {
+        touchPosted = false;
+        endPending = !post(end) && !windowGone;
+      }
+      return;
+    }
+    if (count != 1 && count != 2) return;
+    // A moved point, the first sample of a touch and a changed finger count
+    // are posted.
+    const std::uint32_t a = packed(first);
+    const std::uint32_t b = count == 2 ? packed(second) : lastSecondWord;
+    if (touchPosted && count == postedCount && a == lastFirstWord && b == lastSecondWord) return;
+    touchPosted = true;
+    postedCount = count;
+    post(count == 1 ? Message{WM_APP_TOUCH, 1, static_cast<std::intptr_t>(a)}
+                    : Message{WM_APP_TOUCH, b, static_cast<std::intptr_t>(a)});
+    lastFirstWord = a;
+    lastSecondWord = b;
   }
 };
 

@@ -77,6 +77,28 @@ for stage in "${stages[@]}"; do
       for b in build/linux-release/bench/*_bench; do
         "$b" --benchmark_min_time=0.01
       done
+      step "figures: recognition per real stroke, Quillon.dll and ZEM.exe"
+      # Every recorded stroke once per iteration, ZEM's recogniser beside a
+      # published peer (Protractor, 16 points), CPU time; the issue's target
+      # is a ratio of at most 0.60.
+      build/linux-release/bench/recognize_bench --benchmark_filter=AllRealStrokes \
+        --benchmark_min_time=0.5 --benchmark_format=csv 2>/dev/null |
+        awk -F, '/^"BM_RecognizeAllRealStrokes"/ { zem = $11 }
+                 /^"BM_ProtractorPeerAllRealStrokes"/ { peer = $11 }
+                 END { printf "recognition: %.0f ns per real stroke, peer %.0f ns, ratio %.2f\n",
+                              zem, peer, (peer > 0 ? zem / peer : 0) }'
+      # The Windows deliverables, built by the windows preset when missing.
+      if [ ! -f build/windows/src/hook/Quillon.dll ] || [ ! -f build/windows/src/platform/win32/ZEM.exe ]; then
+        cmake --preset windows >/dev/null
+        cmake --build --preset windows -j "$jobs" --target Quillon ZEM
+      fi
+      printf 'Quillon.dll: %s bytes (limit 32768)\nZEM.exe: %s bytes\n' \
+        "$(stat -c %s build/windows/src/hook/Quillon.dll)" \
+        "$(stat -c %s build/windows/src/platform/win32/ZEM.exe)"
+      # Where ZEM.exe's bytes are: its sections (.rsrc holds the pictures).
+      x86_64-w64-mingw32-objdump -h build/windows/src/platform/win32/ZEM.exe |
+        awk '/^ +[0-9]+ \./ { print $2, $3 }' |
+        while read -r name hex; do printf '  %-8s %8d bytes\n' "$name" "$((16#$hex))"; done
       # Touch samples and gestures flooding ZEM on the simulated phone, spread
       # out and in bursts (the full size: zem-load --full).
       step "load (quick size)"

@@ -6,16 +6,16 @@ namespace TouchArea {
 
 namespace {
 
-bool isBlank(wchar_t c) {
+bool isBlank(wchar_t c) noexcept {
   return c == L' ' || c == L'\t' || c == L'\n' || c == L'\v' || c == L'\f' || c == L'\r';
 }
 
 // One "%d" from position `i`; false (and `i` unspecified) when no digit follows
 // the optional blanks and sign.
-bool scanInt(const std::wstring& text, std::size_t& i, std::int32_t& value) {
-  while (i < text.size() && isBlank(text[i])) ++i;
+bool scanInt(const wchar_t* text, std::size_t size, std::size_t& i, std::int32_t& value) noexcept {
+  while (i < size && isBlank(text[i])) ++i;
   bool negative = false;
-  if (i < text.size() && (text[i] == L'+' || text[i] == L'-')) {
+  if (i < size && (text[i] == L'+' || text[i] == L'-')) {
     negative = text[i] == L'-';
     ++i;
   }
@@ -24,7 +24,7 @@ bool scanInt(const std::wstring& text, std::size_t& i, std::int32_t& value) {
   constexpr std::int64_t limit = std::int64_t{std::numeric_limits<std::int32_t>::max()} + 1;
   std::int64_t magnitude = 0;
   bool anyDigit = false;
-  while (i < text.size() && text[i] >= L'0' && text[i] <= L'9') {
+  while (i < size && text[i] >= L'0' && text[i] <= L'9') {
     anyDigit = true;
     if (magnitude <= limit) magnitude = magnitude * 10 + (text[i] - L'0');
     ++i;
@@ -40,16 +40,16 @@ bool scanInt(const std::wstring& text, std::size_t& i, std::int32_t& value) {
 
 }  // namespace
 
-int scan(const std::wstring& text, Fields& fields) {
+int scan(const wchar_t* text, std::size_t size, Fields& fields) noexcept {
   std::size_t i = 0;
   int scanned = 0;
   for (std::int32_t& field : fields) {
     if (scanned > 0) {
-      if (i >= text.size() || text[i] != L',') break;
+      if (i >= size || text[i] != L',') break;
       ++i;
     }
     std::int32_t value = 0;
-    if (!scanInt(text, i, value)) break;
+    if (!scanInt(text, size, i, value)) break;
     field = value;
     ++scanned;
   }

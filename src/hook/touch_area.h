@@ -4,6 +4,7 @@
 
 #include <array>
 #include <atomic>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -21,7 +22,12 @@ using Fields = std::array<std::int32_t, 4>;
 // stays 0. A number beyond the 32-bit signed range, for which the C function
 // has no defined result, is clamped to INT32_MIN or INT32_MAX, so the same
 // text always gives the same rectangle. Returns how many fields scanned.
-int scan(const std::wstring& text, Fields& fields);
+// Reads `size` characters at most; allocates nothing.
+int scan(const wchar_t* text, std::size_t size, Fields& fields) noexcept;
+
+inline int scan(const std::wstring& text, Fields& fields) {
+  return scan(text.data(), text.size(), fields);
+}
 
 }  // namespace TouchArea
 

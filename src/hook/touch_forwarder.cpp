@@ -1,6 +1,6 @@
 #include "hook/touch_forwarder.h"
 
-#include <string>
+#include <cstddef>
 
 #include "capture/packed_point.h"
 #include "hook/debug_line.h"
@@ -59,17 +59,16 @@ bool TouchForwarder::entryNotification(std::uint32_t reason) noexcept {
 }
 
 void TouchForwarder::readTouchArea() noexcept {
+  // Read into a fixed buffer: nothing is allocated and nothing can fail out
+  // of the loader's notification. A text that does not fit, like a missing
+  // value, leaves all four fields 0.
   TouchArea::Fields area = {0, 0, 0, 0};
-  // The text is read into a fresh string; running out of memory for it counts
-  // as a failed read (nothing may leave the loader's notification).
-  try {
-    std::wstring text;
-    if (registry_.ReadString(TouchDriverRegistry::root, TouchDriverRegistry::key,
-                             TouchDriverRegistry::lockTouch, text, false)) {
-      TouchArea::scan(text, area);
-    }
-  } catch (...) {
-    area = {0, 0, 0, 0};
+  wchar_t text[lockTouchCapacity];
+  if (registry_.ReadString(TouchDriverRegistry::root, TouchDriverRegistry::key,
+                           TouchDriverRegistry::lockTouch, text, lockTouchCapacity)) {
+    std::size_t length = 0;
+    while (text[length] != L'\0') ++length;
+    TouchArea::scan(text, length, area);
   }
   touchArea_.store(Rect2D(area[0], area[1], area[2], area[3]));
 
@@ -107,20 +106,30 @@ void TouchForwarder::hook(MultipointSample& sample) noexcept {
 }
 
 void TouchForwarder::forward() noexcept {
-  // A touch end that could not be posted is posted before anything else the
-  // next time a sample comes: otherwise the program would take the next touch
-  // as the continuation of the unfinished one and lose both gestures.
-  if (endPending_ && (count_ == 1 || count_ == 2 || previousCount_ == 0)) {
-    endPending_ = !post(WM_APP_TOUCH_END, touchSinglePointWParam, 0);
+  // Once the main window is gone no post can succeed again (the target is
+  // fixed while the library is loaded): only the filter acts from then on.
+  if (windowGone_) return;
+
+  // A touch end that could not be posted is tried once more, at the first
+  // sample of the next touch and before anything of it is posted: otherwise
+  // the program would take the next touch as the continuation of the
+  // unfinished one and lose both gestures. Later samples never retry, so the
+  // end cannot land in the middle of the next touch.
+  if (previousCount_ == 0 && count_ != 0 && endPending_) {
+    endPending_ = false;
+    if (!post(WM_APP_TOUCH_END, touchSinglePointWParam, 0)) return;
   }
   switch (count_) {
     case 0:
       // Only the first of a run of empty samples ends the touch.
-      if (previousCount_ != 0) endPending_ = !post(WM_APP_TOUCH_END, touchSinglePointWParam, 0);
+      if (previousCount_ != 0) {
+        touchPosted_ = false;
+        endPending_ = !post(WM_APP_TOUCH_END, touchSinglePointWParam, 0) && !windowGone_;
+      }
       break;
     case 1: {
       const std::uint32_t a = packed(firstPoint_);
-      if (a != lastFirstWord_) {
+      if (isNews(a, lastSecondWord_)) {
         post(WM_APP_TOUCH, touchSinglePointWParam, static_cast<HookPort::LParam>(a));
         lastFirstWord_ = a;
       }
@@ -129,7 +138,7 @@ void TouchForwarder::forward() noexcept {
     case 2: {
       const std::uint32_t a = packed(firstPoint_);
       const std::uint32_t b = packed(secondPoint_);
-      if (a != lastFirstWord_ || b != lastSecondWord_) {
+      if (isNews(a, b)) {
         post(WM_APP_TOUCH, b, static_cast<HookPort::LParam>(a));
         lastFirstWord_ = a;
         lastSecondWord_ = b;
@@ -143,12 +152,31 @@ void TouchForwarder::forward() noexcept {
   }
 }
 
+// Called for counts 1 and 2 only. Besides a moved point, the first sample of
+// a touch and a change of the finger count are news: a second tap on the
+// pixel of the first, or one of two fingers lifting while the other rests,
+// changes no packed word but must reach the program (a game-pad key is
+// released, or pressed again, only then). Whether the post succeeds or not,
+// the sample counts as posted, so a failed one is not tried again.
+bool TouchForwarder::isNews(std::uint32_t firstWord, std::uint32_t secondWord) noexcept {
+  const bool news = !touchPosted_ || count_ != postedCount_ || firstWord != lastFirstWord_ ||
+                    (count_ == 2 && secondWord != lastSecondWord_);
+  if (news) {
+    touchPosted_ = true;
+    postedCount_ = count_;
+  }
+  return news;
+}
+
 // A failed move is not retried: the caller updates the last words anyway, so
-// the same position is not tried again. A failed touch end is (see forward).
+// the same position is not tried again. A failed touch end is, once (see
+// forward). A post that fails because the window no longer exists stops all
+// posting.
 bool TouchForwarder::post(std::uint32_t message, HookPort::WParam wParam,
                           HookPort::LParam lParam) noexcept {
   if (port_.postMessage(targetWindow_, message, wParam, lParam)) return true;
   const std::uint32_t error = port_.lastError();
+  if (error == errorInvalidWindowHandle) windowGone_ = true;
   // Both values as "%d" prints them: window handles are significant in their
   // low 32 bits, error codes are 32-bit.
   DebugLine line;

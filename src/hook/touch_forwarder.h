@@ -17,6 +17,7 @@
 // calls only. The hook never allocates, locks or waits; it only posts.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "hook/multipoint_sample.h"
@@ -48,10 +49,14 @@ class TouchForwarder {
 
   // One touch sample: update the state, withhold the sample (point count 0)
   // unless every point lies inside the touch area, and in ZEM mode post the
-  // change of position.
+  // news: a change of position or of the finger count, the first sample of a
+  // touch, the end of a touch.
   void hook(MultipointSample& sample) noexcept;
 
-  // Reads "LockTouch" into the touch area and logs it.
+  // Reads "LockTouch" into the touch area and logs it. The text is read into
+  // a fixed buffer that holds the store's read limit (260 characters) and a
+  // terminator; a longer value reads as 0,0,0,0.
+  static constexpr std::size_t lockTouchCapacity = 261;
   void readTouchArea() noexcept;
 
   const Geometry::Point2D& firstPoint() const { return firstPoint_; }
@@ -66,6 +71,9 @@ class TouchForwarder {
 
  private:
   void forward() noexcept;
+  // Whether a sample of count 1 or 2 with these packed words is news; if so
+  // it is recorded as posted.
+  bool isNews(std::uint32_t firstWord, std::uint32_t secondWord) noexcept;
   // False when the post failed (which is logged).
   bool post(std::uint32_t message, HookPort::WParam wParam, HookPort::LParam lParam) noexcept;
   void log(const wchar_t* text) noexcept;
@@ -78,8 +86,11 @@ class TouchForwarder {
   std::uint32_t lastSecondWord_ = 0;  // wParam of the last two-point WM_APP_TOUCH posted
   HookPort::WindowHandle targetWindow_ = 0;
   bool zemMode_ = false;
-  bool endPending_ = false;  // a touch end whose post failed
-  SharedRect touchArea_;     // default until the first attach: unbounded
+  std::int32_t postedCount_ = 0;  // count of the last WM_APP_TOUCH posted
+  bool touchPosted_ = false;      // a WM_APP_TOUCH was posted since the last touch end
+  bool endPending_ = false;       // a touch end whose post failed, not yet retried
+  bool windowGone_ = false;       // a post found the main window gone: post no more
+  SharedRect touchArea_;          // default until the first attach: unbounded
 
   HookPort& port_;
   RegistryStore registry_;

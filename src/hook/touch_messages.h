@@ -17,3 +17,7 @@ inline constexpr std::uint32_t WM_APP_TOUCH_END = 0x8002;  // WM_APP + 2
 
 // wParam of a one-point WM_APP_TOUCH and of WM_APP_TOUCH_END.
 inline constexpr std::uint32_t touchSinglePointWParam = 1;
+
+// The last error of a post to a window that no longer exists (the Windows
+// ERROR_INVALID_WINDOW_HANDLE); every HookPort reports it so.
+inline constexpr std::uint32_t errorInvalidWindowHandle = 1400;

@@ -47,4 +47,16 @@ class RegistryPort {
                         Registry::ValueType type, const std::uint8_t* data, std::uint32_t size) = 0;
 
   virtual void closeKey(Registry::KeyHandle key) = 0;
+
+  // openKey and queryValue with NUL-terminated names, for callers that must
+  // not allocate (the hook library reads "LockTouch" inside the loader's
+  // notification). These defaults copy the names into strings; an adapter
+  // used there overrides both and allocates nothing.
+  virtual bool openKeyNamed(Registry::Root root, const wchar_t* subKey, Registry::KeyHandle& key) {
+    return openKey(root, subKey, key);
+  }
+  virtual bool queryValueNamed(Registry::KeyHandle key, const wchar_t* valueName,
+                               Registry::ValueType* type, std::uint8_t* data, std::uint32_t& size) {
+    return queryValue(key, valueName, type, data, size);
+  }
 };

@@ -17,40 +17,156 @@ Recognizer::Recognizer() : halfDiagonal_(0.5 * std::sqrt(diagonalSquared)) {}
 int Recognizer::addTemplate(std::int32_t id, std::wstring name, Path2D points,
                             std::int32_t bitmapId) {
   normalize(points);
+  const auto n = static_cast<std::size_t>(numPoints_);
+  if (points.size() >= n) {
+    for (std::size_t k = 0; k < n; ++k) {
+      templateX_.push_back(points[k].x);
+      templateY_.push_back(points[k].y);
+    }
+  } else {
+    templatesInBlocks_ = false;
+  }
   templates_.emplace_back(id, std::move(name), std::move(points), bitmapId);
   const std::wstring& added = templates_.back().name;
   return static_cast<int>(std::count_if(templates_.begin(), templates_.end(),
                                         [&](const Template& t) { return t.name == added; }));
 }
 
-RecognitionResult Recognizer::recognize(Path2D stroke) {
+RecognitionResult Recognizer::recognize(const Path2D& stroke) {
   if (templates_.empty() || stroke.empty()) {
     return {};
   }
-  normalize(stroke);
-  if (stroke.empty()) {
+  // normalize, in the recogniser's own buffers.
+  resampleInto(stroke, candidate_, segments_);
+  scaleToSquare(candidate_);
+  translateToOrigin(candidate_);
+  const auto usable = [](const Point2D& p) { return std::isfinite(p.x) && std::isfinite(p.y); };
+  if (candidate_.empty() || !std::all_of(candidate_.begin(), candidate_.end(), usable)) {
     return {};
   }
   double best = Geometry::largestDouble;
+  const std::ptrdiff_t bestIndex = nearestTemplate(best);
+  if (bestIndex < 0) {
+    return {};
+  }
+  const Template& t = templates_[static_cast<std::size_t>(bestIndex)];
+  // Built in one go: the name is copied once, never "Unknown" first.
+  return RecognitionResult{t.id, t.name, 1.0 - best / halfDiagonal_, t.bitmapId, lastBounds_};
+}
+
+// The template with the smallest pathDistance; on equal distances the one
+// registered first. A distance that is not a number, or not below the
+// largest double, never wins.
+std::ptrdiff_t Recognizer::nearestTemplate(double& best) {
+  if (templatesInBlocks_ && candidate_.size() == static_cast<std::size_t>(numPoints_)) {
+    return nearestTemplateInBlocks(best);
+  }
   std::ptrdiff_t bestIndex = -1;
   for (std::size_t i = 0; i < templates_.size(); ++i) {
-    const double d = pathDistance(stroke, templates_[i].points);
+    const double d = pathDistance(candidate_, templates_[i].points);
     if (d < best) {  // strict: on a tie the earlier template wins
       best = d;
       bestIndex = static_cast<std::ptrdiff_t>(i);
     }
   }
-  if (bestIndex < 0) {
-    return {};
+  return bestIndex;
+}
+
+namespace {
+
+constexpr std::size_t blockPoints = 8;
+
+// Adds the distances of points [first, first + count) of a template and the
+// candidate to `sum`, one after the other in point order: the very sum that
+// pathDistance forms. The square roots are taken first, free of the sum, so
+// they can run side by side.
+double addDistances(double sum, const double* tx, const double* ty, const double* cx,
+                    const double* cy, std::size_t first, std::size_t count) {
+  double roots[blockPoints];
+  for (std::size_t j = 0; j < count; ++j) {
+    const double dx = tx[first + j] - cx[first + j];
+    const double dy = ty[first + j] - cy[first + j];
+    roots[j] = std::sqrt(dx * dx + dy * dy);
   }
-  const Template& t = templates_[static_cast<std::size_t>(bestIndex)];
-  RecognitionResult result;
-  result.id = t.id;
-  result.name = t.name;
-  result.score = 1.0 - best / halfDiagonal_;
-  result.bitmapId = t.bitmapId;
-  result.bounds = lastBounds_;
-  return result;
+  for (std::size_t j = 0; j < count; ++j) sum += roots[j];
+  return sum;
+}
+
+}  // namespace
+
+// The same choice as the plain loop, with less work. Every template's sum of
+// point distances is formed in point order, as pathDistance forms it, so
+// each distance comes out the same to the last bit. What changes is which
+// sums are finished:
+// - the first block of points is summed for every template, and the one
+//   with the lowest partial sum is finished first: a near template sets a
+//   low best early;
+// - a sum only grows (its terms are not negative), and dividing by the point
+//   count keeps the order, so once a partial mean can no longer be below the
+//   best (or equal to it with an earlier template) the template cannot win
+//   and is dropped;
+// - the others go on block by block side by side, so their sums, each a
+//   chain of additions, do not wait for one another.
+std::ptrdiff_t Recognizer::nearestTemplateInBlocks(double& best) {
+  const std::size_t n = candidate_.size();
+  const std::size_t count = templates_.size();
+  const auto points = static_cast<double>(n);
+  candidateX_.resize(n);
+  candidateY_.resize(n);
+  for (std::size_t k = 0; k < n; ++k) {
+    candidateX_[k] = candidate_[k].x;
+    candidateY_[k] = candidate_[k].y;
+  }
+  const double* cx = candidateX_.data();
+  const double* cy = candidateY_.data();
+  const std::size_t stride = static_cast<std::size_t>(numPoints_);
+  const std::size_t firstBlock = std::min(blockPoints, n);
+  const auto addBlock = [&](std::size_t t, double sum, std::size_t k) {
+    return addDistances(sum, &templateX_[t * stride], &templateY_[t * stride], cx, cy, k,
+                        std::min(blockPoints, n - k));
+  };
+
+  sums_.resize(count);
+  std::size_t first = 0;
+  for (std::size_t t = 0; t < count; ++t) {
+    sums_[t] = addBlock(t, 0.0, 0);
+    if (sums_[t] < sums_[first] || std::isnan(sums_[first])) first = t;
+  }
+
+  std::ptrdiff_t bestIndex = -1;
+  const auto canWin = [&](double mean, std::size_t t) {
+    return mean < best ||
+           (mean == best && bestIndex >= 0 && static_cast<std::ptrdiff_t>(t) < bestIndex);
+  };
+  for (std::size_t k = firstBlock; k < n; k += blockPoints)
+    sums_[first] = addBlock(first, sums_[first], k);
+  if (canWin(sums_[first] / points, first)) {
+    best = sums_[first] / points;
+    bestIndex = static_cast<std::ptrdiff_t>(first);
+  }
+
+  // The rest, block by block; order_ holds the templates still in the race.
+  order_.clear();
+  for (std::size_t t = 0; t < count; ++t) {
+    if (t != first) order_.push_back(t);
+  }
+  for (std::size_t k = firstBlock; k < n && !order_.empty(); k += blockPoints) {
+    std::size_t kept = 0;
+    for (const std::size_t t : order_) {
+      if (!canWin(sums_[t] / points, t)) continue;
+      sums_[t] = addBlock(t, sums_[t], k);
+      order_[kept++] = t;
+    }
+    order_.resize(kept);
+  }
+  for (const std::size_t t : order_) {
+    const double d = sums_[t] / points;
+    if (canWin(d, t)) {
+      best = d;
+      bestIndex = static_cast<std::ptrdiff_t>(t);
+    }
+  }
+  return bestIndex;
 }
 
 void Recognizer::normalize(Path2D& path) {
@@ -63,51 +179,79 @@ void Recognizer::normalize(Path2D& path) {
   if (!std::all_of(path.begin(), path.end(), usable)) path.clear();
 }
 
+Path2D Recognizer::resample(const Path2D& src) const {
+  Path2D out;
+  std::vector<double> segments;
+  resampleInto(src, out, segments);
+  return out;
+}
+
 // Walks the polyline once, carrying the position of the last emitted point in
 // `prev`. Measuring from an emitted point to the same source point on the next
 // pass gives exactly what inserting the emitted point into the source path
 // would give, without moving the path's tail: linear instead of quadratic.
-Path2D Recognizer::resample(const Path2D& src) const {
-  Path2D out;
+// Each segment's length is measured once, for the path's length, and read
+// again wherever the walk measures from the segment's own start.
+void Recognizer::resampleInto(const Path2D& src, Path2D& out, std::vector<double>& segments) const {
+  out.clear();
   if (src.empty()) {
-    return out;
+    return;
   }
-  const double interval = pathLength(src) / static_cast<double>(numPoints_ - 1);
+  // pathLength, keeping the terms: all roots first, then the sum in order.
+  const std::size_t size = src.size();
+  const Point2D* points = src.data();
+  segments.resize(size);
+  double* segment = segments.data();
+  for (std::size_t i = 1; i < size; ++i) segment[i] = distance(points[i - 1], points[i]);
+  double length = 0.0;
+  for (std::size_t i = 1; i < size; ++i) length += segment[i];
+
+  const double interval = length / static_cast<double>(numPoints_ - 1);
   if (!(interval > 0.0) || !std::isfinite(interval)) {
-    return out;  // coincident or non-finite points: no equidistant points exist
+    return;  // coincident or non-finite points: no equidistant points exist
   }
   // A legitimate stroke yields numPoints points (rounding may add one). Far
   // more means an interval too small to move a coordinate this large, which
   // would otherwise emit the same point for ever.
   const std::size_t runaway = 2 * static_cast<std::size_t>(numPoints_);
-  out.reserve(static_cast<std::size_t>(numPoints_) + 1);
-  out.push_back(src.front());
+  out.resize(runaway + 2);
+  Point2D* emitted = out.data();
+  std::size_t count = 0;
+  emitted[count++] = points[0];
 
-  Point2D prev = src.front();
+  // Whole segments are passed with their kept lengths until one reaches the
+  // interval; the points emitted on it are then measured afresh, each from
+  // the one before, to the segment's end.
   double accumulated = 0.0;
-  std::size_t i = 1;
-  while (i < src.size()) {
-    const Point2D& cur = src[i];
-    const double d = distance(prev, cur);
-    if (accumulated + d >= interval) {
-      const double t = (interval - accumulated) / d;
+  for (std::size_t i = 1; i < size; ++i) {
+    double d = segment[i];
+    if (!(accumulated + d >= interval)) {
+      accumulated += d;
+      continue;
+    }
+    Point2D prev = points[i - 1];
+    const Point2D cur = points[i];
+    double t = (interval - accumulated) / d;
+    for (;;) {
       const Point2D q(prev.x + t * (cur.x - prev.x), prev.y + t * (cur.y - prev.y));
-      out.push_back(q);
-      if (out.size() > runaway) {
-        return {};
+      emitted[count++] = q;
+      if (count > runaway) {
+        out.clear();
+        return;
       }
       prev = q;  // the next pass measures from q to the same source point
-      accumulated = 0.0;
-    } else {
-      accumulated += d;
-      prev = cur;
-      ++i;
+      d = distance(prev, cur);
+      // The distance is never -0, so 0 + d is d and interval - 0 is interval:
+      // the sums of the plain walk, without their latency.
+      if (!(d >= interval)) break;
+      t = interval / d;
     }
+    accumulated = d;
   }
-  if (out.size() == static_cast<std::size_t>(numPoints_) - 1) {
-    out.push_back(src.back());
+  if (count == static_cast<std::size_t>(numPoints_) - 1) {
+    emitted[count++] = points[size - 1];
   }
-  return out;
+  out.resize(count);
 }
 
 double Recognizer::pathLength(const Path2D& path) {

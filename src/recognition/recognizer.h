@@ -12,6 +12,7 @@
 // use.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -59,8 +60,10 @@ class Recognizer {
   void addBuiltInTemplates();
 
   // The nearest template for a stroke, or the unknown result when there are no
-  // templates or the stroke has no measurable length.
-  RecognitionResult recognize(Path2D stroke);
+  // templates or the stroke has no measurable length. The caller's path is
+  // not changed; the work is done in buffers the recogniser keeps, so a call
+  // allocates nothing once a stroke as long has been seen.
+  RecognitionResult recognize(const Path2D& stroke);
 
   // Resample, scale to the reference square, translate the centroid to the
   // origin. A path without measurable length becomes empty, and so does one
@@ -93,11 +96,33 @@ class Recognizer {
   const Rect2D& lastBounds() const { return lastBounds_; }
 
  private:
+  // resample's walk, into `out`, with the segment lengths kept in `segments`.
+  void resampleInto(const Path2D& src, Path2D& out, std::vector<double>& segments) const;
+  // The position of the nearest template for the normalised candidate_, -1
+  // for none; its distance in `best`.
+  std::ptrdiff_t nearestTemplate(double& best);
+  std::ptrdiff_t nearestTemplateInBlocks(double& best);
+
   double halfDiagonal_;
   std::int32_t numPoints_ = 32;
   std::int32_t squareSize_ = 250;
   std::vector<Template> templates_;
   Rect2D lastBounds_;
+
+  // The templates' first numPoints points again, x and y apart, template
+  // after template: the layout the distance loop reads fastest. Used while
+  // every template has at least numPoints points.
+  std::vector<double> templateX_;
+  std::vector<double> templateY_;
+  bool templatesInBlocks_ = true;
+
+  // Work buffers of recognize, kept between calls.
+  Path2D candidate_;
+  std::vector<double> segments_;
+  std::vector<double> candidateX_;
+  std::vector<double> candidateY_;
+  std::vector<double> sums_;
+  std::vector<std::size_t> order_;
 };
 
 }  // namespace Gestures

@@ -13,12 +13,17 @@
 //   through a buffer of 260 wide characters (520 bytes). A larger value fails
 //   rather than giving a cut text. An odd last byte is ignored.
 // WriteString: 2 bytes per UTF-16 unit, type 1, no terminator stored.
+// ReadString into a fixed buffer: the same text, through the same 520-byte
+//   read, as UTF-16 code units (no surrogate pairing) into `text`, a buffer
+//   of `capacity` wide characters, NUL-terminated. Allocates nothing, so it
+//   serves the hook library's attach. A text that does not fit fails.
 // ReadStringList: appends the entries of a NUL-separated list in stored order;
 //   the first empty entry (or the end of the data) ends the list.
 // The lower-case flag lower-cases the copy read (see text/lower_case.h), never the
 // stored value.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -35,6 +40,8 @@ class RegistryStore {
                   std::uint32_t value);
   bool ReadString(Registry::Root root, const std::wstring& subKey, const std::wstring& valueName,
                   std::wstring& value, bool lowerCase);
+  bool ReadString(Registry::Root root, const wchar_t* subKey, const wchar_t* valueName,
+                  wchar_t* text, std::size_t capacity) noexcept;
   bool WriteString(Registry::Root root, const std::wstring& subKey, const std::wstring& valueName,
                    const std::wstring& value);
   bool ReadStringList(Registry::Root root, const std::wstring& subKey,

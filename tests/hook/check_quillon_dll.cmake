@@ -1,7 +1,7 @@
 cmake_policy(VERSION 3.25)
 # Checks the built Quillon.dll: its export table holds exactly the one name
-# gMultipointHook, and it imports system libraries only (the C++ runtime is
-# linked in statically).
+# gMultipointHook, it imports system libraries only (it carries no C++
+# runtime), and it stays within 32 KiB, which it prints.
 #   cmake -DOBJDUMP=<objdump> -DDLL=<Quillon.dll> -P check_quillon_dll.cmake
 execute_process(COMMAND "${OBJDUMP}" -p "${DLL}"
   OUTPUT_VARIABLE dump ERROR_VARIABLE err RESULT_VARIABLE rc)
@@ -46,3 +46,7 @@ endforeach()
 
 file(SIZE "${DLL}" size)
 message(STATUS "exports: ${names}; imports: ${seen}; ${size} bytes")
+set(limit 32768)
+if(size GREATER limit)
+  message(FATAL_ERROR "${DLL} is ${size} bytes, more than ${limit} (32 KiB)")
+endif()

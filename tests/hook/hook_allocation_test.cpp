@@ -8,7 +8,10 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
+#include <cwchar>
 #include <new>
+#include <string>
 
 #include "hook_test_support.h"
 
@@ -33,7 +36,7 @@ class CountingPort : public HookPort {
   bool postMessage(WindowHandle, std::uint32_t, WParam, LParam) override {
     return ++posts % 2000 < 1000;
   }
-  std::uint32_t lastError() override { return 1400; }
+  std::uint32_t lastError() override { return 1816; }  // a full queue: posting goes on
   void debugOutput(const wchar_t*) override { ++lines; }
   long posts = 0;
   long lines = 0;
@@ -57,6 +60,73 @@ TEST(HookAllocationTest, HookCallsAllocateNothing) {
   EXPECT_EQ(allocations.load() - before, 0u);
   EXPECT_GT(port.posts, 5000);
   EXPECT_GT(port.lines, linesBefore);
+}
+
+// One value under one key, kept in a fixed array, so the port itself
+// allocates nothing on the named calls the attach makes.
+class FixedRegistry : public RegistryPort {
+ public:
+  void store(const std::wstring& text) {
+    size = static_cast<std::uint32_t>(2 * text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+      bytes[2 * i] = static_cast<std::uint8_t>(text[i] & 0xFF);
+      bytes[2 * i + 1] = static_cast<std::uint8_t>((text[i] >> 8) & 0xFF);
+    }
+  }
+  bool openKeyNamed(Registry::Root root, const wchar_t* subKey, Registry::KeyHandle& key) override {
+    if (root != TouchDriverRegistry::root || std::wcscmp(subKey, TouchDriverRegistry::key) != 0) {
+      return false;
+    }
+    key = 1;
+    return true;
+  }
+  bool queryValueNamed(Registry::KeyHandle, const wchar_t* valueName, Registry::ValueType*,
+                       std::uint8_t* data, std::uint32_t& capacity) override {
+    if (std::wcscmp(valueName, TouchDriverRegistry::lockTouch) != 0) return false;
+    if (data != nullptr && capacity < size) {
+      capacity = size;
+      return false;
+    }
+    if (data != nullptr) std::memcpy(data, bytes, size);
+    capacity = size;
+    return true;
+  }
+  bool openKey(Registry::Root root, const std::wstring& subKey, Registry::KeyHandle& key) override {
+    return openKeyNamed(root, subKey.c_str(), key);
+  }
+  bool queryValue(Registry::KeyHandle key, const std::wstring& valueName, Registry::ValueType* type,
+                  std::uint8_t* data, std::uint32_t& capacity) override {
+    return queryValueNamed(key, valueName.c_str(), type, data, capacity);
+  }
+  bool setValue(Registry::KeyHandle, const std::wstring&, Registry::ValueType, const std::uint8_t*,
+                std::uint32_t) override {
+    return false;
+  }
+  void closeKey(Registry::KeyHandle) override {}
+
+ private:
+  std::uint8_t bytes[1024] = {};
+  std::uint32_t size = 0;
+};
+
+// "LockTouch" of every length up to the read limit (260 characters) scans;
+// longer ones read as 0,0,0,0, like a missing value. No attach allocates.
+TEST(HookAllocationTest, AttachReadsTheAreaOfEveryLengthWithoutAllocating) {
+  FixedRegistry registry;
+  CountingPort port;
+  TouchForwarder library(port, registry);
+  for (std::size_t length = 7; length <= 300; ++length) {
+    registry.store(std::wstring(length - 7, L' ') + L"1,2,3,4");
+    const std::size_t before = allocations.load();
+    library.entryNotification(length % 2 == 0 ? 1 : 2);
+    EXPECT_EQ(allocations.load() - before, 0u) << length;
+    const Geometry::Rect2D area = library.touchArea();
+    const double expected[4] = {1, 2, 3, 4};
+    for (int i = 0; i < 4; ++i) {
+      const double field[4] = {area.x, area.y, area.width, area.height};
+      EXPECT_EQ(field[i], length <= 260 ? expected[i] : 0.0) << length << " field " << i;
+    }
+  }
 }
 
 }  // namespace

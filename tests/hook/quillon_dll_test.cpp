@@ -67,6 +67,16 @@ TEST(QuillonDllTest, FiltersPostsAndRereadsTheAreaForNewThreads) {
   std::thread([] {}).join();
   EXPECT_EQ(feed(hook, {1, 1600, 1600, {0, 0}, 0, 0, 0}), 0u);
 
+  // "LockTouch" goes through a fixed buffer: 260 characters are read whole,
+  // a longer value reads as 0,0,0,0.
+  const std::wstring whole = L"0,0,480,800";
+  ASSERT_TRUE(setLockTouch(std::wstring(260 - whole.size(), L' ') + whole));
+  std::thread([] {}).join();
+  EXPECT_EQ(feed(hook, {1, 1600, 1600, {0, 0}, 0, 0, 0}), 1u);
+  ASSERT_TRUE(setLockTouch(std::wstring(261 - whole.size(), L' ') + whole));
+  std::thread([] {}).join();
+  EXPECT_EQ(feed(hook, {1, 1600, 1600, {0, 0}, 0, 0, 0}), 0u);
+
   FreeLibrary(library);
   DestroyWindow(window);
   setLockTouch(L"0,0,480,800");

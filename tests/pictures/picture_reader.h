@@ -89,7 +89,8 @@ inline Decoded readPng(const Bytes& file) {
   return d;
 }
 
-// File and info headers, 24 bits, bottom-up rows with zero padding.
+// File and info headers, 24 bits, or 8 bits with a palette of 256 entries;
+// bottom-up rows with zero padding.
 inline Decoded readBmp(const Bytes& file) {
   const auto le = [&file](std::size_t at, std::size_t size) {
     std::uint32_t v = 0;
@@ -97,22 +98,26 @@ inline Decoded readBmp(const Bytes& file) {
     return v;
   };
   if (file.size() < 54 || file[0] != 'B' || file[1] != 'M') return {"signature", {}};
-  const std::uint32_t width = le(18, 4), height = le(22, 4);
-  const std::size_t stride = (std::size_t{width} * 3 + 3) / 4 * 4;
+  const std::uint32_t width = le(18, 4), height = le(22, 4), bits = le(28, 2);
+  const std::size_t bytesPerPixel = bits / 8;
+  const std::size_t offset = bits == 8 ? 54 + 4 * 256 : 54;
+  const std::size_t stride = (std::size_t{width} * bytesPerPixel + 3) / 4 * 4;
   if (width == 0 || height == 0 || width > 4096 || height > 4096 || le(2, 4) != file.size() ||
-      le(10, 4) != 54 || le(14, 4) != 40 || le(26, 2) != 1 || le(28, 2) != 24 || le(30, 4) != 0 ||
-      le(34, 4) != stride * height || file.size() != 54 + stride * height) {
+      (bits != 8 && bits != 24) || le(10, 4) != offset || le(14, 4) != 40 || le(26, 2) != 1 ||
+      le(30, 4) != 0 || le(34, 4) != stride * height || le(46, 4) != 0 ||
+      file.size() != offset + stride * height) {
     return {"headers", {}};
   }
   Decoded d{"", Pictures::Image(static_cast<int>(width), static_cast<int>(height))};
-  for (std::size_t row = 0, at = 54; row < height; ++row, at += stride) {
-    if (std::any_of(&file[at + std::size_t{width} * 3], &file[at] + stride,
+  for (std::size_t row = 0, at = offset; row < height; ++row, at += stride) {
+    if (std::any_of(&file[at + std::size_t{width} * bytesPerPixel], &file[at] + stride,
                     [](auto b) { return b != 0; })) {
       return {"row padding", {}};
     }
-    for (std::size_t x = 0, i = at; x < width; ++x, i += 3) {
+    for (std::size_t x = 0, i = at; x < width; ++x, i += bytesPerPixel) {
+      const std::size_t c = bits == 8 ? 54 + 4 * std::size_t{file[i]} : i;
       d.image.setPixel(static_cast<int>(x), static_cast<int>(height - 1 - row),
-                       {file[i + 2], file[i + 1], file[i]});
+                       {file[c + 2], file[c + 1], file[c]});
     }
   }
   return d;

@@ -187,6 +187,53 @@ TEST(RecognizerTest, TemplateShorterThanTheCandidateIsNeverRead) {
   EXPECT_EQ(r.recognize({{0, 0}, {100, 0}}).id, 2);
 }
 
+// recognize skips work (hopeless templates are dropped part-way, templates
+// are finished out of order) but must choose exactly as the plain loop over
+// pathDistance does: the smallest distance, the earlier template on a tie.
+// Random templates with exact duplicates and mirror images (equal distances
+// for a level stroke) make ties; every result is compared to the last bit.
+TEST(RecognizerTest, ChoosesAsThePlainLoopDoesIncludingTies) {
+  std::mt19937 random(20261207);
+  std::uniform_real_distribution<double> coordinate(0.0, 400.0);
+  const auto randomPath = [&](int points) {
+    Path2D path;
+    for (int i = 0; i < points; ++i) path.emplace_back(coordinate(random), coordinate(random));
+    return path;
+  };
+  Recognizer r;
+  for (std::int32_t id = 1; id <= 12; ++id) {
+    const Path2D path = randomPath(3 + id % 5);
+    Path2D mirrored = path;
+    for (Point2D& p : mirrored) p.y = -p.y;
+    r.addTemplate(id, L"T", path, 0);
+    if (id % 3 == 0) r.addTemplate(100 + id, L"D", path, 0);
+    if (id % 4 == 0) r.addTemplate(200 + id, L"M", mirrored, 0);
+  }
+  for (int n = 0; n < 500; ++n) {
+    // Every fifth stroke is level, so mirrored templates tie with their own.
+    Path2D stroke = randomPath(2 + n % 40);
+    if (n % 5 == 0) {
+      for (Point2D& p : stroke) p.y = 7.0;
+    }
+    Path2D normalized = stroke;
+    r.normalize(normalized);
+    double best = largestDouble;
+    std::ptrdiff_t expected = -1;
+    for (std::size_t i = 0; i < r.templates().size(); ++i) {
+      const double d = Recognizer::pathDistance(normalized, r.templates()[i].points);
+      if (d < best) {
+        best = d;
+        expected = static_cast<std::ptrdiff_t>(i);
+      }
+    }
+    const RecognitionResult result = r.recognize(stroke);
+    ASSERT_GE(expected, 0) << n;
+    EXPECT_EQ(result.id, r.templates()[static_cast<std::size_t>(expected)].id) << n;
+    const double score = 1.0 - best / r.halfDiagonal();
+    EXPECT_EQ(std::memcmp(&result.score, &score, sizeof score), 0) << n;
+  }
+}
+
 TEST(GeometryHelpersTest, SmallAndEmptyPaths) {
   EXPECT_EQ(Recognizer::pathLength({{1, 1}}), 0.0);
   EXPECT_EQ(Recognizer::pathLength({{0, 0}, {3, 4}, {3, 0}}), 9.0);

@@ -1,6 +1,7 @@
-// File formats of the pictures: 24-bit BMP (the gesture bitmaps), 8-bit RGB
-// PNG (the game-pad pictures and the documentation copies; compressed and
-// checksummed by zlib) and a 32-bit ICO (the program icon).
+// File formats of the pictures: BMP with a palette of 256 colours, or 24-bit
+// where more colours occur (the gesture bitmaps), 8-bit RGB PNG (the game-pad
+// pictures and the documentation copies; compressed and checksummed by zlib)
+// and a 32-bit ICO (the program icon).
 #pragma once
 
 #include <cstddef>

@@ -7,45 +7,17 @@
 
 namespace {
 
-HKEY rootKey(Registry::Root root) {
-  switch (root) {
-    case Registry::currentUser:
-      return HKEY_CURRENT_USER;
-    case Registry::localMachine:
-      return HKEY_LOCAL_MACHINE;
-    default:
-      return nullptr;
-  }
-}
-
 HKEY toHkey(Registry::KeyHandle key) { return reinterpret_cast<HKEY>(key); }
 
 bool isStringType(Registry::ValueType type) {
   return type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ;
 }
 
-LONG createKey(HKEY parent, const std::wstring& subKey, REGSAM access, HKEY& key) {
-  LONG status = RegCreateKeyExW(parent, subKey.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, access,
-                                nullptr, &key, nullptr);
-  if (status == ERROR_CHILD_MUST_BE_VOLATILE) {
-    status = RegCreateKeyExW(parent, subKey.c_str(), 0, nullptr, REG_OPTION_VOLATILE, access,
-                             nullptr, &key, nullptr);
-  }
-  return status;
-}
-
 }  // namespace
 
 bool Win32Registry::openKey(Registry::Root root, const std::wstring& subKey,
                             Registry::KeyHandle& key) {
-  const HKEY parent = rootKey(root);
-  if (parent == nullptr) return false;
-  HKEY opened = nullptr;
-  LONG status = createKey(parent, subKey, KEY_READ | KEY_WRITE, opened);
-  if (status == ERROR_ACCESS_DENIED) status = createKey(parent, subKey, KEY_READ, opened);
-  if (status != ERROR_SUCCESS || opened == nullptr) return false;
-  key = reinterpret_cast<Registry::KeyHandle>(opened);
-  return true;
+  return openWin32RegistryKey(root, subKey.c_str(), key);
 }
 
 bool Win32Registry::queryValue(Registry::KeyHandle key, const std::wstring& valueName,

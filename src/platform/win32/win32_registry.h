@@ -19,3 +19,8 @@ class Win32Registry final : public RegistryPort {
                 const std::uint8_t* data, std::uint32_t size) override;
   void closeKey(Registry::KeyHandle key) override;
 };
+
+// openKey's work with a NUL-terminated sub-key; allocates nothing. Shared
+// with the hook library's read-only adapter.
+bool openWin32RegistryKey(Registry::Root root, const wchar_t* subKey,
+                          Registry::KeyHandle& key) noexcept;
