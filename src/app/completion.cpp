@@ -27,7 +27,7 @@ void GestureApp::CompleteGesture() {
 
   if (showOverlay != 0) showGesturePicture(static_cast<std::uint32_t>(result.bitmapId));
 
-  if (learnMode) {
+  if (mode_ == AppMode::learning) {
     const std::wstring application = taskManager.foregroundAppName(false);
     // An unreadable foreground program must not replace a binding with an
     // empty text, and a binding that was not stored is not learned: either
@@ -35,7 +35,7 @@ void GestureApp::CompleteGesture() {
     if (application.empty()) return;
     if (registry.WriteString(AppSettings::programRoot, AppSettings::programKey, result.name,
                              application)) {
-      learnMode = false;
+      setMode(AppMode::gestures);
     }
     return;
   }
@@ -103,7 +103,7 @@ bool GestureApp::RunCommandWord(const std::wstring& binding) {
        }},
       {L"learn",
        [](GestureApp& app) {
-         app.learnMode = true;
+         app.setMode(AppMode::learning);
          return true;
        }},
       {L"back",

@@ -189,7 +189,7 @@ void GestureApp::LoadAngle() {
   controller.setLandscape(screenAngle == 270);
   // Only a controller shown at the change comes back, laid out for the new
   // orientation, and only on an orientation it has a layout for.
-  if (controllerMode) {
+  if (controllerShown()) {
     controller.hide();
     if (IsSupportedAngle()) {
       platform_.clock.sleep(AppSettings::angleReshowPauseMs);

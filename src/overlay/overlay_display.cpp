@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <limits>
+#include <string>
 
 namespace {
 
@@ -51,6 +52,18 @@ std::int32_t clampToInt32(std::int64_t value) {
 
 }  // namespace
 
+const wchar_t* toString(OverlayState state) {
+  switch (state) {
+    case OverlayState::empty:
+      return L"empty";
+    case OverlayState::loaded:
+      return L"loaded";
+    case OverlayState::shown:
+      return L"shown";
+  }
+  return L"?";
+}
+
 LResult OverlayDisplay::OverlayWindowHandler::handleMessage(WindowHandle window,
                                                             std::uint32_t message, WParam wParam,
                                                             LParam lParam) {
@@ -62,8 +75,8 @@ LResult OverlayDisplay::OverlayWindowHandler::handleMessage(WindowHandle window,
   return owner_.windows_.defaultProcedure(window, message, wParam, lParam);
 }
 
-OverlayDisplay::OverlayDisplay(WindowPort& windows, OverlayDevicePort& device)
-    : windows_(windows), device_(device) {}
+OverlayDisplay::OverlayDisplay(WindowPort& windows, OverlayDevicePort& device, DebugPort& debug)
+    : windows_(windows), device_(device), debug_(debug) {}
 
 OverlayDisplay::~OverlayDisplay() { releaseAll(); }
 
@@ -84,6 +97,7 @@ int OverlayDisplay::loadPicture(std::uint32_t resourceId, std::int32_t x, std::i
   if (const int code = createSurfaces(width, height)) return code;
   if (!copyPicture(resourceId, compressedImage)) return fail(kCopyFailed, 1);
   placeDestination(x, y, height);
+  setState(OverlayState::loaded);
   return 0;
 }
 
@@ -92,6 +106,7 @@ int OverlayDisplay::showPicture(bool withTimer, std::uint32_t timeoutMs) {
   const std::int32_t code = device_.updateOverlay(overlay_, &sourceRect_, primary_,
                                                   &destinationRect_, updateFlags_, &effects_);
   if (code != 0) return fail(kShowFailed, code);
+  setState(OverlayState::shown);
   // Without a window a timer would belong to the thread and never be killed.
   if (withTimer &&
       (window_ == 0 || windows_.setTimer(window_, kHideTimerId, timeoutMs) != kHideTimerId)) {
@@ -126,6 +141,7 @@ void OverlayDisplay::releaseAll() {
     window_ = 0;  // the destroy message finds nothing held
     windows_.destroyWindow(window);
   }
+  setState(OverlayState::empty);
 }
 
 const wchar_t* OverlayDisplay::lastError() const { return lastError_; }
@@ -138,6 +154,13 @@ int OverlayDisplay::fail(const wchar_t* message, std::int32_t code) {
   releaseAll();
   lastError_ = message;
   return code != 0 ? code : 1;
+}
+
+void OverlayDisplay::setState(OverlayState state) {
+  if (state == state_) return;
+  debug_.debugOutput(std::wstring(L"Overlay: ") + toString(state_) + L" -> " + toString(state) +
+                     L"\n");
+  state_ = state;
 }
 
 void OverlayDisplay::createWindow() {

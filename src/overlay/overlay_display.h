@@ -6,8 +6,8 @@
 // window (which owns the hide timer), the display object, the primary and
 // the overlay surface, and copies the picture in; showPicture makes it
 // visible; hidePicture (called, or on any timer message of the window) tears
-// everything down. States: Empty -> loadPicture -> Loaded -> showPicture ->
-// Shown -> hidePicture -> Empty. Any failure releases everything and records
+// everything down. States: empty -> loadPicture -> loaded -> showPicture ->
+// shown -> hidePicture -> empty (OverlayState). Any failure releases everything and records
 // its message in lastError(). A loadPicture while a picture is held releases
 // the earlier one first, so at most one set of objects exists.
 //
@@ -16,8 +16,17 @@
 
 #include <cstdint>
 
+#include "ports/debug_port.h"
 #include "ports/overlay_device_port.h"
 #include "ports/window_port.h"
+
+enum class OverlayState {
+  empty,   // nothing held
+  loaded,  // a picture's objects built, not visible
+  shown,   // visible until hidden (or, with a hide timer, until it fires)
+};
+
+const wchar_t* toString(OverlayState state);
 
 class OverlayDisplay {
  public:
@@ -27,8 +36,9 @@ class OverlayDisplay {
       {32, Overlay::pixelFormatRgb, 0, 16, 0xF800, 0x07E0, 0x001F, 0},  // RGB 5-6-5
   };
 
-  OverlayDisplay(WindowPort& windows, OverlayDevicePort& device);
-  virtual ~OverlayDisplay();
+  // Every state change leaves a line on `debug`.
+  OverlayDisplay(WindowPort& windows, OverlayDevicePort& device, DebugPort& debug);
+  ~OverlayDisplay();
 
   OverlayDisplay(const OverlayDisplay&) = delete;
   OverlayDisplay& operator=(const OverlayDisplay&) = delete;
@@ -47,6 +57,7 @@ class OverlayDisplay {
   // Message of the last failure, or null.
   const wchar_t* lastError() const;
 
+  OverlayState state() const { return state_; }
   // For tests and the simulated phone's log.
   bool holdsPicture() const;
   Overlay::Rect sourceRect() const;
@@ -75,9 +86,12 @@ class OverlayDisplay {
   // Releases everything and records `message`; returns `code`, or 1 when
   // the step gave none.
   int fail(const wchar_t* message, std::int32_t code);
+  void setState(OverlayState state);
 
   WindowPort& windows_;
   OverlayDevicePort& device_;
+  DebugPort& debug_;
+  OverlayState state_ = OverlayState::empty;
   OverlayWindowHandler handler_{*this};
   WindowHandle window_ = 0;
   const wchar_t* lastError_ = nullptr;

@@ -87,9 +87,9 @@ TEST(GestureAppTest, CommandWordsIgnoreCaseButNeedTheWholeText) {
 
   EXPECT_FALSE(a.app.RunCommandWord(L"controllerx"));  // 11 characters
   EXPECT_FALSE(a.app.RunCommandWord(L""));
-  EXPECT_FALSE(a.app.controllerMode);
+  EXPECT_EQ(a.app.mode(), AppMode::gestures) << "a refused word changed the mode";
   EXPECT_TRUE(a.app.RunCommandWord(L"CONTROLLER"));
-  EXPECT_TRUE(a.app.controllerMode);
+  EXPECT_EQ(a.app.mode(), AppMode::controller) << "words are matched ignoring case";
 
   App b;
   EXPECT_TRUE(b.app.RunCommandWord(L"RoTaTe"));
@@ -107,15 +107,15 @@ TEST(GestureAppTest, CommandWordsIgnoreCaseButNeedTheWholeText) {
 TEST(GestureAppTest, LearningKeepsTheBindingWhileTheForegroundProgramIsUnknown) {
   App a;
   a.bind(L"SwipeRightDouble", L"nextapp");
-  a.app.learnMode = true;
+  ASSERT_TRUE(a.app.RunCommandWord(L"learn"));
   a.swipeRightDouble();  // no window in front: no program name
   EXPECT_EQ(a.binding(L"SwipeRightDouble"), L"nextapp");
-  EXPECT_TRUE(a.app.learnMode);
+  EXPECT_EQ(a.app.mode(), AppMode::learning) << "learning ended without a program to bind";
 
   a.phone.setForeground(a.phone.addApp(L"Notes.exe", L"\\Windows\\Notes.exe", L"N", L"Notes"));
   a.swipeRightDouble();
   EXPECT_EQ(a.binding(L"SwipeRightDouble"), L"\\windows\\notes.exe");
-  EXPECT_FALSE(a.app.learnMode);
+  EXPECT_EQ(a.app.mode(), AppMode::gestures) << "learning did not end with the binding";
 }
 
 TEST(GestureAppTest, GateChecksTheBlackListFirstThenTheKeyboardThenTheAngle) {

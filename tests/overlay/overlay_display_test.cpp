@@ -48,8 +48,20 @@ class OverlayDisplayTest : public ::testing::Test {
 
   SimPhone phone;
   RecordingDevice device{phone.context(), phone.windows()};
-  OverlayDisplay overlay{phone.windows(), device};
+  OverlayDisplay overlay{phone.windows(), device, phone.debug()};
 };
+
+TEST_F(OverlayDisplayTest, EveryStateChangeIsLogged) {
+  ASSERT_EQ(gesture(), 0);
+  EXPECT_EQ(overlay.state(), OverlayState::loaded);
+  ASSERT_EQ(overlay.showPicture(false, 0), 0);
+  EXPECT_EQ(overlay.state(), OverlayState::shown);
+  overlay.hidePicture();
+  EXPECT_EQ(overlay.state(), OverlayState::empty);
+  EXPECT_EQ(phone.debug().lines(),
+            (std::vector<std::wstring>{L"Overlay: empty -> loaded\n", L"Overlay: loaded -> shown\n",
+                                       L"Overlay: shown -> empty\n"}));
+}
 
 TEST_F(OverlayDisplayTest, GesturePictureLoadsShowsAndHidesOnItsTimer) {
   ASSERT_EQ(gesture(), 0);
@@ -138,7 +150,7 @@ TEST_F(OverlayDisplayTest, EveryFailingStepReleasesEverything) {
     SimOverlayDevice& hardware = sim.overlayDevice();
     if (c.fault != nullptr) sim.faults().*c.fault = -1;  // both formats fail too
     if (c.fault == nullptr) hardware.config().caps.overlayCaps = 0;
-    OverlayDisplay failing(sim.windows(), hardware);
+    OverlayDisplay failing(sim.windows(), hardware, sim.debug());
     EXPECT_EQ(failing.loadPicture(171, 120, 280, 240, 240, false), c.result);
     EXPECT_EQ(text(failing.lastError()), c.message);
     EXPECT_FALSE(failing.holdsPicture());

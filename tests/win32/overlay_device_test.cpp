@@ -12,6 +12,7 @@
 #include <utility>
 
 #include "overlay/overlay_display.h"
+#include "platform/win32/win32_debug.h"
 #include "platform/win32/win32_windows.h"
 
 namespace {
@@ -255,7 +256,8 @@ TEST(Win32OverlayDeviceTest, DirectDrawPathAndTheChoiceOfPath) {
 TEST(Win32OverlayDeviceTest, OverlayDisplayShowsAndHidesPicturesThroughTheStandIn) {
   Win32Windows windows;
   Win32OverlayDevice device(nullptr, OverlayPath::standIn);
-  OverlayDisplay overlay(windows, device);
+  Win32Debug debug;
+  OverlayDisplay overlay(windows, device, debug);
 
   ASSERT_EQ(overlay.loadPicture(kBitmap, 120, 280, 6, 8, false), 0);
   ASSERT_EQ(overlay.showPicture(false, 0), 0);
