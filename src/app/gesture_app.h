@@ -67,16 +67,8 @@ class GestureApp : public ControllerHost, private MessageHandler {
   void ReloadSetting(LParam identifier);
   void RearmTouchDriver(bool apply) override;
   void WriteLockTouch(const std::wstring& text) override;
-  void LoadBlackListClose();
-  void LoadBlackListAll();
-  void LoadBlackListSwitch();
-  void LoadWhiteListBack();
-  void LoadSingleTouchGestureSupport();
-  void LoadTapAndHoldGestureSupport();
-  void LoadShowOverlay();
-  void LoadControllerKeys();
-  void LoadControllerVibrate();
-  void LoadAngle();
+  // "Angle" changed: a game-pad that is shown comes back laid out for it.
+  void ApplyAngle(std::uint32_t degrees);
 
   // --- gesture completion and commands ---
   void CompleteGesture();

@@ -156,6 +156,35 @@ TEST(GestureAppTest, OnlyKnownIdentifiersReloadASetting) {
   EXPECT_EQ(a.app.showOverlay, 2000);
 }
 
+// Each notification reloads its own value, read as its type, into its part.
+TEST(GestureAppTest, EachIdentifierReloadsItsOwnValue) {
+  App a;
+  Registry::Root user = Registry::currentUser;
+  SimRegistry& registry = a.phone.registry();
+  registry.setDword(user, programKey, L"SingleTouchGestureSupport", 1);
+  registry.setDword(user, programKey, L"TapAndHoldGestureSupport", 1);
+  registry.setDword(user, programKey, L"ShowOverlay", 0);
+  registry.setString(user, programKey, L"ControllerKeys", L"65");
+  registry.setDword(user, programKey, L"ControllerVibrate", 7);
+  registry.setDword(Registry::localMachine, AppSettings::rotationKey, L"Angle", 270);
+
+  a.app.WindowProcedure(0, WM_REGISTRY_CHANGED, 0, AppSettings::idSingleTouchGestureSupport);
+  EXPECT_TRUE(a.app.tracker.singleTouchGestures()) << "SingleTouchGestureSupport";
+  EXPECT_FALSE(a.app.tracker.tapAndHold()) << "TapAndHoldGestureSupport loaded by another id";
+  a.app.WindowProcedure(0, WM_REGISTRY_CHANGED, 0, AppSettings::idTapAndHoldGestureSupport);
+  EXPECT_TRUE(a.app.tracker.tapAndHold()) << "TapAndHoldGestureSupport";
+  a.app.WindowProcedure(0, WM_REGISTRY_CHANGED, 0, AppSettings::idShowOverlay);
+  EXPECT_EQ(a.app.showOverlay, 0) << "ShowOverlay";
+  a.app.WindowProcedure(0, WM_REGISTRY_CHANGED, 0, AppSettings::idControllerKeys);
+  EXPECT_EQ(a.app.controller.keys().front(), 65) << "ControllerKeys";
+  EXPECT_EQ(a.app.controller.vibrateMs(), 0) << "ControllerVibrate loaded by another id";
+  a.app.WindowProcedure(0, WM_REGISTRY_CHANGED, 0, AppSettings::idControllerVibrate);
+  EXPECT_EQ(a.app.controller.vibrateMs(), 7) << "ControllerVibrate";
+  a.app.WindowProcedure(0, WM_REGISTRY_CHANGED, 0, AppSettings::idAngle);
+  EXPECT_EQ(a.app.screenAngle, 270) << "Angle";
+  EXPECT_TRUE(a.app.controller.landscapeScreen()) << "Angle did not reach the game-pad";
+}
+
 TEST(GestureAppTest, RearmSwitchesTheDriverOffAndOnOnlyWhenItExists) {
   const struct {
     std::optional<std::uint32_t> before;
