@@ -28,7 +28,7 @@ void GestureApp::CompleteGesture() {
   if (showOverlay != 0) showGesturePicture(static_cast<std::uint32_t>(result.bitmapId));
 
   if (mode_ == AppMode::learning) {
-    const std::wstring application = taskManager.foregroundAppName(false);
+    const std::wstring application = taskManager.foregroundAppName(NameForm::fullPath);
     // An unreadable foreground program must not replace a binding with an
     // empty text, and a binding that was not stored is not learned: either
     // way learn mode stays for the next gesture.
@@ -74,9 +74,9 @@ void GestureApp::showGesturePicture(std::uint32_t bitmapId) {
   const std::int32_t x = rotated ? AppSettings::landscapePictureX : AppSettings::portraitPictureX;
   const std::int32_t y = rotated ? AppSettings::landscapePictureY : AppSettings::portraitPictureY;
   // A picture that cannot be loaded is skipped; the gesture goes on.
-  if (overlay.loadPicture(bitmapId, x, y, AppSettings::pictureSize, AppSettings::pictureSize,
-                          false) == 0) {
-    overlay.showPicture(true, pictureHideMs());
+  constexpr PictureSize size{AppSettings::pictureSize, AppSettings::pictureSize};
+  if (overlay.loadPicture(bitmapId, x, y, size, ImageKind::bitmap) == 0) {
+    overlay.showPicture(HideTimer::after, pictureHideMs());
   }
 }
 

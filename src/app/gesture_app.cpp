@@ -139,13 +139,12 @@ void GestureApp::onTouchMove(WParam wParam, LParam lParam) {
   // The packed words are the low 32 bits of wParam and lParam.
   tracker.touchUpdate(static_cast<std::uint32_t>(wParam),
                       static_cast<std::uint32_t>(static_cast<std::uintptr_t>(lParam)),
-                      controllerShown(), !controllerShown(), screenAngle != 0);
+                      sampleMode());
   if (controllerShown()) forwardToController();
 }
 
 void GestureApp::onTouchEnd() {
-  tracker.touchEnd(0, Geometry::Point2D(0.0, 0.0), Geometry::Point2D(0.0, 0.0), controllerShown(),
-                   !controllerShown(), screenAngle != 0);
+  tracker.touchEnd(0, Geometry::Point2D(0.0, 0.0), Geometry::Point2D(0.0, 0.0), sampleMode());
   if (controllerShown()) {
     forwardToController();
     return;
@@ -158,8 +157,13 @@ void GestureApp::onTouchEnd() {
 }
 
 void GestureApp::forwardToController() {
-  controller.handleTouch(tracker.touchCount(), tracker.currentPoint(true),
-                         tracker.currentPoint(false));
+  controller.handleTouch(tracker.touchCount(), tracker.currentPoint(Finger::first),
+                         tracker.currentPoint(Finger::second));
+}
+
+SampleMode GestureApp::sampleMode() const {
+  const Screen screen = screenAngle != 0 ? Screen::rotated : Screen::upright;
+  return controllerShown() ? SampleMode::controller(screen) : SampleMode::gestures(screen);
 }
 
 void GestureApp::setControllerMode(bool shown) {

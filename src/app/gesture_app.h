@@ -120,6 +120,8 @@ class GestureApp : public ControllerHost, private MessageHandler {
   // Changes the mode, with a line on the debug output.
   void setMode(AppMode mode);
   bool controllerShown() const { return mode_ == AppMode::controller; }
+  // How the tracker takes the next sample.
+  SampleMode sampleMode() const;
 
   AppMode mode_ = AppMode::gestures;
   WindowHandle mainWindow_ = 0;  // 0 once destroyed

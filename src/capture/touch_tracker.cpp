@@ -57,8 +57,7 @@ TouchTracker::TouchTracker(const CaptureConfig& config) : config_(config), rules
   recognizer_.addBuiltInTemplates();
 }
 
-void TouchTracker::touchUpdate(std::uint32_t secondWord, std::uint32_t firstWord,
-                               bool controllerMode, bool recordStrokes, bool rotated) {
+void TouchTracker::touchUpdate(std::uint32_t secondWord, std::uint32_t firstWord, SampleMode mode) {
   const bool hasFirst = PackedPoint::carriesPoint(firstWord);
   const bool hasSecond = PackedPoint::carriesPoint(secondWord);
   if (!hasFirst && !hasSecond) {
@@ -75,11 +74,11 @@ void TouchTracker::touchUpdate(std::uint32_t secondWord, std::uint32_t firstWord
     secondPoint_ = PackedPoint::unpack(secondWord);
     touchCount_ = 2;
   }
-  processPoints(controllerMode, recordStrokes, rotated);
+  processPoints(mode);
 }
 
 void TouchTracker::touchEnd(std::int32_t kind, const Point2D& first, const Point2D& second,
-                            bool controllerMode, bool recordStrokes, bool rotated) {
+                            SampleMode mode) {
   if (kind < 0 || kind > 2) {
     // Treated as every finger up: the strokes are recognised, and the next
     // sample is seen as a new touch.
@@ -89,18 +88,18 @@ void TouchTracker::touchEnd(std::int32_t kind, const Point2D& first, const Point
   touchCount_ = kind;
   if (kind >= 1) firstPoint_ = first;
   if (kind == 2) secondPoint_ = second;
-  processPoints(controllerMode, recordStrokes, rotated);
+  processPoints(mode);
 }
 
-void TouchTracker::processPoints(bool controllerMode, bool recordStrokes, bool rotated) {
-  if (rotated && !controllerMode) {
+void TouchTracker::processPoints(SampleMode mode) {
+  if (mode.rotated && !mode.correctDualTouch) {
     // Strokes are recorded in the turned frame. The second point is turned
     // also when this sample did not update it; it is not used then.
     Geometry::rotateQuarterTurn(firstPoint_);
     Geometry::rotateQuarterTurn(secondPoint_);
   }
-  if (controllerMode) correctDualTouch();
-  if (recordStrokes) recordSample();
+  if (mode.correctDualTouch) correctDualTouch();
+  if (mode.recordStrokes) recordSample();
 }
 
 void TouchTracker::recordSample() {

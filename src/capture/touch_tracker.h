@@ -45,6 +45,29 @@ struct CaptureConfig {
   std::int32_t maxStrokePoints = 16384;
 };
 
+// Whether the screen is turned (by 270 degrees): points are turned too.
+enum class Screen { upright, rotated };
+
+// How the tracker handles a sample.
+struct SampleMode {
+  bool correctDualTouch = false;  // controller mode: close fingers are moved apart
+  bool recordStrokes = false;     // gesture mode: the points extend the strokes
+  bool rotated = false;           // see Screen
+
+  static constexpr SampleMode gestures(Screen screen) {
+    return {false, true, screen == Screen::rotated};
+  }
+  static constexpr SampleMode controller(Screen screen) {
+    return {true, false, screen == Screen::rotated};
+  }
+  // The points only: neither corrected nor recorded.
+  static constexpr SampleMode pointsOnly(Screen screen) {
+    return {false, false, screen == Screen::rotated};
+  }
+};
+
+enum class Finger { first, second };
+
 class TouchTracker {
  public:
   // The built-in templates registered.
@@ -53,21 +76,32 @@ class TouchTracker {
   // WM_APP_TOUCH: `secondWord` is the message's wParam (a packed point, or 1
   // for a one-finger sample), `firstWord` its lParam (a packed point). A
   // sample in which neither word carries a point is ignored.
+  void touchUpdate(std::uint32_t secondWord, std::uint32_t firstWord, SampleMode mode);
+  // The same with each part of the mode given on its own (the fuzz target
+  // varies them independently).
   void touchUpdate(std::uint32_t secondWord, std::uint32_t firstWord, bool controllerMode,
-                   bool recordStrokes, bool rotated);
+                   bool recordStrokes, bool rotated) {
+    touchUpdate(secondWord, firstWord, SampleMode{controllerMode, recordStrokes, rotated});
+  }
 
   // WM_APP_TOUCH_END. `kind` is the number of fingers still down: 0 (the only
   // kind the program sends), 1 (with `first`) or 2 (with both points). Any
   // other kind counts as 0.
   void touchEnd(std::int32_t kind, const Geometry::Point2D& first, const Geometry::Point2D& second,
-                bool controllerMode, bool recordStrokes, bool rotated);
+                SampleMode mode);
+  void touchEnd(std::int32_t kind, const Geometry::Point2D& first, const Geometry::Point2D& second,
+                bool controllerMode, bool recordStrokes, bool rotated) {
+    touchEnd(kind, first, second, SampleMode{controllerMode, recordStrokes, rotated});
+  }
 
   // 0 = no finger, 1 = one finger, 2 = two fingers.
   std::int32_t touchCount() const { return touchCount_; }
 
   // The current (in controller mode: corrected) position of the first or the
   // second finger. The second is stale while one finger touches.
-  Geometry::Point2D currentPoint(bool first) const { return first ? firstPoint_ : secondPoint_; }
+  Geometry::Point2D currentPoint(Finger finger) const {
+    return finger == Finger::first ? firstPoint_ : secondPoint_;
+  }
 
   // The named gesture of the last touch under the naming rules
   // (gesture_naming.h). With tap-and-hold it may replace a held finger's
@@ -102,7 +136,7 @@ class TouchTracker {
  private:
   // Steps 4 to 6 of a sample: turn the points for a rotated screen, correct
   // them in controller mode, record them in gesture mode.
-  void processPoints(bool controllerMode, bool recordStrokes, bool rotated);
+  void processPoints(SampleMode mode);
   // Appends the sample to the strokes, or recognises them when the last
   // finger has lifted.
   void recordSample();

@@ -190,12 +190,13 @@ void Controller::show() {
                               : sidewaysLayout() ? ControllerLayout::sidewaysPicture
                                                  : ControllerLayout::portraitPicture;
   OverlayDisplay& overlay = app.overlayDisplay();
-  const bool loaded = overlay.loadPicture(picture.resource, picture.x, picture.y, picture.height,
-                                          picture.width, true) == 0;
+  const bool loaded =
+      overlay.loadPicture(picture.resource, picture.x, picture.y, {picture.width, picture.height},
+                          ImageKind::compressed) == 0;
   const wchar_t* passThrough = sidewaysAreas() ? bandPassesThrough : topPassesThrough;
   app.WriteLockTouch(fullCapture() ? nothingPassesThrough : passThrough);
   // Showing needs a loaded picture; without one the pad works unseen.
-  if (loaded) overlay.showPicture(false, 0);
+  if (loaded) overlay.showPicture(HideTimer::none);
   app.RearmTouchDriver(true);
 }
 

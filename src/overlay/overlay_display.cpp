@@ -81,7 +81,7 @@ OverlayDisplay::OverlayDisplay(WindowPort& windows, OverlayDevicePort& device, D
 OverlayDisplay::~OverlayDisplay() { releaseAll(); }
 
 int OverlayDisplay::loadPicture(std::uint32_t resourceId, std::int32_t x, std::int32_t y,
-                                std::int32_t height, std::int32_t width, bool compressedImage) {
+                                PictureSize size, ImageKind kind) {
   if (resourceId == 0) return 1;
 
   // At most one set of objects: the earlier picture goes first, with its
@@ -90,25 +90,25 @@ int OverlayDisplay::loadPicture(std::uint32_t resourceId, std::int32_t x, std::i
   releaseAll();
 
   // No surface can have an empty or negative size: nothing is built.
-  if (width <= 0 || height <= 0) return fail(kCopyFailed, 1);
+  if (size.width <= 0 || size.height <= 0) return fail(kCopyFailed, 1);
 
   createWindow();
   if (const int code = startDisplay()) return code;
-  if (const int code = createSurfaces(width, height)) return code;
-  if (!copyPicture(resourceId, compressedImage)) return fail(kCopyFailed, 1);
-  placeDestination(x, y, height);
+  if (const int code = createSurfaces(size.width, size.height)) return code;
+  if (!copyPicture(resourceId, kind)) return fail(kCopyFailed, 1);
+  placeDestination(x, y, size.height);
   setState(OverlayState::loaded);
   return 0;
 }
 
-int OverlayDisplay::showPicture(bool withTimer, std::uint32_t timeoutMs) {
+int OverlayDisplay::showPicture(HideTimer timer, std::uint32_t timeoutMs) {
   if (overlay_ == 0) return fail(kShowFailed, 1);  // nothing loaded
   const std::int32_t code = device_.updateOverlay(overlay_, &sourceRect_, primary_,
                                                   &destinationRect_, updateFlags_, &effects_);
   if (code != 0) return fail(kShowFailed, code);
   setState(OverlayState::shown);
   // Without a window a timer would belong to the thread and never be killed.
-  if (withTimer &&
+  if (timer == HideTimer::after &&
       (window_ == 0 || windows_.setTimer(window_, kHideTimerId, timeoutMs) != kHideTimerId)) {
     // Nothing would ever hide the picture: it goes now.
     fail(kTimerFailed, 1);
@@ -241,11 +241,11 @@ int OverlayDisplay::createSurfaces(std::int32_t width, std::int32_t height) {
   return 0;
 }
 
-bool OverlayDisplay::copyPicture(std::uint32_t resourceId, bool compressedImage) {
+bool OverlayDisplay::copyPicture(std::uint32_t resourceId, ImageKind kind) {
   std::int32_t width = 0;
   std::int32_t height = 0;
   if (device_.surfaceSize(overlay_, width, height) != 0) return false;
-  const Overlay::Image image = device_.loadImage(resourceId, compressedImage);
+  const Overlay::Image image = device_.loadImage(resourceId, kind == ImageKind::compressed);
   if (image == 0) return false;
   const bool copied = device_.copyImage(overlay_, image, width, height);
   device_.deleteImage(image);

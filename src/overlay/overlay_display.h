@@ -20,6 +20,24 @@
 #include "ports/overlay_device_port.h"
 #include "ports/window_port.h"
 
+// A picture's size on the screen, in pixels.
+struct PictureSize {
+  std::int32_t width = 0;
+  std::int32_t height = 0;
+};
+
+// How a picture resource is stored.
+enum class ImageKind {
+  bitmap,
+  compressed,  // a compressed-picture (PNG) resource
+};
+
+// Whether a shown picture hides by itself.
+enum class HideTimer {
+  none,   // shown until hidePicture
+  after,  // hidden after the given time
+};
+
 enum class OverlayState {
   empty,   // nothing held
   loaded,  // a picture's objects built, not visible
@@ -43,13 +61,14 @@ class OverlayDisplay {
   OverlayDisplay(const OverlayDisplay&) = delete;
   OverlayDisplay& operator=(const OverlayDisplay&) = delete;
 
-  // Height comes before width. 0 when loaded; 1 for resource 0 (nothing is
-  // built); otherwise the failing call's code, or 1 where it gave none.
-  int loadPicture(std::uint32_t resourceId, std::int32_t x, std::int32_t y, std::int32_t height,
-                  std::int32_t width, bool compressedImage);
+  // (x, y) is the top-left corner in screen pixels. 0 when loaded; 1 for
+  // resource 0 (nothing is built); otherwise the failing call's code, or 1
+  // where it gave none.
+  int loadPicture(std::uint32_t resourceId, std::int32_t x, std::int32_t y, PictureSize size,
+                  ImageKind kind);
   // The update's code when showing failed, else 0 (also after a failed
-  // timer, which is recorded).
-  int showPicture(bool withTimer, std::uint32_t timeoutMs);
+  // timer, which is recorded). `timeoutMs` counts with HideTimer::after only.
+  int showPicture(HideTimer timer, std::uint32_t timeoutMs = 0);
   // Stops the hide timer and releases everything. Returns 0.
   int hidePicture();
   void releaseAll();
@@ -81,7 +100,7 @@ class OverlayDisplay {
   void createWindow();
   int startDisplay();
   int createSurfaces(std::int32_t width, std::int32_t height);
-  bool copyPicture(std::uint32_t resourceId, bool compressedImage);
+  bool copyPicture(std::uint32_t resourceId, ImageKind kind);
   void placeDestination(std::int32_t x, std::int32_t y, std::int32_t height);
   // Releases everything and records `message`; returns `code`, or 1 when
   // the step gave none.

@@ -26,7 +26,7 @@ struct Touch {
   Point2D a{}, b{};
   Touch& press(Point2D p, Point2D q = {-1, 0}) {
     a = p, b = q;
-    t.touchUpdate(q.x < 0 ? 1U : word(q), word(p), controller, !controller, rotated);
+    t.touchUpdate(q.x < 0 ? 1U : word(q), word(p), mode());
     return *this;
   }
   Touch& move(double dx, int n) {
@@ -34,8 +34,12 @@ struct Touch {
     return *this;
   }
   Touch& release() {
-    t.touchEnd(0, {}, {}, controller, !controller, rotated);
+    t.touchEnd(0, {}, {}, mode());
     return *this;
+  }
+  SampleMode mode() const {
+    const Screen screen = rotated ? Screen::rotated : Screen::upright;
+    return controller ? SampleMode::controller(screen) : SampleMode::gestures(screen);
   }
 };
 
@@ -46,8 +50,8 @@ bool onLine(const Path2D& s, double y) {
 TEST(TouchTrackerTest, SwappedAndCrossingFingersGiveTwoCleanStrokes) {
   TouchTracker t;
   Touch{t}.press({40, 300}, {40, 400}).move(20, 5).press({150, 400}, {150, 300});  // swapped
-  EXPECT_EQ(t.currentPoint(true), Point2D(150, 300));  // the exchanged points stay
-  EXPECT_EQ(t.currentPoint(false), Point2D(150, 400));
+  EXPECT_EQ(t.currentPoint(Finger::first), Point2D(150, 300));  // the exchanged points stay
+  EXPECT_EQ(t.currentPoint(Finger::second), Point2D(150, 400));
   Touch{t}.press({150, 400}, {150, 300}).move(20, 10).release();
   EXPECT_EQ(t.gestureResult().name, L"SwipeRightDouble");
 
@@ -81,7 +85,8 @@ TEST(TouchTrackerTest, DualTouchCorrectionAroundTheAnchor) {
   for (const auto& k : cases) {
     TouchTracker t;
     Touch{t, true}.press({100, 700}).press(k[0], k[1]);  // the anchor, then two fingers
-    EXPECT_TRUE(t.currentPoint(true) == k[2] && t.currentPoint(false) == k[3]) << (&k - cases);
+    EXPECT_TRUE(t.currentPoint(Finger::first) == k[2] && t.currentPoint(Finger::second) == k[3])
+        << (&k - cases);
   }
 }
 
@@ -97,7 +102,7 @@ TEST(TouchTrackerTest, ResultsLiveUntilTheNextTouchAndResetKeepsCountsAndSetting
   t.setTapAndHold(80);
   t.reset();
   EXPECT_TRUE(t.firstStroke().empty() && t.secondStroke().empty());
-  EXPECT_TRUE(t.currentPoint(false) == Point2D() && t.touchCount() == 2);
+  EXPECT_TRUE(t.currentPoint(Finger::second) == Point2D() && t.touchCount() == 2);
   EXPECT_EQ(t.anchor(), Point2D(100, 700));
   EXPECT_TRUE(t.tapAndHold() && t.tapAndHoldBox().width == 80 && t.tapAndHoldBox().height == 80);
   t.setTapAndHold(1);
@@ -109,16 +114,20 @@ TEST(TouchTrackerTest, ResultsLiveUntilTheNextTouchAndResetKeepsCountsAndSetting
 TEST(TouchTrackerTest, TurnedScreenAndBadInput) {
   TouchTracker t, c;
   Touch{t, false, true}.press({100, 200});
-  t.touchUpdate(1, 0x7FFF, false, true, true);  // no point in either word: ignored, not re-turned
+  t.touchUpdate(
+      1, 0x7FFF,
+      SampleMode::gestures(Screen::rotated));  // no point in either word: ignored, not re-turned
   EXPECT_EQ(t.firstStroke(), Path2D{Point2D(200, -100)});
   Touch{c, true, true}.press({100, 200});  // controller mode: not turned
-  EXPECT_EQ(c.currentPoint(true), Point2D(100, 200));
-  c.touchUpdate(1, 0xFFFFFFFF, true, false, false);  // bits 12-14 are not part of x
-  EXPECT_EQ(c.currentPoint(true), Point2D(4095, 65535));
+  EXPECT_EQ(c.currentPoint(Finger::first), Point2D(100, 200));
+  c.touchUpdate(1, 0xFFFFFFFF,
+                SampleMode::controller(Screen::upright));  // bits 12-14 are not part of x
+  EXPECT_EQ(c.currentPoint(Finger::first), Point2D(4095, 65535));
 
   for (const std::int32_t kind : {3, -1}) {  // taken as every finger up
     TouchTracker k;
-    Touch{k}.press({40, 300}).move(40, 10).t.touchEnd(kind, {}, {}, false, true, false);
+    Touch{k}.press({40, 300}).move(40, 10).t.touchEnd(kind, {}, {},
+                                                      SampleMode::gestures(Screen::upright));
     EXPECT_TRUE(k.touchCount() == 0 && k.firstResult().id == 1) << kind;
   }
   TouchTracker far;  // squares beyond 32 bits still tell the nearer stroke end
@@ -137,20 +146,20 @@ TEST(TouchTrackerTest, TiesKeepThePoints) {
 
   TouchTracker two;
   Touch{two}.press({100, 300}, {300, 300}).press({90, 300}, {110, 300});
-  EXPECT_TRUE(two.currentPoint(true) == Point2D(90, 300) &&
-              two.currentPoint(false) == Point2D(110, 300));
+  EXPECT_TRUE(two.currentPoint(Finger::first) == Point2D(90, 300) &&
+              two.currentPoint(Finger::second) == Point2D(110, 300));
 }
 
 // Kinds 1 and 2 of a touch end carry the fingers still down.
 TEST(TouchTrackerTest, TouchEndTakesThePointsOfTheFingersStillDown) {
   TouchTracker t;
   Touch{t}.press({10, 10}, {20, 20});
-  t.touchEnd(1, {30, 40}, {50, 60}, false, false, false);
-  EXPECT_TRUE(t.touchCount() == 1 && t.currentPoint(true) == Point2D(30, 40) &&
-              t.currentPoint(false) == Point2D(20, 20));
-  t.touchEnd(2, {70, 80}, {90, 100}, false, false, false);
-  EXPECT_TRUE(t.touchCount() == 2 && t.currentPoint(true) == Point2D(70, 80) &&
-              t.currentPoint(false) == Point2D(90, 100));
+  t.touchEnd(1, {30, 40}, {50, 60}, SampleMode::pointsOnly(Screen::upright));
+  EXPECT_TRUE(t.touchCount() == 1 && t.currentPoint(Finger::first) == Point2D(30, 40) &&
+              t.currentPoint(Finger::second) == Point2D(20, 20));
+  t.touchEnd(2, {70, 80}, {90, 100}, SampleMode::pointsOnly(Screen::upright));
+  EXPECT_TRUE(t.touchCount() == 2 && t.currentPoint(Finger::first) == Point2D(70, 80) &&
+              t.currentPoint(Finger::second) == Point2D(90, 100));
 }
 
 // Real panels report a resting finger at exactly the same pixel: its stroke

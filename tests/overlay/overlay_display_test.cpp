@@ -32,7 +32,7 @@ std::wstring text(const wchar_t* message) { return message ? message : L"(none)"
 
 class OverlayDisplayTest : public ::testing::Test {
  protected:
-  int gesture() { return overlay.loadPicture(171, 120, 280, 240, 240, false); }
+  int gesture() { return overlay.loadPicture(171, 120, 280, {240, 240}, ImageKind::bitmap); }
   WindowHandle window() { return phone.windows().find(L"OverlayWndClass", L"Overlay"); }
   // Runs the program's message loop for one message.
   void dispatchNext() {
@@ -54,7 +54,7 @@ class OverlayDisplayTest : public ::testing::Test {
 TEST_F(OverlayDisplayTest, EveryStateChangeIsLogged) {
   ASSERT_EQ(gesture(), 0);
   EXPECT_EQ(overlay.state(), OverlayState::loaded);
-  ASSERT_EQ(overlay.showPicture(false, 0), 0);
+  ASSERT_EQ(overlay.showPicture(HideTimer::none), 0);
   EXPECT_EQ(overlay.state(), OverlayState::shown);
   overlay.hidePicture();
   EXPECT_EQ(overlay.state(), OverlayState::empty);
@@ -73,7 +73,7 @@ TEST_F(OverlayDisplayTest, GesturePictureLoadsShowsAndHidesOnItsTimer) {
   EXPECT_EQ(request.format.redMask, 0x7C00u);
   EXPECT_FALSE(device.shownPicture().has_value());  // loaded, not shown
 
-  EXPECT_EQ(overlay.showPicture(true, 500), 0);
+  EXPECT_EQ(overlay.showPicture(HideTimer::after, 500), 0);
   EXPECT_EQ(overlay.updateFlags(), 0x600u);  // black is transparent
   EXPECT_TRUE(phone.log().contains("overlay shows picture 171 at (120,280)-(360,520) keyed"));
 
@@ -111,7 +111,8 @@ TEST_F(OverlayDisplayTest, DestinationRectangles) {
   for (const Case& c : cases) {
     device.config().caps =
         Overlay::Caps{Overlay::capsSourceColorKey, c.alignSource, c.alignDest, c.stretch};
-    ASSERT_EQ(overlay.loadPicture(175, c.x, c.y, c.height, c.width, true), 0) << c.x;
+    ASSERT_EQ(overlay.loadPicture(175, c.x, c.y, {c.width, c.height}, ImageKind::compressed), 0)
+        << c.x;
     EXPECT_EQ(overlay.sourceRect(), c.source) << c.stretch << " " << c.x;
     EXPECT_EQ(overlay.destinationRect(), c.destination) << c.stretch << " " << c.x;
   }
@@ -151,7 +152,7 @@ TEST_F(OverlayDisplayTest, EveryFailingStepReleasesEverything) {
     if (c.fault != nullptr) sim.faults().*c.fault = -1;  // both formats fail too
     if (c.fault == nullptr) hardware.config().caps.overlayCaps = 0;
     OverlayDisplay failing(sim.windows(), hardware, sim.debug());
-    EXPECT_EQ(failing.loadPicture(171, 120, 280, 240, 240, false), c.result);
+    EXPECT_EQ(failing.loadPicture(171, 120, 280, {240, 240}, ImageKind::bitmap), c.result);
     EXPECT_EQ(text(failing.lastError()), c.message);
     EXPECT_FALSE(failing.holdsPicture());
     EXPECT_EQ(hardware.liveObjects() + hardware.invalidReleases(), 0u);
@@ -162,41 +163,41 @@ TEST_F(OverlayDisplayTest, EveryFailingStepReleasesEverything) {
 TEST_F(OverlayDisplayTest, ShowFailuresReleaseEverything) {
   ASSERT_EQ(gesture(), 0);
   phone.faults().updateOverlay = 1;
-  EXPECT_EQ(overlay.showPicture(true, 500), kGeneric);
+  EXPECT_EQ(overlay.showPicture(HideTimer::after, 500), kGeneric);
   EXPECT_EQ(text(overlay.lastError()), L"Unable to show overlay surface!");
   expectEmpty();
-  EXPECT_EQ(overlay.showPicture(false, 0), 1);  // nothing loaded
+  EXPECT_EQ(overlay.showPicture(HideTimer::none), 1);  // nothing loaded
 
   phone.faults().setTimer = 1;  // no timer would ever hide the picture
   ASSERT_EQ(gesture(), 0);
-  EXPECT_EQ(overlay.showPicture(true, 500), 0);
+  EXPECT_EQ(overlay.showPicture(HideTimer::after, 500), 0);
   EXPECT_EQ(text(overlay.lastError()), L"SetTimer failed.");
   expectEmpty();
 }
 
 TEST_F(OverlayDisplayTest, NothingIsBuiltForResourceZeroAnEmptySizeOrAHide) {
-  EXPECT_EQ(overlay.loadPicture(0, 120, 280, 240, 240, false), 1);
+  EXPECT_EQ(overlay.loadPicture(0, 120, 280, {240, 240}, ImageKind::bitmap), 1);
   EXPECT_EQ(overlay.lastError(), nullptr);
   EXPECT_EQ(overlay.hidePicture(), 0);
   EXPECT_EQ(text(overlay.lastError()), L"SetTimer failed.");
-  EXPECT_EQ(overlay.loadPicture(171, 120, 280, -240, 240, false), 1);
-  EXPECT_EQ(overlay.loadPicture(171, 120, 280, 240, 0, false), 1);
+  EXPECT_EQ(overlay.loadPicture(171, 120, 280, {240, -240}, ImageKind::bitmap), 1);
+  EXPECT_EQ(overlay.loadPicture(171, 120, 280, {0, 240}, ImageKind::bitmap), 1);
   EXPECT_EQ(text(overlay.lastError()), kCopyFailed);
   expectEmpty();
 }
 
 TEST_F(OverlayDisplayTest, ReloadReleasesTheEarlierPictureAndItsTimer) {
   ASSERT_EQ(gesture(), 0);
-  ASSERT_EQ(overlay.showPicture(true, 500), 0);
+  ASSERT_EQ(overlay.showPicture(HideTimer::after, 500), 0);
   const WindowHandle first = window();
-  ASSERT_EQ(overlay.loadPicture(167, 0, 0, 800, 480, true), 0);
+  ASSERT_EQ(overlay.loadPicture(167, 0, 0, {480, 800}, ImageKind::compressed), 0);
   EXPECT_FALSE(phone.windows().exists(first));
   EXPECT_EQ(phone.windows().timerCount(), 0u);
   EXPECT_EQ(device.liveObjects(), 3u);  // display object and two surfaces
 
   // Shown without a timer; a timer message of any id hides it, and the
   // missing timer is reported.
-  EXPECT_EQ(overlay.showPicture(false, 0), 0);
+  EXPECT_EQ(overlay.showPicture(HideTimer::none), 0);
   EXPECT_EQ(device.shownPicture()->picture, 167u);
   ASSERT_TRUE(phone.windows().postMessage(window(), WindowMessage::timer, 7, 0));
   dispatchNext();

@@ -259,8 +259,8 @@ TEST(Win32OverlayDeviceTest, OverlayDisplayShowsAndHidesPicturesThroughTheStandI
   Win32Debug debug;
   OverlayDisplay overlay(windows, device, debug);
 
-  ASSERT_EQ(overlay.loadPicture(kBitmap, 120, 280, 6, 8, false), 0);
-  ASSERT_EQ(overlay.showPicture(false, 0), 0);
+  ASSERT_EQ(overlay.loadPicture(kBitmap, 120, 280, {8, 6}, ImageKind::bitmap), 0);
+  ASSERT_EQ(overlay.showPicture(HideTimer::none), 0);
   const HWND shown = FindWindowW(kStandInClass, nullptr);
   ASSERT_NE(shown, nullptr);
   EXPECT_EQ(windowRect(shown), 120280128286);
@@ -269,8 +269,8 @@ TEST(Win32OverlayDeviceTest, OverlayDisplayShowsAndHidesPicturesThroughTheStandI
   EXPECT_EQ(device.liveObjects(), 0u);
 
   // The game-pad's kind of picture, hidden by the overlay window's timer.
-  ASSERT_EQ(overlay.loadPicture(kPng, 0, 480, 8, 12, true), 0);
-  ASSERT_EQ(overlay.showPicture(true, 30), 0);
+  ASSERT_EQ(overlay.loadPicture(kPng, 0, 480, {12, 8}, ImageKind::compressed), 0);
+  ASSERT_EQ(overlay.showPicture(HideTimer::after, 30), 0);
   EXPECT_NE(FindWindowW(kStandInClass, nullptr), nullptr);
   for (int i = 0; i < 200 && overlay.holdsPicture(); ++i) pumpMessages(10);
   EXPECT_FALSE(overlay.holdsPicture());
