@@ -124,7 +124,7 @@ TEST(GestureAppTest, GateChecksTheBlackListFirstThenTheKeyboardThenTheAngle) {
   a.phone.setForeground(game);
   a.phone.registry().setStringList(Registry::currentUser, programKey, L"BlackListAll",
                                    {L"\\GAME.EXE"});
-  a.app.ReloadSetting(AppSettings::idBlackListAll);
+  a.app.WindowProcedure(0, WM_REGISTRY_CHANGED, 0, AppSettings::idBlackListAll);
   a.phone.faults().querySip = 1;
   EXPECT_FALSE(a.app.GesturesAllowed());
   EXPECT_EQ(a.phone.faults().querySip, 1);  // the keyboard was not asked
@@ -138,8 +138,10 @@ TEST(GestureAppTest, GateChecksTheBlackListFirstThenTheKeyboardThenTheAngle) {
   a.phone.setKeyboardShown(false);
   const std::pair<int, bool> angles[] = {{90, false}, {180, false}, {270, true}, {0, true}};
   for (const auto& [angle, allowed] : angles) {
-    a.app.screenAngle = angle;
-    EXPECT_EQ(a.app.GesturesAllowed(), allowed) << angle;
+    a.phone.registry().setDword(Registry::localMachine, AppSettings::rotationKey, L"Angle",
+                                static_cast<std::uint32_t>(angle));
+    a.app.WindowProcedure(0, WM_REGISTRY_CHANGED, 0, AppSettings::idAngle);
+    EXPECT_EQ(a.app.GesturesAllowed(), allowed) << "screen turned by " << angle << " degrees";
   }
 }
 

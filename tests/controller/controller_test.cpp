@@ -200,28 +200,6 @@ TEST_F(ControllerTest, LayoutChangesAreLogged) {
   EXPECT_EQ(lines, (std::vector<std::wstring>{L"Controller: layout portrait -> sideways\n"}));
 }
 
-TEST(PadLayoutTest, RotateCycles) {
-  struct Row {
-    PadLayout from;
-    bool landscape;
-    PadLayout to;
-  };
-  const Row rows[] = {
-      {PadLayout::portrait, false, PadLayout::sideways},
-      {PadLayout::sideways, false, PadLayout::portraitFullCapture},
-      {PadLayout::portraitFullCapture, false, PadLayout::sidewaysFullCapture},
-      {PadLayout::sidewaysFullCapture, false, PadLayout::portrait},
-      {PadLayout::portrait, true, PadLayout::portraitFullCapture},
-      {PadLayout::portraitFullCapture, true, PadLayout::portrait},
-      {PadLayout::sideways, true, PadLayout::sidewaysFullCapture},
-      {PadLayout::sidewaysFullCapture, true, PadLayout::sideways},
-  };
-  for (const Row& row : rows) {
-    EXPECT_EQ(nextLayout(row.from, row.landscape), row.to)
-        << toUtf8(toString(row.from)) << (row.landscape ? " on a landscape screen" : " upright");
-  }
-}
-
 // Records the priority of every worker.
 struct Threads : SimProcesses {
   using SimProcesses::SimProcesses;
