@@ -350,6 +350,62 @@ def scenario_seeds():
           b'foreground "nobody"\nexpect\nstart\n')
 
 
+EVEMU_PANEL_B = (
+    "N: seed panel B\nI: 0018 0000 0000 0000\nP: 02 00 00 00 00 00 00 00\n"
+    "B: 00 0b 00 00 00 00 00 00 00\nB: 01 00 00 00 00 00 00 00 00\n"
+    "B: 01 00 00 00 00 00 00 00 00\nB: 01 00 00 00 00 00 00 00 00\n"
+    "B: 01 00 00 00 00 00 00 00 00\nB: 01 00 00 00 00 00 00 00 00\n"
+    "B: 01 00 04 00 00 00 00 00 00\nB: 03 03 00 00 00 00 80 60 02\n"
+    "A: 00 0 1279 0 0 0\nA: 01 0 767 0 0 0\nA: 2f 0 4 0 0 0\nA: 35 0 1279 0 0 0\n"
+    "A: 36 0 767 0 0 0\nA: 39 0 65535 0 0 0\n")
+
+
+def evemu_events(*frames, start=1.0):
+    """E: lines; each frame is a list of (type, code, value), closed by SYN_REPORT."""
+    lines = []
+    for i, frame in enumerate(frames):
+        t = f"{start + i * 0.008:.6f}"
+        for type_, code, value in list(frame) + [(0, 0, 0)]:
+            lines.append(f"E: {t} {type_:04x} {code:04x} {value}  # comment")
+    return "\n".join(lines) + "\n"
+
+
+def evemu_seeds():
+    """Screen byte (width, height, rotation), a spare byte, then evemu text."""
+    slot, tid, x, y = 0x2F, 0x39, 0x35, 0x36
+    two_fingers = evemu_events(
+        [(3, tid, 7), (3, x, 539), (3, y, 167), (1, 0x14A, 1)],
+        [(3, slot, 1), (3, tid, 8), (3, x, 222), (3, y, 700)],
+        [(3, slot, 0), (3, y, 180), (3, 0x1D, 15316)],
+        [(3, tid, -1)],
+        [(3, slot, 1), (3, tid, -1), (1, 0x14A, 0)])
+    write("evemu", "two_fingers_first_lifts", u8(0x08) + u8(0) + (EVEMU_PANEL_B + two_fingers).encode())
+    write("evemu", "rotated_dropped", u8(0x80 | 0x11) + u8(0) + (EVEMU_PANEL_B + evemu_events(
+        [(3, tid, 1), (3, x, 5), (3, y, 5)],
+        [(0, 3, 0), (3, x, 900)],
+        [(3, x, 10)],
+        [(3, slot, 9), (3, tid, 4)],
+        [(3, slot, 0), (3, tid, -1)])).encode())
+    protocol_a = ("N: seed panel A\nP: 02\nA: 35 0 99 0 0\nA: 36 0 99 0 0\n" +
+                  evemu_events([(3, x, 5), (3, y, 7), (0, 2, 0), (3, x, 50), (3, y, 70), (0, 2, 0)],
+                               [(3, x, 52), (3, y, 71), (0, 2, 0)], [(0, 2, 0)]))
+    write("evemu", "protocol_a", u8(0x1B) + u8(0) + protocol_a.encode())
+    write("evemu", "bad_lines", u8(0) + u8(0) + (EVEMU_PANEL_B + "E: 1.0 0003 0035 x1\n"
+          "E: 1.0000001 0003 0035 1\nX: what\nA: 35 0\nE: 1.0 0000 0000\n").encode())
+
+
+def settings_file_seeds():
+    """Settings files of the Linux program: the shipped one, mixed line ends with
+    deletions and continued hex data, a cut UTF-16 file."""
+    write("settings_file", "shipped", (FUZZ.parent / "resources" / "ZEM.reg").read_bytes())
+    write("settings_file", "mixed_endings",
+          b'Windows Registry Editor Version 5.00\r\n\r\n'
+          b'[HKEY_LOCAL_MACHINE\\HARDWARE\\DEVICEMAP\\TOUCH]\r\n'
+          b'"MultiTouchDemo"=dword:00000001\n"LockTouch"="0,0,480,800"\r\n'
+          b'[-HKEY_CURRENT_USER\\Software\\ZEM\\Old]\r\n@=hex(2):41,00,\\\r\n  00,00\r\n"Gone"=-')
+    write("settings_file", "utf16_cut", b"\xff\xfeW\x00i\x00n\x00")
+
+
 def main():
     if CORPUS.exists():
         shutil.rmtree(CORPUS)
@@ -361,6 +417,8 @@ def main():
     lock_touch_seeds()
     controller_seeds()
     scenario_seeds()
+    evemu_seeds()
+    settings_file_seeds()
     for folder in sorted(CORPUS.iterdir()):
         print(f"{folder.name}: {len(list(folder.iterdir()))} seeds")
 

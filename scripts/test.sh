@@ -6,7 +6,7 @@
 #
 #   scripts/test.sh            everything
 #   scripts/test.sh linux-debug windows   only the named stages
-#                              (lint linux-debug linux-asan fuzz windows bench)
+#                              (lint linux-debug linux-asan fuzz windows bench vm)
 #   ZEM_FUZZ_SECONDS=60 scripts/test.sh fuzz   longer fuzz runs (default 15 s each)
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
@@ -15,7 +15,7 @@ scripts/bootstrap.sh
 
 stages=("$@")
 if [ "${#stages[@]}" -eq 0 ]; then
-  stages=(linux-debug lint linux-asan fuzz windows bench)
+  stages=(linux-debug lint linux-asan fuzz windows bench vm)
 fi
 jobs="${ZEM_JOBS:-$(nproc)}"
 
@@ -120,6 +120,11 @@ for stage in "${stages[@]}"; do
       step "load (quick size)"
       build/linux-release/tools/load/zem-load --quick
       build/linux-release/tools/load/zem-load --quick --burst 1000
+      ;;
+    vm)
+      # The Linux program against a real kernel, in a VM (scripts/vm/run.sh).
+      step "vm: uinput panels, grabs and keys on Debian's kernel under qemu"
+      scripts/vm/run.sh
       ;;
     *)
       echo "test.sh: unknown stage '$stage'" >&2

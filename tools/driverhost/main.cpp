@@ -16,7 +16,7 @@
 #include "driver_host.h"
 #include "host_log.h"
 #include "pointer_relay.h"
-#include "trace.h"
+#include "trace/touch_trace.h"
 #include "utf8.h"
 
 namespace {

@@ -1,29 +1,17 @@
 #include "scenario_parser.h"
 
 #include <algorithm>
-#include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <limits>
 #include <string>
 #include <utility>
 
+#include "trace/touch_trace.h"
 #include "utf8.h"
 
 namespace Scenario {
 namespace {
-
-constexpr std::uint32_t kDefaultStrokeMs = 300;
-constexpr std::uint32_t kDefaultTapMs = 100;
-constexpr std::uint32_t kDefaultIntervalMs = 10;
-// Pixels: a packed touch point carries x in 15 bits and y in 16.
-constexpr std::uint32_t kMaxPixel = 32767;
-constexpr std::uint32_t kQuarterPixelsPerPixel = 4;
-// Samples of one stroke or tap; more is a typo, not a gesture.
-constexpr std::uint64_t kMaxSamplesPerTouch = 100000;
-// Samples of all strokes and taps together: a few lines must not make a
-// scenario that no memory holds.
-constexpr std::uint64_t kMaxSamplesPerScenario = 1000000;
 
 struct ParseFailure {
   std::string message;
@@ -188,49 +176,6 @@ std::uint32_t parseDword(std::string_view token) {
     return static_cast<std::uint32_t>(0x100000000ull - magnitude) & 0xFFFFFFFFu;
   }
   return parseU32(token, "number");
-}
-
-struct Pixel {
-  double x = 0.0;
-  double y = 0.0;
-};
-
-// "X,Y" in whole pixels.
-Pixel parsePoint(std::string_view token) {
-  const std::size_t comma = token.find(',');
-  if (token.empty() || comma == std::string_view::npos || comma == 0 || comma + 1 == token.size() ||
-      token.find(',', comma + 1) != std::string_view::npos) {
-    fail("bad point " + quote(token) + " (write X,Y in pixels)");
-  }
-  const auto x = parseUnsigned(token.substr(0, comma), kMaxPixel, "x");
-  const auto y = parseUnsigned(token.substr(comma + 1), kMaxPixel, "y");
-  return {static_cast<double>(x), static_cast<double>(y)};
-}
-
-bool looksLikePoint(std::string_view token) { return !token.empty() && isDigit(token[0]); }
-
-// The point at `fraction` (0 to 1) of a polyline's length.
-Pixel pointAlong(const std::vector<Pixel>& path, double fraction) {
-  double total = 0.0;
-  for (std::size_t i = 1; i < path.size(); ++i) {
-    total += std::hypot(path[i].x - path[i - 1].x, path[i].y - path[i - 1].y);
-  }
-  if (fraction >= 1.0) return path.back();
-  double remaining = fraction * total;
-  for (std::size_t i = 1; i < path.size(); ++i) {
-    const double length = std::hypot(path[i].x - path[i - 1].x, path[i].y - path[i - 1].y);
-    if (remaining <= length && length > 0.0) {
-      const double t = remaining / length;
-      return {path[i - 1].x + (path[i].x - path[i - 1].x) * t,
-              path[i - 1].y + (path[i].y - path[i - 1].y) * t};
-    }
-    remaining -= length;
-  }
-  return path.back();
-}
-
-std::uint32_t quarterPixels(double pixels) {
-  return static_cast<std::uint32_t>(std::lround(pixels * kQuarterPixelsPerPixel));
 }
 
 Registry::Root parseRoot(std::string_view name) {
@@ -425,16 +370,8 @@ class Parser {
   }
 
   void parseTimelineLine(const std::string& command, Cursor& cursor) {
-    if (command == "wait") {
-      const auto ms = parseU32(cursor.requireWord("time"), "time");
-      cursor.requireEnd();
-      now_ += ms;
-    } else if (command == "sample") {
-      parseSample(cursor);
-    } else if (command == "stroke") {
-      parseStroke(cursor);
-    } else if (command == "tap") {
-      parseTap(cursor);
+    if (Trace::TraceBuilder::isTraceCommand(command)) {
+      parseTraceLine(command, cursor);
     } else if (command == "rotate") {
       const auto degrees = parseU32(cursor.requireWord("angle"), "angle");
       cursor.requireEnd();
@@ -462,9 +399,9 @@ class Parser {
   }
 
   static bool isTimelineCommand(const std::string& command) {
-    return command == "wait" || command == "sample" || command == "stroke" || command == "tap" ||
-           command == "rotate" || command == "second-instance" || command == "ctrl+q" ||
-           command == "thread-attach" || command == "thread-detach" || command == "notify";
+    return Trace::TraceBuilder::isTraceCommand(command) || command == "rotate" ||
+           command == "second-instance" || command == "ctrl+q" || command == "thread-attach" ||
+           command == "thread-detach" || command == "notify";
   }
   static bool isSetupCommand(const std::string& command) {
     return command == "app" || command == "window" || command == "program" || command == "angle" ||
@@ -581,108 +518,15 @@ class Parser {
     add(caps);
   }
 
-  void parseSample(Cursor& cursor) {
-    std::vector<std::uint32_t> numbers;
-    while (!cursor.atEnd()) numbers.push_back(parseU32(cursor.word(), "sample value"));
-    if (numbers.size() != 1 && numbers.size() != 3 && numbers.size() != 5) {
-      fail("write sample COUNT [X1 Y1 [X2 Y2]] in quarter pixels");
+  // wait, sample, stroke and tap: the touch trace's lines.
+  void parseTraceLine(const std::string& command, Cursor& cursor) {
+    trace_.setNow(now_);
+    std::string problem = trace_.add(command, cursor.rest(), line_);
+    if (!problem.empty()) fail(std::move(problem));
+    for (const Trace::TimedSample& timed : trace_.takeSamples()) {
+      result_.scenario.timeline.push_back(Step{line_, timed.timeMs, FeedSample{timed.sample}});
     }
-    numbers.resize(5, 0);
-    FeedSample feed;
-    feed.sample.pointCount = numbers[0];
-    feed.sample.firstX = numbers[1];
-    feed.sample.firstY = numbers[2];
-    feed.sample.secondX = numbers[3];
-    feed.sample.secondY = numbers[4];
-    add(feed);
-  }
-
-  // X,Y -> X,Y [-> X,Y ...] [via X,Y ...]
-  static std::vector<Pixel> parsePath(Cursor& cursor) {
-    std::vector<Pixel> path{parsePoint(cursor.requireWord("start point"))};
-    while (cursor.accept("->")) path.push_back(parsePoint(cursor.requireWord("point after ->")));
-    if (path.size() < 2) fail("a finger's path needs X,Y -> X,Y");
-    if (cursor.accept("via")) {
-      std::vector<Pixel> via;
-      while (looksLikePoint(cursor.peekWord())) via.push_back(parsePoint(cursor.word()));
-      if (via.empty()) fail("via needs points");
-      path.insert(path.end() - 1, via.begin(), via.end());
-    }
-    return path;
-  }
-
-  void parseStroke(Cursor& cursor) {
-    std::vector<std::vector<Pixel>> fingers{parsePath(cursor)};
-    if (cursor.accept("and")) fingers.push_back(parsePath(cursor));
-    std::uint32_t durationMs = kDefaultStrokeMs;
-    std::uint32_t intervalMs = kDefaultIntervalMs;
-    parseTiming(cursor, "in", durationMs, intervalMs);
-    addTouch(fingers, durationMs, intervalMs);
-  }
-
-  void parseTap(Cursor& cursor) {
-    const Pixel point = parsePoint(cursor.requireWord("point"));
-    std::uint32_t durationMs = kDefaultTapMs;
-    std::uint32_t intervalMs = kDefaultIntervalMs;
-    parseTiming(cursor, "for", durationMs, intervalMs);
-    addTouch({{point, point}}, durationMs, intervalMs);
-  }
-
-  static void parseTiming(Cursor& cursor, const char* durationWord, std::uint32_t& durationMs,
-                          std::uint32_t& intervalMs) {
-    bool haveDuration = false;
-    bool haveInterval = false;
-    while (!cursor.atEnd()) {
-      const std::string_view option = cursor.word();
-      if (option == durationWord && !haveDuration) {
-        durationMs = parseU32(cursor.requireWord("duration"), "duration");
-        haveDuration = true;
-      } else if (option == "every" && !haveInterval) {
-        intervalMs = parseU32(cursor.requireWord("interval"), "interval");
-        if (intervalMs == 0) fail("the sample interval must be at least 1 ms");
-        haveInterval = true;
-      } else {
-        fail("unexpected " + quote(option));
-      }
-    }
-    if (durationMs / intervalMs >= kMaxSamplesPerTouch) {
-      fail("more than " + std::to_string(kMaxSamplesPerTouch) + " samples in one touch");
-    }
-  }
-
-  // Samples every interval while the fingers move along their paths, one at
-  // the end, and the release one interval later.
-  void addTouch(const std::vector<std::vector<Pixel>>& fingers, std::uint32_t durationMs,
-                std::uint32_t intervalMs) {
-    // One every interval before the end, the one at the end and the release.
-    const std::uint64_t count = (std::uint64_t{durationMs} + intervalMs - 1) / intervalMs + 2;
-    if (count > kMaxSamplesPerScenario - touchSamples_) {
-      fail("more than " + std::to_string(kMaxSamplesPerScenario) + " samples in the scenario");
-    }
-    touchSamples_ += count;
-    const std::uint64_t start = now_;
-    const auto sampleAt = [&](std::uint64_t offset) {
-      const double fraction =
-          durationMs == 0 ? 1.0 : static_cast<double>(offset) / static_cast<double>(durationMs);
-      FeedSample feed;
-      feed.sample.pointCount = static_cast<std::uint32_t>(fingers.size());
-      const Pixel first = pointAlong(fingers[0], fraction);
-      feed.sample.firstX = quarterPixels(first.x);
-      feed.sample.firstY = quarterPixels(first.y);
-      if (fingers.size() > 1) {
-        const Pixel second = pointAlong(fingers[1], fraction);
-        feed.sample.secondX = quarterPixels(second.x);
-        feed.sample.secondY = quarterPixels(second.y);
-      }
-      now_ = start + offset;
-      add(feed);
-      return feed;
-    };
-    for (std::uint64_t offset = 0; offset < durationMs; offset += intervalMs) sampleAt(offset);
-    FeedSample release = sampleAt(durationMs);
-    release.sample.pointCount = 0;  // the fingers lift where they were
-    now_ = start + durationMs + intervalMs;
-    add(release);
+    now_ = trace_.now();
   }
 
   void add(Action action) {
@@ -695,7 +539,7 @@ class Parser {
   bool started_ = false;
   int startLine_ = 0;
   std::uint64_t now_ = 0;
-  std::uint64_t touchSamples_ = 0;  // of every stroke and tap so far
+  Trace::TraceBuilder trace_{"scenario"};
   std::vector<std::wstring> appTitles_;
   std::vector<std::wstring> appExes_;
   std::vector<std::wstring> programTitles_;

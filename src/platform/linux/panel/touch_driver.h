@@ -38,7 +38,10 @@ struct TouchDriverOptions {
   std::string devicePath;  // empty: the first touchscreen found
   std::int32_t screenWidth = 480;
   std::int32_t screenHeight = 800;
-  bool clone = true;  // pass frames on through a uinput clone of the panel
+  // Pass frames on through a uinput clone of the panel. Without a clone (this
+  // false, or uinput missing) the panel is not grabbed: applications keep
+  // it, and nothing is withheld from them.
+  bool clone = true;
 };
 
 class LinuxTouchDriver {
@@ -64,6 +67,11 @@ class LinuxTouchDriver {
   // it passed (its count was not set to 0). Only while no reader thread runs
   // (the trace source and tests).
   bool feed(MultipointSample sample);
+
+  // For `zem --check`: the panel found (its node, name, protocol, slots and
+  // axis ranges) or why there is none, and whether uinput can be opened for
+  // the clone, as lines of text. True when both are usable.
+  static bool check(const TouchDriverOptions& options, std::string& report);
 
  private:
   struct State;

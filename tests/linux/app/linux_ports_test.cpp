@@ -1,0 +1,229 @@
+#include <linux/input-event-codes.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <string>
+#include <thread>
+#include <utility>
+#include <vector>
+
+#include "linux_test_support.h"
+#include "platform/linux/app/linux_input.h"
+#include "platform/linux/app/linux_ports.h"
+#include "platform/linux/app/null_desktop.h"
+#include "platform/linux/app/text_codec.h"
+
+namespace {
+
+struct Logged {
+  std::vector<std::string> lines;
+  Log log{[this](const std::string& line) { lines.push_back(line); }};
+};
+
+TEST(KeyTableTest, EveryKeyZemSendsHasItsLinuxKey) {
+  const std::pair<std::uint8_t, int> rows[] = {
+      // command words and "back"
+      {0x5B, KEY_LEFTMETA},
+      {0x85, KEY_F22},
+      {0x72, KEY_F3},
+      {0x25, KEY_LEFT},
+      {0x26, KEY_UP},
+      {0x27, KEY_RIGHT},
+      {0x28, KEY_DOWN},
+      {0x08, KEY_BACKSPACE},
+      {0x73, KEY_F4},
+      // the game-pad's default "ControllerKeys": 40,38,37,39,13,12,96..101
+      {0x0D, KEY_ENTER},
+      {0x0C, KEY_CLEAR},
+      {0x60, KEY_KP0},
+      {0x65, KEY_KP5},
+      // others a key list may name
+      {0x41, KEY_A},
+      {0x5A, KEY_Z},
+      {0x30, KEY_0},
+      {0x20, KEY_SPACE},
+      {0x1B, KEY_ESC},
+      {0x87, KEY_F24},
+      {0xA3, KEY_RIGHTCTRL},
+      {0xBC, KEY_COMMA},
+      {0xAF, KEY_VOLUMEUP}};
+  for (const auto& [virtualKey, linuxKey] : rows) {
+    EXPECT_EQ(KeyTable::linuxKey(virtualKey), linuxKey) << int{virtualKey};
+  }
+  for (const int unknown : {0x00, 0x07, 0x3A, 0xE8, 0xFF}) {
+    EXPECT_EQ(KeyTable::linuxKey(static_cast<std::uint8_t>(unknown)), 0) << unknown;
+  }
+  for (const int key : KeyTable::allLinuxKeys()) EXPECT_TRUE(key > 0 && key <= KEY_MAX);
+}
+
+class TakingDesktop final : public Desktop {
+ public:
+  std::string name() const override { return "test"; }
+  int eventFd() const override { return -1; }
+  void processEvents() override {}
+  WindowHandle findWindow(const std::wstring&, const std::wstring&) override { return 0; }
+  WindowHandle findWindowByTitle(const std::wstring&) override { return 0; }
+  WindowHandle foregroundWindow() override { return 0; }
+  bool setForegroundWindow(WindowHandle) override { return false; }
+  bool activateWindow(WindowHandle) override { return false; }
+  bool windowProcessId(WindowHandle, std::uint32_t&) override { return false; }
+  bool isWindowVisible(WindowHandle) override { return false; }
+  std::wstring windowText(WindowHandle, std::size_t) override { return {}; }
+  bool enumerateWindows(const std::function<bool(WindowHandle)>&) override { return true; }
+  bool postToWindow(WindowHandle, std::uint32_t, WParam, LParam) override { return false; }
+  bool showDesktop() override { return false; }
+  bool keyEvent(std::uint8_t virtualKey, bool down) override {
+    keys.emplace_back(virtualKey, down);
+    return true;
+  }
+  std::int32_t changeOrientation(const OrientationRequest&) override { return 0; }
+  bool onScreenKeyboardShown() override { return true; }
+  OverlayDevicePort& overlayDevice() override { return overlay; }
+  std::vector<std::pair<std::uint8_t, bool>> keys;
+  Log quiet{[](const std::string&) {}};
+  NullOverlayDevice overlay{quiet};
+};
+
+class RecordingKeyboard final : public KeyboardDevice {
+ public:
+  bool key(int linuxKey, bool down) override {
+    keys.emplace_back(linuxKey, down);
+    return true;
+  }
+  std::vector<std::pair<int, bool>> keys;
+};
+
+TEST(LinuxInputTest, KeysGoToTheDesktopOrTheVirtualKeyboardAndUnknownOnesAreDropped) {
+  Logged logged;
+  RecordingKeyboard keyboard;
+  TakingDesktop taking;
+  LinuxInput toDesktop(taking, &keyboard, logged.log);
+  toDesktop.keyEvent(0x27, 0, KeyFlags::down, 0);
+  toDesktop.keyEvent(0x27, 0, KeyFlags::up, 0);
+  EXPECT_EQ(taking.keys, (std::vector<std::pair<std::uint8_t, bool>>{{0x27, true}, {0x27, false}}));
+  EXPECT_TRUE(keyboard.keys.empty());
+
+  NullDesktop none(logged.log);
+  LinuxInput toKeyboard(none, &keyboard, logged.log);
+  toKeyboard.keyEvent(0x27, 0, KeyFlags::down, 0);
+  toKeyboard.keyEvent(0x27, 0, KeyFlags::up, 0);
+  toKeyboard.keyEvent(0x07, 0, KeyFlags::down, 0);
+  toKeyboard.keyEvent(0x07, 0, KeyFlags::up, 0);
+  EXPECT_EQ(keyboard.keys,
+            (std::vector<std::pair<int, bool>>{{KEY_RIGHT, true}, {KEY_RIGHT, false}}));
+  EXPECT_EQ(logged.lines, std::vector<std::string>{"key 0x07 (7) has no Linux key: dropped"});
+
+  LinuxInput nowhere(none, nullptr, logged.log);
+  nowhere.keyEvent(0x27, 0, KeyFlags::down, 0);
+  nowhere.keyEvent(0x27, 0, KeyFlags::up, 0);
+  EXPECT_EQ(logged.lines.size(), 2u);
+  EXPECT_NE(nowhere.changeOrientation(OrientationRequest{}), 0);
+  EXPECT_EQ(logged.lines.back(), "\"rotate\": unavailable without a window system");
+}
+
+TEST(NullDesktopTest, EachUnavailableCommandIsLoggedOnce) {
+  Logged logged;
+  NullDesktop desktop(logged.log);
+  for (int i = 0; i < 2; ++i) {
+    EXPECT_EQ(desktop.foregroundWindow(), 0u);
+    EXPECT_EQ(desktop.findWindowByTitle(L"Desktop"), 0u);
+    EXPECT_TRUE(desktop.enumerateWindows([](WindowHandle) { return true; }));
+    EXPECT_FALSE(desktop.setForegroundWindow(5));
+    EXPECT_FALSE(desktop.postToWindow(5, WindowMessage::close, 0, 0));
+    EXPECT_EQ(desktop.overlayDevice().loadImage(171, false), 0u);
+  }
+  EXPECT_EQ(desktop.findWindow(L"ZEM", L"ZEM"), 0u);  // the start-up check says nothing
+  EXPECT_EQ(logged.lines.size(), 5u);
+}
+
+TEST(LinuxShellTest, ParametersSplitAsThePhonesCommandLine) {
+  using Args = std::vector<std::wstring>;
+  const std::pair<const wchar_t*, Args> rows[] = {
+      {L"", Args{}},
+      {L"  -e   top ", Args{L"-e", L"top"}},
+      {L"\"a b\" c", Args{L"a b", L"c"}},
+      {L"\"\"", Args{L""}},
+      {L"a\"b c\"d", Args{L"ab cd"}},
+      {L"C:\\dir\\file.txt", Args{L"C:\\dir\\file.txt"}},
+      {L"\"C:\\dir with space\\\\\" x", Args{L"C:\\dir with space\\", L"x"}},
+      {L"a\\\"b", Args{L"a\"b"}},
+      {L"a\\\\\\\"b", Args{L"a\\\"b"}},
+      {L"\"say \"\"hi\"\"\"", Args{L"say \"hi\""}},
+      {L"\"open", Args{L"open"}},
+  };
+  for (const auto& [text, expected] : rows) {
+    EXPECT_EQ(LinuxShell::splitArguments(text), expected) << std::wstring(text).size();
+  }
+}
+
+TEST(LinuxShellTest, ExecuteStartsTheProgramWithItsArguments) {
+  Logged logged;
+  TempFolder folder;
+  FileRegistry registry({{folder / "settings.reg", {}}}, nullptr);
+  NullDesktop desktop(logged.log);
+  LinuxWindowPort windows(desktop, logged.log, 480, 800);
+  LinuxShell shell(registry, windows, desktop, logged.log);
+  ShellExecuteRequest request;
+  request.verb = L"open";
+  request.file = L"sh";  // searched in PATH
+  request.parameters =
+      L"-c \"echo $0 > '" + TextCodec::fromUtf8(folder / "out") + L"'\" \"two words\"";
+  ASSERT_TRUE(shell.execute(request));
+  for (int i = 0; i < 200 && readFile(folder / "out").empty(); ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  EXPECT_EQ(readFile(folder / "out"), "two words\n");
+  request.file = L"/nonexistent/program";
+  EXPECT_FALSE(shell.execute(request));
+  EXPECT_EQ(logged.lines.back().rfind("cannot start /nonexistent/program: ", 0), 0u);
+  request.file.clear();
+  EXPECT_FALSE(shell.execute(request));
+  SipInfo sip;
+  EXPECT_FALSE(shell.querySip(sip));
+  sip.size = sizeof sip;
+  EXPECT_TRUE(shell.querySip(sip));
+  EXPECT_EQ(sip.flags, 0u);
+}
+
+TEST(LinuxProcessesTest, ProcessesAndPathsComeFromProc) {
+  LinuxProcesses processes;
+  char self[4096] = {};
+  ASSERT_GT(readlink("/proc/self/exe", self, sizeof self - 1), 0);
+  std::wstring path;
+  ASSERT_TRUE(processes.moduleFileName(static_cast<std::uint32_t>(getpid()), 4096, path));
+  EXPECT_EQ(TextCodec::toUtf8(path), self);
+  EXPECT_FALSE(processes.moduleFileName(static_cast<std::uint32_t>(getpid()), path.size(), path));
+  EXPECT_FALSE(processes.moduleFileName(0, 260, path));
+  bool found = false;
+  EXPECT_TRUE(processes.forEachProcess([&](const ProcessEntry& entry) {
+    if (entry.processId != static_cast<std::uint32_t>(getpid())) return true;
+    found = true;
+    EXPECT_EQ(entry.parentProcessId, static_cast<std::uint32_t>(getppid()));
+    EXPECT_GE(entry.threadCount, 1u);
+    EXPECT_EQ(TextCodec::toUtf8(entry.exeFile),
+              std::string(self).substr(std::string(self).rfind('/') + 1));
+    return false;
+  }));
+  EXPECT_TRUE(found);
+
+  // A process whose executable cannot be read: its name from stat, no path.
+  TempFolder proc;
+  mkdir((proc / "77").c_str(), 0700);
+  writeFile(proc / "77/stat", "77 (odd) name)) S 12 77 77 0 -1 0 0 0 0 0 0 0 0 0 20 0 3 0 1 2 3\n");
+  LinuxProcesses fake(proc.path());
+  std::vector<ProcessEntry> entries;
+  EXPECT_TRUE(fake.forEachProcess([&](const ProcessEntry& entry) {
+    entries.push_back(entry);
+    return true;
+  }));
+  ASSERT_EQ(entries.size(), 1u);
+  EXPECT_EQ(entries[0].exeFile, L"odd) name)");
+  EXPECT_EQ(entries[0].parentProcessId, 12u);
+  EXPECT_EQ(entries[0].threadCount, 3u);
+  EXPECT_FALSE(fake.moduleFileName(77, 260, path));
+}
+
+}  // namespace

@@ -1,0 +1,153 @@
+// The epoll message loop for real: eventfd, timerfd, signalfd and inotify.
+#include <signal.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <thread>
+#include <vector>
+
+#include "app/app_settings.h"
+#include "linux_test_support.h"
+#include "platform/linux/app/linux_ports.h"
+#include "platform/linux/app/linux_windows.h"
+#include "platform/linux/app/null_desktop.h"
+
+namespace {
+
+class Recorder final : public MessageHandler {
+ public:
+  LResult handleMessage(WindowHandle window, std::uint32_t message, WParam wParam,
+                        LParam lParam) override {
+    seen.push_back(QueuedMessage{window, message, wParam, lParam});
+    return 0;
+  }
+  std::vector<QueuedMessage> seen;
+};
+
+class MessageLoopTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(windows.open());
+    WindowClassSpec spec;
+    spec.className = L"ZEM";
+    ASSERT_TRUE(windows.registerClass(spec, handler));
+    WindowSpec params;
+    params.className = L"ZEM";
+    params.title = L"ZEM";
+    main = windows.createWindow(params);
+    ASSERT_NE(main, 0u);
+  }
+
+  // The next message, which must come within the test's patience.
+  QueuedMessage next(std::int32_t expectedResult = 1) {
+    QueuedMessage message;
+    std::atomic<bool> done{false};
+    std::thread watchdog([&] {
+      for (int i = 0; i < 500 && !done; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+      if (!done) windows.postFromAnyThread(main, 0xDEAD, 0, 0);  // unblock a hung wait
+    });
+    EXPECT_EQ(windows.getMessage(message), expectedResult);
+    done = true;
+    watchdog.join();
+    EXPECT_NE(message.message, 0xDEADu) << "no message came";
+    return message;
+  }
+
+  std::vector<std::string> log;
+  Log logger{[this](const std::string& line) { log.push_back(line); }};
+  NullDesktop desktop{logger};
+  LinuxWindowPort windows{desktop, logger, 480, 800};
+  Recorder handler;
+  WindowHandle main = 0;
+};
+
+TEST_F(MessageLoopTest, PostedAndDriverMessagesArriveInOrderAndWakeTheLoop) {
+  EXPECT_EQ(handler.seen.size(), 1u);  // the create message
+  EXPECT_GE(main, LinuxWindowPort::kFirstOwnWindow);
+  LinuxHookPort hook(windows, logger);
+  EXPECT_EQ(hook.findWindow(L"ZEM", L"ZEM"), main);
+  constexpr int kPerThread = 1000;
+  std::thread first([&] {
+    for (int i = 0; i < kPerThread; ++i) EXPECT_TRUE(hook.postMessage(main, 0x8001, 1, i));
+  });
+  std::thread second([&] {
+    for (int i = 0; i < kPerThread; ++i) EXPECT_TRUE(hook.postMessage(main, 0x8002, 1, i));
+  });
+  LParam expected[2] = {0, 0};
+  for (int i = 0; i < 2 * kPerThread; ++i) {
+    const QueuedMessage message = next();
+    ASSERT_TRUE(message.message == 0x8001 || message.message == 0x8002);
+    EXPECT_EQ(message.lParam, expected[message.message - 0x8001]++);
+  }
+  first.join();
+  second.join();
+  EXPECT_TRUE(windows.postMessage(main, WM_REGISTRY_CHANGED, 0, 7));
+  EXPECT_EQ(next().lParam, 7);
+}
+
+TEST_F(MessageLoopTest, AFullDriverQueueFailsThePostAtOnce) {
+  LinuxHookPort hook(windows, logger);
+  std::size_t posted = 0;
+  while (hook.postMessage(main, 0x8001, 1, 0)) ++posted;
+  EXPECT_EQ(posted, LinuxWindowPort::kDriverQueueSize);
+  EXPECT_EQ(hook.lastError(), LinuxHookPort::kQueueFull);
+  EXPECT_FALSE(hook.postMessage(42, 0x8001, 1, 0));  // not the program's window
+  EXPECT_EQ(hook.lastError(), LinuxHookPort::kInvalidWindow);
+  next();  // room again
+  EXPECT_TRUE(hook.postMessage(main, 0x8001, 1, 0));
+}
+
+TEST_F(MessageLoopTest, TimersComeWhenTheQueueIsEmptyOnePendingAtATime) {
+  ASSERT_EQ(windows.setTimer(main, 1, 10), 1u);
+  std::this_thread::sleep_for(std::chrono::milliseconds(100));  // ten periods
+  ASSERT_TRUE(windows.postMessage(main, 0x8002, 1, 0));
+  EXPECT_EQ(next().message, 0x8002u);  // posted messages first
+  const QueuedMessage timer = next();
+  EXPECT_EQ(timer.message, WindowMessage::timer);
+  EXPECT_EQ(timer.window, main);
+  EXPECT_EQ(timer.wParam, 1u);
+  EXPECT_TRUE(windows.killTimer(main, 1));
+  EXPECT_FALSE(windows.killTimer(main, 1));
+  ASSERT_EQ(windows.setTimer(main, 2, 30), 2u);
+  EXPECT_EQ(next().wParam, 2u);  // nothing more of timer 1
+  EXPECT_EQ(windows.setTimer(main, 0, 10), 0u);
+  EXPECT_EQ(windows.setTimer(main + 1, 3, 10), 0u);
+}
+
+TEST_F(MessageLoopTest, TerminationSignalsSendTheCloseCommandToTheMainWindow) {
+  for (const int signal : {SIGTERM, SIGINT}) {
+    ASSERT_EQ(kill(getpid(), signal), 0);
+    const QueuedMessage message = next();
+    EXPECT_EQ(message.window, main);
+    EXPECT_EQ(message.message, WindowMessage::command);
+    EXPECT_EQ(message.wParam, AppSettings::closeCommandId);
+  }
+  // The close request destroys the window (the destroy message reaches it).
+  windows.defaultProcedure(main, WindowMessage::close, 0, 0);
+  EXPECT_EQ(handler.seen.back().message, WindowMessage::destroy);
+  EXPECT_FALSE(windows.postMessage(main, 0x8001, 1, 0));
+  // Without a main window a signal quits at once.
+  ASSERT_EQ(kill(getpid(), SIGTERM), 0);
+  EXPECT_EQ(next(0).message, WindowMessage::quit);
+}
+
+TEST_F(MessageLoopTest, AnEditedSettingPostsItsNotificationThroughTheLoop) {
+  TempFolder folder;
+  FileRegistry registry({{folder / "settings.reg", {}}}, nullptr);
+  LinuxShell shell(registry, windows, desktop, logger);
+  ASSERT_TRUE(windows.watch(registry.watch(), [&] { registry.onWatchEvents(); }));
+  ASSERT_TRUE(shell.notifyRegistryChange(Registry::currentUser, L"Software\\ZEM", L"ShowOverlay",
+                                         main, WM_REGISTRY_CHANGED, 7));
+  replaceFile(folder / "settings.reg",
+              "Windows Registry Editor Version 5.00\n[HKEY_CURRENT_USER\\Software\\ZEM]\n"
+              "\"ShowOverlay\"=dword:000007d0\n");
+  const QueuedMessage message = next();
+  EXPECT_EQ(message.message, WM_REGISTRY_CHANGED);
+  EXPECT_EQ(message.lParam, 7);
+}
+
+}  // namespace

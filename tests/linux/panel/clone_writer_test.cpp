@@ -1,0 +1,201 @@
+// What the clone gets: the full state of every passed contact, lifts before
+// anything is withheld, and on real recordings a reader of the clone that
+// sees exactly the panel's contacts (despite the input core dropping
+// repeated values).
+#include "platform/linux/panel/clone_writer.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+
+#include "hook/touch_driver_registry.h"
+#include "panel_fixtures.h"
+#include "platform/linux/panel/touch_pipeline.h"
+#include "platform/sim/sim_registry.h"
+#include "recording_hook_port.h"
+
+namespace {
+
+using PanelFixtures::Ev;
+using PanelFixtures::push;
+
+constexpr Ev syn{EV_SYN, SYN_REPORT, 0};
+
+std::string text(const std::vector<CloneEvent>& events) {
+  std::string out;
+  for (const CloneEvent& e : events) {
+    out +=
+        std::to_string(e.type) + ":" + std::to_string(e.code) + "=" + std::to_string(e.value) + " ";
+  }
+  return out;
+}
+
+// The clone as a reader sees it through the input core, which drops a value
+// equal to the last one of its slot (or of the device, outside slots).
+class ClonedDevice {
+ public:
+  void write(const std::vector<CloneEvent>& events) {
+    for (const CloneEvent& e : events) {
+      if (e.type == EV_ABS && e.code == ABS_MT_SLOT) {
+        slot_ = e.value;
+      } else if (e.type == EV_ABS && e.code > ABS_MT_SLOT) {
+        auto& last = slots_[slot_];
+        auto found = last.find(e.code);
+        if (found != last.end() && found->second == e.value) continue;  // dropped
+        last[e.code] = e.value;
+      } else if (e.type != EV_SYN) {
+        device_[e.type * 1000 + e.code] = e.value;
+      }
+    }
+  }
+  // Active contacts: slot -> (x, y).
+  std::map<int, std::pair<int, int>> contacts() const {
+    std::map<int, std::pair<int, int>> out;
+    for (const auto& [slot, values] : slots_) {
+      auto id = values.find(ABS_MT_TRACKING_ID);
+      if (id == values.end() || id->second < 0) continue;
+      out[slot] = {values.at(ABS_MT_POSITION_X), values.at(ABS_MT_POSITION_Y)};
+    }
+    return out;
+  }
+  int value(unsigned type, unsigned code) const {
+    auto found = device_.find(static_cast<int>(type * 1000 + code));
+    return found == device_.end() ? 0 : found->second;
+  }
+
+ private:
+  int slot_ = 0;
+  std::map<int, std::map<unsigned, int>> slots_;
+  std::map<int, int> device_;
+};
+
+std::map<int, std::pair<int, int>> panelContacts(const FrameAssembler& a) {
+  std::map<int, std::pair<int, int>> out;
+  for (int s = 0; s < a.slotCount(); ++s) {
+    if (a.slot(s).active()) {
+      out[s] = {a.slot(s).axis(ABS_MT_POSITION_X), a.slot(s).axis(ABS_MT_POSITION_Y)};
+    }
+  }
+  return out;
+}
+
+TEST(CloneWriter, PassedContactsInFullLiftsBeforeWithholding) {
+  const PanelDescription panel = PanelFixtures::slotPanel(2);
+  FrameAssembler assembler(panel);
+  CloneWriter writer(cloneDescription(panel, assembler.slotCount()));
+  std::vector<CloneEvent> out;
+  auto frame = push(assembler, {{EV_ABS, ABS_MT_SLOT, 1},
+                                {EV_ABS, ABS_MT_TRACKING_ID, 5},
+                                {EV_ABS, ABS_MT_POSITION_X, 10},
+                                {EV_ABS, ABS_MT_POSITION_Y, 20},
+                                syn});
+  writer.frame(assembler, frame.back(), true, out);
+  EXPECT_EQ(text(out), "3:47=1 3:57=5 3:53=10 3:54=20 1:330=1 3:0=10 3:1=20 0:0=0 ");
+  // Only Y moves: the slot is still written whole.
+  frame = push(assembler, {{EV_ABS, ABS_MT_POSITION_Y, 21}, syn});
+  writer.frame(assembler, frame.back(), true, out);
+  EXPECT_EQ(text(out), "3:47=1 3:57=5 3:53=10 3:54=21 1:330=1 3:0=10 3:1=21 0:0=0 ");
+  // Withheld: the contact is lifted once, then nothing more is said.
+  frame = push(assembler, {{EV_ABS, ABS_MT_POSITION_Y, 22}, syn});
+  writer.frame(assembler, frame.back(), false, out);
+  EXPECT_EQ(text(out), "3:47=1 3:57=-1 1:330=0 0:0=0 ");
+  EXPECT_FALSE(writer.shows(1));
+  writer.frame(assembler, frame.back(), false, out);
+  EXPECT_TRUE(out.empty());
+  writer.liftAll(out);
+  EXPECT_TRUE(out.empty());
+}
+
+TEST(CloneWriter, CloneDescriptions) {
+  const PanelDescription b = PanelFixtures::slotPanel(5);
+  const PanelDescription cloneB = cloneDescription(b, 5);
+  EXPECT_TRUE(isClone(cloneB));
+  EXPECT_FALSE(isClone(b));
+  EXPECT_TRUE(cloneB.isTouchscreen());
+  EXPECT_EQ(cloneB.slotCount(), 5);
+  EXPECT_EQ(cloneB.axis(ABS_MT_POSITION_X).maximum, 1919);
+  EXPECT_TRUE(cloneB.hasCode(EV_KEY, BTN_TOUCH));
+  // A protocol-A panel's clone speaks protocol B.
+  const PanelDescription cloneA = cloneDescription(PanelFixtures::anonymousPanel(), 10);
+  EXPECT_EQ(cloneA.protocol(), MultitouchProtocol::slots);
+  EXPECT_EQ(cloneA.slotCount(), 10);
+  // Names stay within the kernel's limit.
+  PanelDescription longName = b;
+  longName.name = std::string(200, 'n');
+  EXPECT_EQ(cloneDescription(longName, 5).name.size(), 79u);
+}
+
+class CloneOfRecording : public testing::TestWithParam<const char*> {};
+
+// Every frame passes: a reader of the clone sees the panel's contacts.
+TEST_P(CloneOfRecording, ShowsThePanelsContactsAfterEveryFrame) {
+  const EvemuRecording r = PanelFixtures::readRecording(GetParam());
+  FrameAssembler assembler(r.description);
+  CloneWriter writer(cloneDescription(r.description, assembler.slotCount()));
+  ClonedDevice clone;
+  std::vector<CloneEvent> out;
+  int frames = 0;
+  for (const PanelEvent& e : r.events) {
+    if (!assembler.push(e)) continue;
+    writer.frame(assembler, assembler.frame(), true, out);
+    clone.write(out);
+    ASSERT_EQ(clone.contacts(), panelContacts(assembler)) << "frame " << frames;
+    EXPECT_EQ(clone.value(EV_KEY, BTN_TOUCH), assembler.frame().contactCount > 0 ? 1 : 0);
+    ++frames;
+  }
+  EXPECT_GT(frames, 10);
+}
+
+INSTANTIATE_TEST_SUITE_P(Evdev, CloneOfRecording,
+                         testing::Values("Atmel maXTouch Touchscreen.1-finger-fast-taps.events",
+                                         "Atmel maXTouch Touchscreen.4-finger-drag-down.events",
+                                         "EP0430M09.2-finger-scroll-down.events",
+                                         "EP0430M09.4-finger-drag-down.events"));
+
+// With the forwarder loaded and half the screen passing, the clone never
+// shows a contact while any contact of its frame is outside, and shows the
+// panel's contacts whenever all are inside.
+TEST(CloneOfRecordings, WithAPassThroughRectangle) {
+  SimRegistry registry;
+  RecordingHookPort hook;
+  registry.setDword(TouchDriverRegistry::root, TouchDriverRegistry::key,
+                    TouchDriverRegistry::multiTouchDemo, 1);
+  registry.setString(TouchDriverRegistry::root, TouchDriverRegistry::key,
+                     TouchDriverRegistry::lockTouch, L"0,0,480,540");
+  for (const char* name : {"EP0430M09.4-finger-drag-down.events",
+                           "Atmel maXTouch Touchscreen.4-finger-drag-down.events"}) {
+    TouchPipeline pipeline(registry, hook);
+    pipeline.readSwitch();
+    const EvemuRecording r = PanelFixtures::readRecording(name);
+    FrameAssembler assembler(r.description);
+    CloneWriter writer(cloneDescription(r.description, assembler.slotCount()));
+    ClonedDevice clone;
+    std::vector<CloneEvent> out;
+    int passed = 0;
+    int withheld = 0;
+    for (const PanelEvent& e : r.events) {
+      if (!assembler.push(e)) continue;
+      const PanelFrame& f = assembler.frame();
+      bool inside = true;
+      for (int k = 0; k < f.contactCount; ++k) {
+        const ScreenPoint& p = f.points[static_cast<std::size_t>(k)];
+        inside = inside && p.x / 4 > 0 && p.x / 4 < 480 && p.y / 4 > 0 && p.y / 4 < 540;
+      }
+      const bool pass = pipeline.decide(f);
+      EXPECT_EQ(pass, inside && f.contactCount > 0) << name;
+      writer.frame(assembler, f, pass, out);
+      clone.write(out);
+      if (pass) {
+        ++passed;
+        EXPECT_EQ(clone.contacts(), panelContacts(assembler)) << name;
+      } else {
+        if (f.contactCount > 0) ++withheld;
+        EXPECT_TRUE(clone.contacts().empty()) << name;
+      }
+    }
+    EXPECT_GT(passed, 0) << name;
+    EXPECT_GT(withheld, 0) << name;
+  }
+}
+
+}  // namespace

@@ -1,0 +1,102 @@
+#include "platform/linux/panel/evemu_reader.h"
+
+#include <gtest/gtest.h>
+
+#include "panel_fixtures.h"
+
+namespace {
+
+TEST(EvemuReader, ReadsARealDescription) {
+  const EvemuRecording r = PanelFixtures::readRecording("Atmel maXTouch Touchscreen.desc");
+  EXPECT_TRUE(r.problems.empty());
+  const PanelDescription& d = r.description;
+  EXPECT_EQ(d.name, "Atmel maXTouch Touchscreen");
+  EXPECT_EQ(d.bustype, 0x18);
+  EXPECT_TRUE(d.isTouchscreen());
+  EXPECT_EQ(d.protocol(), MultitouchProtocol::slots);
+  EXPECT_EQ(d.slotCount(), 10);
+  EXPECT_EQ(d.axis(ABS_MT_POSITION_X).maximum, 799);
+  EXPECT_EQ(d.axis(ABS_MT_POSITION_Y).maximum, 479);
+  EXPECT_TRUE(d.hasCode(EV_KEY, BTN_TOUCH));
+  EXPECT_FALSE(d.hasCode(EV_KEY, BTN_TOOL_FINGER));
+  EXPECT_TRUE(d.hasCode(EV_ABS, ABS_MT_DISTANCE));
+  EXPECT_FALSE(d.hasCode(EV_ABS, ABS_MT_PRESSURE));
+  EXPECT_FALSE(d.hasType(EV_MSC));
+}
+
+TEST(EvemuReader, MasksDeclareOnlyCodesTheKernelHas) {
+  // Bits for ABS codes 64 to 127 and a second line of them.
+  EvemuRecording r;
+  readEvemu("B: 03 00 00 00 00 00 00 00 00 ff ff ff ff ff ff ff ff\n", "f.desc", r);
+  EXPECT_TRUE(r.problems.empty());
+  EXPECT_FALSE(r.description.hasCode(EV_ABS, 64));
+  EXPECT_FALSE(r.description.hasCode(EV_ABS, 100));
+}
+
+TEST(EvemuReader, OlderAxisLinesAndAnUndeclaredCode) {
+  // Five-field axis lines (no resolution); the events come from a separate
+  // file and use a code the description does not declare.
+  const EvemuRecording r = PanelFixtures::readRecording(
+      "ELAN CANDO Windows7.1-finger-drag-up-down.events", "ELAN CANDO Windows7.desc");
+  EXPECT_TRUE(r.problems.empty());
+  EXPECT_EQ(r.description.axis(ABS_MT_POSITION_X).maximum, 3008);
+  EXPECT_FALSE(r.description.hasCode(EV_ABS, 0x1d));
+  ASSERT_FALSE(r.events.empty());
+  EXPECT_EQ(r.events.front().timeUs, 1352020794138597);
+  EXPECT_EQ(r.events[7].code, 0x1d);
+}
+
+TEST(EvemuReader, ALaterFilesDescriptionIsNotAdded) {
+  EvemuRecording r;
+  readEvemu(
+      "N: first\nB: 01 00 00 00 00 00 00 00 00\nB: 01 00 00 00 00 00 00 00 00\n"
+      "B: 01 00 00 00 00 00 00 00 00\nB: 01 00 00 00 00 00 00 00 00\n"
+      "B: 01 00 00 00 00 00 00 00 00\nB: 01 00 04 00 00 00 00 00 00\n",
+      "a.desc", r);
+  readEvemu("N: second\nB: 01 ff\nE: 1.5 0001 014a 1 # BTN_TOUCH\n", "b.events", r);
+  EXPECT_TRUE(r.problems.empty());
+  EXPECT_EQ(r.description.name, "first");
+  EXPECT_TRUE(r.description.hasCode(EV_KEY, BTN_TOUCH));
+  EXPECT_FALSE(r.description.hasCode(EV_KEY, 0));
+  ASSERT_EQ(r.events.size(), 1u);
+  EXPECT_EQ(r.events[0].timeUs, 1500000);
+}
+
+TEST(EvemuReader, BadLinesAreReportedAndSkipped) {
+  EvemuRecording r;
+  readEvemu(
+      "# comment\n"
+      "N: panel # with a hash\n"
+      "A: 35 0 oops 0 0\n"  // 3
+      "A: 99 0 10 0 0\n"    // 4: no such axis
+      "I: 0018 0000\n"      // 5
+      "E: 1.000001 0003 0035 12\n"
+      "E: 1.0000001 0003 0035 1\n"      // 7: seven fraction digits
+      "E: 1.0 0003 10000 1\n"           // 8: code beyond 16 bits
+      "E: 1.0 0003 0035\n"              // 9
+      "E: 1.0 0003 0035 99999999999\n"  // 10
+      "X: what\n"                       // 11
+      "hello\n"                         // 12
+      "E: 2.0 0000 0000 0\n",
+      "f.events", r);
+  EXPECT_EQ(r.description.name, "panel # with a hash");
+  ASSERT_EQ(r.events.size(), 2u);
+  EXPECT_EQ(r.events[0].value, 12);
+  EXPECT_EQ(r.events[1].timeUs, 2000000);
+  std::vector<int> lines;
+  for (const EvemuProblem& p : r.problems) {
+    EXPECT_EQ(p.file, "f.events");
+    EXPECT_FALSE(p.message.empty());
+    lines.push_back(p.line);
+  }
+  EXPECT_EQ(lines, (std::vector<int>{3, 4, 5, 7, 8, 9, 10, 11, 12}));
+}
+
+TEST(EvemuReader, AMissingFileIsAProblem) {
+  EvemuRecording r;
+  EXPECT_FALSE(readEvemuFile("/nonexistent/panel.events", r));
+  ASSERT_EQ(r.problems.size(), 1u);
+  EXPECT_EQ(r.problems[0].line, 0);
+}
+
+}  // namespace

@@ -1,0 +1,195 @@
+#include "platform/linux/panel/frame_assembler.h"
+
+#include <gtest/gtest.h>
+
+#include "panel_fixtures.h"
+
+namespace {
+
+using PanelFixtures::Ev;
+using PanelFixtures::push;
+using PanelFixtures::slotPanel;
+
+constexpr Ev syn{EV_SYN, SYN_REPORT, 0};
+
+Ev slot(int s) { return {EV_ABS, ABS_MT_SLOT, s}; }
+Ev id(int i) { return {EV_ABS, ABS_MT_TRACKING_ID, i}; }
+Ev x(int v) { return {EV_ABS, ABS_MT_POSITION_X, v}; }
+Ev y(int v) { return {EV_ABS, ABS_MT_POSITION_Y, v}; }
+
+// count x1 y1 x2 y2, as the replay tool prints it.
+std::string text(const MultipointSample& s) {
+  return std::to_string(s.pointCount) + " " + std::to_string(s.firstX) + " " +
+         std::to_string(s.firstY) + " " + std::to_string(s.secondX) + " " +
+         std::to_string(s.secondY);
+}
+
+std::string last(const std::vector<PanelFrame>& frames) {
+  return frames.empty() ? "no frame" : text(frames.back().sample);
+}
+
+TEST(FrameScale, QuarterPixelsFromTheAxisRange) {
+  struct Case {
+    std::int64_t v, min, max;
+    std::int32_t size;
+    std::uint32_t q;
+  } cases[] = {
+      {0, 0, 1919, 480, 0},
+      {1919, 0, 1919, 480, 1919},  // 1:1 at 4 x 480 values
+      {539, 0, 799, 480, 1293},
+      {799, 0, 799, 480, 1917},  // floor(v * 1920 / 800)
+      {-100, -100, 99, 480, 0},
+      {99, -100, 99, 480, 1910},  // negative minimum
+      {-101, -100, 99, 480, 0},
+      {100, -100, 99, 480, 1919},  // clamped both ways
+      {5, 5, 5, 480, 0},
+      {5, 7, 3, 480, 0},                           // one value; empty range
+      {2147483647, 0, 2147483647, 65535, 262139},  // no overflow
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(FrameAssembler::scale(c.v, c.min, c.max, c.size), c.q)
+        << "v=" << c.v << " in [" << c.min << ", " << c.max << "] to " << c.size;
+  }
+}
+
+TEST(FrameScale, RotationTurnsThePanelClockwiseBeforeScaling) {
+  // Panel 1000 x 2000 values onto a 480 x 800 screen; the panel's corners.
+  FrameAssembler assembler(slotPanel(5, 0, 999, 0, 1999));
+  struct Case {
+    int rotation;
+    std::int32_t px, py;
+    std::uint32_t qx, qy;
+  } cases[] = {
+      {0, 0, 0, 0, 0},        {0, 999, 1999, 1918, 3198},
+      {90, 0, 0, 1919, 0},    {90, 999, 0, 1919, 3196},
+      {90, 0, 1999, 0, 0},    {180, 0, 0, 1918, 3198},
+      {180, 999, 1999, 0, 0}, {270, 0, 0, 0, 3196},
+      {270, 999, 0, 0, 0},    {270, 0, 1999, 1919, 3196},
+  };
+  for (const Case& c : cases) {
+    assembler.setScreen({480, 800, c.rotation});
+    const ScreenPoint p = assembler.toScreen(c.px, c.py);
+    EXPECT_EQ(p.x, c.qx) << c.rotation << " degrees, panel " << c.px << "," << c.py;
+    EXPECT_EQ(p.y, c.qy) << c.rotation << " degrees, panel " << c.px << "," << c.py;
+  }
+  // Unknown rotations and sizes leave the screen as it was.
+  assembler.setScreen({0, -3, 45});
+  EXPECT_EQ(assembler.screen().width, 480);
+  EXPECT_EQ(assembler.screen().height, 800);
+  EXPECT_EQ(assembler.screen().rotation, 270);
+}
+
+TEST(FrameAssembly, FingersLandingTogetherFollowTheirTrackingIdEvents) {
+  FrameAssembler assembler(slotPanel());
+  // Slot 3's contact starts before slot 1's in the same frame.
+  EXPECT_EQ(last(push(assembler,
+                      {slot(3), id(40), x(800), y(400), slot(1), id(41), x(100), y(200), syn})),
+            "2 800 400 100 200");
+  // A younger third finger in a lower slot does not change the first two.
+  const auto frames = push(assembler, {slot(0), id(42), x(5), y(6), syn});
+  EXPECT_EQ(last(frames), "2 800 400 100 200");
+  ASSERT_EQ(frames.back().contactCount, 3);
+  EXPECT_EQ(frames.back().slots[2], 0);
+  EXPECT_EQ(frames.back().points[2].x, 5u);
+}
+
+TEST(FrameAssembly, TheRemainingFingerBecomesTheFirstPoint) {
+  FrameAssembler assembler(slotPanel());
+  push(assembler, {slot(0), id(1), x(100), y(200), syn});
+  push(assembler, {slot(1), id(2), x(300), y(400), syn});
+  // The first finger lifts: the second is reported alone, as point one.
+  EXPECT_EQ(last(push(assembler, {slot(0), id(-1), syn})), "1 300 400 0 0");
+  // A new finger is younger than the one that stayed.
+  EXPECT_EQ(last(push(assembler, {slot(0), id(3), x(7), y(8), syn})), "2 300 400 7 8");
+  EXPECT_EQ(last(push(assembler, {slot(0), id(-1), slot(1), id(-1), syn})), "0 0 0 0 0");
+}
+
+TEST(FrameAssembly, ASlotKeepsItsValuesForANewContact) {
+  FrameAssembler assembler(slotPanel());
+  push(assembler, {slot(2), id(1), x(100), y(200), syn});
+  push(assembler, {id(-1), syn});
+  // The kernel drops an X equal to the slot's last one.
+  EXPECT_EQ(last(push(assembler, {id(2), y(250), syn})), "1 100 250 0 0");
+}
+
+TEST(FrameAssembly, IgnoredEventsStillEndTheirFrame) {
+  PanelDescription panel = slotPanel();
+  FrameAssembler assembler(panel);
+  push(assembler, {slot(0), id(1), x(100), y(200), syn});
+  // An undeclared axis, a key, ABS_X and an undeclared slot axis: a frame,
+  // unchanged.
+  EXPECT_EQ(last(push(assembler, {{EV_ABS, 0x1d, 15316}, syn})), "1 100 200 0 0");
+  EXPECT_EQ(last(push(assembler, {{EV_KEY, BTN_TOUCH, 0}, syn})), "1 100 200 0 0");
+  EXPECT_EQ(last(push(assembler, {{EV_ABS, ABS_X, 9}, {EV_ABS, ABS_MT_PRESSURE, 9}, syn})),
+            "1 100 200 0 0");
+  // Events for a slot the panel does not have are dropped until a valid slot.
+  EXPECT_EQ(last(push(assembler, {slot(9), id(5), x(1), y(1), slot(0), x(150), syn})),
+            "1 150 200 0 0");
+  EXPECT_EQ(last(push(assembler, {{EV_SYN, SYN_MT_REPORT, 0}, {EV_MSC, MSC_SCAN, 4}, syn})),
+            "1 150 200 0 0");
+}
+
+TEST(FrameAssembly, EventsAfterADropAreSkippedUpToTheNextReport) {
+  FrameAssembler assembler(slotPanel());
+  push(assembler, {slot(0), id(1), x(100), y(200), syn});
+  const auto dropped = push(assembler, {{EV_SYN, SYN_DROPPED, 0}, x(999), id(-1), syn});
+  EXPECT_EQ(last(dropped), "1 100 200 0 0");
+  EXPECT_EQ(last(push(assembler, {x(120), syn})), "1 120 200 0 0");
+}
+
+TEST(FrameAssembly, SeededStateIsTheStartingPoint) {
+  FrameAssembler assembler(slotPanel());
+  // At grab time slot 1 and slot 0 hold contacts, slot 1 current.
+  assembler.seedSlot(0, ABS_MT_TRACKING_ID, 7);
+  assembler.seedSlot(0, ABS_MT_POSITION_X, 10);
+  assembler.seedSlot(0, ABS_MT_POSITION_Y, 20);
+  assembler.seedSlot(1, ABS_MT_TRACKING_ID, 8);
+  assembler.seedSlot(1, ABS_MT_POSITION_X, 30);
+  assembler.seedSlot(1, ABS_MT_POSITION_Y, 40);
+  assembler.seedSlot(99, ABS_MT_TRACKING_ID, 9);  // no such slot: ignored
+  assembler.setCurrentSlot(1);
+  EXPECT_EQ(text(assembler.endFrame(0).sample), "2 10 20 30 40");
+  EXPECT_EQ(last(push(assembler, {x(31), syn})), "2 10 20 31 40");
+  // A resync that finds slot 0 with a new contact makes it the youngest.
+  assembler.seedSlot(0, ABS_MT_TRACKING_ID, 12);
+  EXPECT_EQ(text(assembler.endFrame(0).sample), "2 31 40 10 20");
+}
+
+TEST(FrameAssembly, AProtocolAPanelGoesThroughTheTranslator) {
+  FrameAssembler assembler(PanelFixtures::anonymousPanel());
+  if (!assembler.usable()) GTEST_SKIP() << "built without mtdev";
+  constexpr Ev mt{EV_SYN, SYN_MT_REPORT, 0};
+  EXPECT_EQ(last(push(assembler, {x(100), y(200), mt, syn})), "1 100 200 0 0");
+  EXPECT_EQ(last(push(assembler, {x(102), y(201), mt, x(900), y(900), mt, syn})),
+            "2 102 201 900 900");
+  // The contacts come in the other order: they keep their identities.
+  EXPECT_EQ(last(push(assembler, {x(905), y(900), mt, x(104), y(202), mt, syn})),
+            "2 104 202 905 900");
+  // Codes no kernel sends never reach the translator (found by fuzzing: mtdev
+  // indexes its tables by code).
+  EXPECT_EQ(last(push(assembler, {x(905),
+                                  y(900),
+                                  mt,
+                                  {EV_ABS, 0x2035, 50},
+                                  {EV_KEY, 0, 1},
+                                  {EV_ABS, ABS_MT_PRESSURE, 9},
+                                  x(104),
+                                  y(202),
+                                  mt,
+                                  syn})),
+            "2 104 202 905 900");
+  // The first finger lifts: the other one stays and becomes the first point.
+  EXPECT_EQ(last(push(assembler, {x(906), y(901), mt, syn})), "1 906 901 0 0");
+  EXPECT_EQ(last(push(assembler, {mt, syn})), "0 0 0 0 0");
+}
+
+TEST(FrameAssembly, APanelWithoutMultitouchAxesGivesEmptyFrames) {
+  PanelDescription panel;
+  panel.setProperty(INPUT_PROP_DIRECT);
+  panel.setAxis(ABS_X, AxisInfo{0, 0, 100, 0, 0, 0});
+  FrameAssembler assembler(panel);
+  EXPECT_FALSE(assembler.usable());
+  EXPECT_EQ(last(push(assembler, {{EV_ABS, ABS_X, 50}, syn})), "0 0 0 0 0");
+}
+
+}  // namespace

@@ -1,0 +1,41 @@
+// Panels and recordings for the panel tests: a small protocol-B panel built
+// in code, a way to write its events, and the real recordings under
+// tests/data/evdev.
+#pragma once
+
+#include <initializer_list>
+#include <string>
+#include <vector>
+
+#include "platform/linux/panel/evemu_reader.h"
+#include "platform/linux/panel/frame_assembler.h"
+
+namespace PanelFixtures {
+
+// A direct-touch panel with `slots` slots, x in [xMin, xMax], y in [yMin, yMax].
+PanelDescription slotPanel(int slots = 5, int xMin = 0, int xMax = 1919, int yMin = 0,
+                           int yMax = 3199);
+
+// The same without slots: protocol A.
+PanelDescription anonymousPanel(int xMax = 1919, int yMax = 3199);
+
+struct Ev {
+  unsigned type;
+  unsigned code;
+  int value;
+};
+
+// Pushes the events (at `timeUs`) and returns the frames they ended.
+std::vector<PanelFrame> push(FrameAssembler& assembler, std::initializer_list<Ev> events,
+                             std::int64_t timeUs = 0);
+
+// tests/data/evdev/NAME
+std::string recordingPath(const std::string& name);
+
+// A recording read from tests/data/evdev (with `desc` first when given).
+EvemuRecording readRecording(const std::string& events, const std::string& desc = "");
+
+// Every frame of a recording at the default screen.
+std::vector<PanelFrame> framesOf(const EvemuRecording& recording, ScreenGeometry screen = {});
+
+}  // namespace PanelFixtures

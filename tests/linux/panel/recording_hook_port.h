@@ -1,0 +1,58 @@
+// A hook port for the panel tests: the main window exists (or not), posts are
+// recorded (or refused), debug lines are kept.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "hook/touch_messages.h"
+#include "ports/hook_port.h"
+
+class RecordingHookPort : public HookPort {
+ public:
+  struct Post {
+    std::uint32_t message;
+    WParam wParam;
+    LParam lParam;
+    bool operator==(const Post& o) const {
+      return message == o.message && wParam == o.wParam && lParam == o.lParam;
+    }
+  };
+
+  bool mainWindowExists = true;
+  std::vector<Post> posts;
+  std::vector<std::wstring> lines;
+
+  WindowHandle findWindow(const wchar_t*, const wchar_t*) override {
+    return mainWindowExists ? 0x1234 : 0;
+  }
+  bool postMessage(WindowHandle, std::uint32_t message, WParam wParam, LParam lParam) override {
+    posts.push_back({message, wParam, lParam});
+    return true;
+  }
+  std::uint32_t lastError() override { return 0; }
+  void debugOutput(const wchar_t* text) override { lines.emplace_back(text); }
+
+  std::vector<Post> take() {
+    std::vector<Post> taken;
+    taken.swap(posts);
+    return taken;
+  }
+};
+
+// A packed point of the hook's messages: x | 0x8000 in the low half, y above.
+inline std::uint32_t packedPixel(std::uint32_t x, std::uint32_t y) {
+  return ((x | 0x8000u) & 0xFFFFu) | ((y & 0xFFFFu) << 16);
+}
+
+inline RecordingHookPort::Post touchOne(std::uint32_t x, std::uint32_t y) {
+  return {WM_APP_TOUCH, touchSinglePointWParam, static_cast<HookPort::LParam>(packedPixel(x, y))};
+}
+
+inline RecordingHookPort::Post touchTwo(std::uint32_t x1, std::uint32_t y1, std::uint32_t x2,
+                                        std::uint32_t y2) {
+  return {WM_APP_TOUCH, packedPixel(x2, y2), static_cast<HookPort::LParam>(packedPixel(x1, y1))};
+}
+
+inline RecordingHookPort::Post touchEnd() { return {WM_APP_TOUCH_END, touchSinglePointWParam, 0}; }

@@ -1,0 +1,64 @@
+# Runs zem-touch-replay as a user would: -DTOOL=... -DDATA=tests/data/evdev
+# -DHERE=this folder. Checks whole outputs against kept files, one line per
+# SYN_REPORT on every recording, and the exit status for bad input.
+function(replay out_var status_var)
+  execute_process(COMMAND ${TOOL} ${ARGN}
+    OUTPUT_VARIABLE out ERROR_VARIABLE err RESULT_VARIABLE status)
+  set(${out_var} "${out}" PARENT_SCOPE)
+  set(${status_var} "${status}" PARENT_SCOPE)
+  set(replay_err "${err}" PARENT_SCOPE)
+endfunction()
+
+function(expect_output expected)
+  replay(out status ${ARGN})
+  file(READ ${HERE}/${expected} want)
+  if(NOT status EQUAL 0 OR NOT out STREQUAL want)
+    message(FATAL_ERROR "zem-touch-replay ${ARGN}: status ${status}, output differs from "
+      "${expected}:\n${out}${replay_err}")
+  endif()
+endfunction()
+
+expect_output(EP0430M09.2-fingers-touch-release.out
+  "${DATA}/EP0430M09.2-fingers-touch-release.events")
+expect_output(Atmel-rotated.out --screen 800x480 --rotation 90
+  "${DATA}/Atmel maXTouch Touchscreen.2-fingers-touch-release.events")
+
+# Every recording: exit 0, one line per SYN_REPORT.
+file(GLOB recordings "${DATA}/*.events")
+foreach(events IN LISTS recordings)
+  set(args "${events}")
+  if(events MATCHES "ELAN CANDO")
+    set(args "${DATA}/ELAN CANDO Windows7.desc" "${events}")
+  endif()
+  replay(out status ${args})
+  file(STRINGS "${events}" reports REGEX "^E: [0-9.]+ 0000 0000 ")
+  string(REGEX MATCHALL "\n" lines "${out}")
+  list(LENGTH reports want)
+  list(LENGTH lines got)
+  if(NOT status EQUAL 0 OR NOT got EQUAL want)
+    message(FATAL_ERROR "${events}: status ${status}, ${got} lines for ${want} reports\n${replay_err}")
+  endif()
+endforeach()
+
+# Unreadable lines: reported as file:line, skipped, status 1.
+replay(out status ${HERE}/bad-lines.events)
+if(NOT status EQUAL 1 OR NOT out STREQUAL "0 1 400 800 0 0\n10 1 400 800 0 0\n30 0 0 0 0 0\n"
+   OR NOT replay_err MATCHES "bad-lines.events:13: " OR NOT replay_err MATCHES "bad-lines.events:17: ")
+  message(FATAL_ERROR "bad lines: status ${status}\n${out}${replay_err}")
+endif()
+
+# Nothing to replay: a missing file, a description without a panel, bad options.
+replay(out status /nonexistent.events)
+if(NOT status EQUAL 2)
+  message(FATAL_ERROR "a missing file gives status ${status}")
+endif()
+replay(out status "${DATA}/ELAN CANDO Windows7.1-finger-drag-up-down.events")
+if(NOT status EQUAL 2 OR NOT replay_err MATCHES "no multitouch")
+  message(FATAL_ERROR "events without a description: status ${status} ${replay_err}")
+endif()
+foreach(bad "--rotation;45" "--screen;0x800" "--screen;480" "--bogus")
+  replay(out status ${bad} ${HERE}/bad-lines.events)
+  if(NOT status EQUAL 2)
+    message(FATAL_ERROR "options ${bad}: status ${status}")
+  endif()
+endforeach()

@@ -1,0 +1,84 @@
+// A trace played through the driver's feed(): its timing, the lift after a
+// trace that ends with a finger down, stopping early, and bad trace files.
+#include "platform/linux/panel/trace_touch_source.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+
+#include "hook/touch_driver_registry.h"
+#include "platform/sim/sim_registry.h"
+#include "recording_hook_port.h"
+
+namespace {
+
+using Post = RecordingHookPort::Post;
+
+class TraceTouchSourceTest : public testing::Test {
+ protected:
+  TraceTouchSourceTest() {
+    registry.setDword(TouchDriverRegistry::root, TouchDriverRegistry::key,
+                      TouchDriverRegistry::multiTouchDemo, 1);
+    registry.setString(TouchDriverRegistry::root, TouchDriverRegistry::key,
+                       TouchDriverRegistry::lockTouch, L"0,0,480,800");
+  }
+
+  Trace::Trace trace(const char* text) {
+    const Trace::ParseResult parsed = Trace::parseTrace(text);
+    EXPECT_TRUE(parsed.errors.empty());
+    return parsed.trace;
+  }
+
+  SimRegistry registry;
+  RecordingHookPort hook;
+  LinuxTouchDriver driver{registry, hook, TouchDriverOptions()};
+};
+
+TEST_F(TraceTouchSourceTest, PlaysOnTimeAndLiftsAFingerLeftDown) {
+  TraceTouchSource source(driver, trace("tap 10,20 for 10 every 10\nwait 5\nsample 1 400 800\n"));
+  std::vector<std::uint64_t> times;
+  source.play([&](std::uint64_t ms) {
+    times.push_back(ms);
+    return true;
+  });
+  EXPECT_EQ(times, (std::vector<std::uint64_t>{0, 10, 20, 25}));
+  EXPECT_TRUE(source.finished());
+  EXPECT_EQ(hook.take(),
+            (std::vector<Post>{touchOne(10, 20), touchEnd(), touchOne(100, 200), touchEnd()}));
+}
+
+TEST_F(TraceTouchSourceTest, StoppingMidTouchStillLifts) {
+  TraceTouchSource source(driver, trace("stroke 10,10 -> 50,10 in 100\n"));
+  int calls = 0;
+  source.play([&](std::uint64_t) { return ++calls <= 2; });
+  EXPECT_EQ(hook.take(), (std::vector<Post>{touchOne(10, 10), touchOne(14, 10), touchEnd()}));
+}
+
+TEST_F(TraceTouchSourceTest, RealTimeOnItsOwnThread) {
+  TraceTouchSource source(driver, trace("tap 10,20 for 20 every 10\n"));
+  ASSERT_TRUE(source.start());
+  source.wait();
+  EXPECT_TRUE(source.finished());
+  EXPECT_EQ(hook.take(), (std::vector<Post>{touchOne(10, 20), touchEnd()}));
+}
+
+TEST(TraceTouchSourceLoad, BadFilesAreReportedByLine) {
+  const std::string path = testing::TempDir() + "zem_bad_trace.txt";
+  {
+    std::ofstream out(path);
+    out << "tap 1,1\nstart\nsample 1 2\n";
+  }
+  Trace::Trace trace;
+  std::vector<std::string> problems;
+  EXPECT_FALSE(TraceTouchSource::load(path, trace, problems));
+  std::remove(path.c_str());
+  ASSERT_EQ(problems.size(), 2u);
+  EXPECT_EQ(problems[0].rfind(path + ":2: ", 0), 0u) << problems[0];
+  EXPECT_EQ(problems[1].rfind(path + ":3: ", 0), 0u) << problems[1];
+  problems.clear();
+  EXPECT_FALSE(TraceTouchSource::load("/nonexistent/trace", trace, problems));
+  EXPECT_EQ(problems.size(), 1u);
+}
+
+}  // namespace

@@ -1,0 +1,142 @@
+// Replays every recorded touchscreen in a folder through a uinput panel made
+// from its description, and checks the kernel's side of what the touch
+// driver relies on:
+//
+//   - a reader that grabbed the panel (EVIOCGRAB) receives every event the
+//     input core passes on, in order, with no SYN_DROPPED;
+//   - a second reader receives nothing while the panel is grabbed, and a
+//     second grab is refused with EBUSY;
+//   - once the grab is released the second reader receives events again
+//     (so its silence above was the grab, not a dead reader);
+//   - removing the panel wakes its readers with ENODEV.
+//
+//   vm-panel-replay FOLDER [SPEEDUP]   (SPEEDUP: recorded time / replay time, default 8)
+#include <sys/ioctl.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "evemu_recording.h"
+#include "event_reader.h"
+#include "input_core_model.h"
+#include "recording_replay.h"
+#include "uinput_device.h"
+#include "vm_report.h"
+
+namespace {
+
+using std::chrono::milliseconds;
+
+std::string describe(const ModelEvent& e) {
+  return std::to_string(e.type) + "/" + std::to_string(e.code) + "=" + std::to_string(e.value);
+}
+
+// Empty when `got` is exactly `want`, else where they first differ.
+std::string firstDifference(const std::vector<ModelEvent>& want,
+                            const std::vector<input_event>& got) {
+  const std::size_t n = std::min(want.size(), got.size());
+  for (std::size_t i = 0; i < n; ++i) {
+    const ModelEvent g{got[i].type, got[i].code, got[i].value};
+    if (!(g == want[i])) {
+      return "event " + std::to_string(i) + ": expected " + describe(want[i]) + ", got " +
+             describe(g);
+    }
+  }
+  if (want.size() != got.size()) {
+    return "expected " + std::to_string(want.size()) + " events, got " + std::to_string(got.size());
+  }
+  return {};
+}
+
+// A frame that certainly changes the panel's state (so the core passes it on).
+std::vector<ModelEvent> changingFrame(UinputDevice& panel, const EvemuDevice& device,
+                                      InputCoreModel& model) {
+  for (const EvemuAxis& axis : device.axes) {
+    if (axis.code == ABS_MT_SLOT || !device.hasCode(EV_ABS, axis.code)) continue;
+    for (const std::int32_t value : {axis.minimum, axis.maximum}) {
+      model.write({EV_ABS, axis.code, value});
+      std::vector<ModelEvent> passed = model.write({EV_SYN, SYN_REPORT, 0});
+      if (passed.empty()) continue;
+      panel.write({makeEvent(EV_ABS, axis.code, value), makeEvent(EV_SYN, SYN_REPORT, 0)});
+      return passed;
+    }
+  }
+  return {};
+}
+
+void checkRecording(VmReport& report, const std::filesystem::path& path, double speedup) {
+  const std::string name = path.filename().string();
+  std::string error;
+  const auto recording = readEvemuWithDescription(path.string(), error);
+  if (!report.check(name + ": read", recording.has_value(), error)) return;
+  auto panel = UinputDevice::create(recording->device, error);
+  if (!report.check(name + ": uinput panel created", panel != nullptr, error)) return;
+
+  EventReader grabber(panel->node(), true);
+  EventReader other(panel->node(), false);
+  if (!report.check(name + ": panel opened and grabbed", grabber.ok() && other.ok(),
+                    grabber.error() + other.error())) {
+    return;
+  }
+  const int grabAgain = ioctl(other.fd(), EVIOCGRAB, 1);
+  const int grabErrno = errno;
+  report.check(name + ": a second grab is refused with EBUSY", grabAgain < 0 && grabErrno == EBUSY,
+               grabAgain == 0 ? "it succeeded" : std::string("errno ") + std::to_string(grabErrno));
+
+  InputCoreModel model(recording->device);
+  const auto start = std::chrono::steady_clock::now();
+  const ReplayResult sent = replayRecording(*panel, *recording, model, speedup);
+  grabber.waitFor(sent.expected.size(), milliseconds(3000));
+  const auto ms =
+      std::chrono::duration_cast<milliseconds>(std::chrono::steady_clock::now() - start);
+  const std::vector<input_event> got = grabber.events();
+  std::string why = sent.written ? firstDifference(sent.expected, got) : "a write to uinput failed";
+  report.check(name + ": the grabbing reader gets every event (" +
+                   std::to_string(sent.expected.size()) + " in " + std::to_string(sent.frames) +
+                   " frames, " + std::to_string(ms.count()) + " ms)",
+               why.empty(), why);
+  other.waitFor(1, milliseconds(50));
+  report.check(name + ": a second reader gets nothing while the panel is grabbed",
+               other.events().empty(),
+               std::to_string(other.events().size()) + " events leaked past the grab");
+
+  ioctl(grabber.fd(), EVIOCGRAB, 0);
+  const std::vector<ModelEvent> after = changingFrame(*panel, recording->device, model);
+  const std::size_t seen = other.waitFor(after.size(), milliseconds(2000));
+  report.check(name + ": the second reader gets events once the grab is released",
+               !after.empty() && seen == after.size(),
+               "got " + std::to_string(seen) + " of " + std::to_string(after.size()));
+
+  panel.reset();
+  const auto end = std::chrono::steady_clock::now() + milliseconds(2000);
+  while ((!grabber.deviceGone() || !other.deviceGone()) && std::chrono::steady_clock::now() < end) {
+    std::this_thread::sleep_for(milliseconds(5));
+  }
+  report.check(name + ": removing the panel wakes its readers with ENODEV",
+               grabber.deviceGone() && other.deviceGone());
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 2) {
+    std::fprintf(stderr, "usage: vm-panel-replay FOLDER [SPEEDUP]\n");
+    return 2;
+  }
+  const double speedup = argc > 2 ? std::atof(argv[2]) : 8.0;
+  std::vector<std::filesystem::path> recordings;
+  for (const auto& entry : std::filesystem::directory_iterator(argv[1])) {
+    if (entry.path().extension() == ".events") recordings.push_back(entry.path());
+  }
+  std::sort(recordings.begin(), recordings.end());
+  VmReport report;
+  report.check("recordings found in " + std::string(argv[1]), !recordings.empty());
+  for (const auto& path : recordings) checkRecording(report, path, speedup > 0 ? speedup : 8.0);
+  return report.exitCode();
+}
