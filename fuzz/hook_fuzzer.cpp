@@ -46,8 +46,11 @@ struct Pixels {
   double y = 0.0;
 };
 
+// Whole pixels: the driver's quarter-pixel units, rounded down.
 Pixels pixels(std::uint32_t x, std::uint32_t y) {
-  return {static_cast<double>(x / 4u), static_cast<double>(y / 4u)};
+  const std::uint32_t wholeX = x / 4u;
+  const std::uint32_t wholeY = y / 4u;
+  return {static_cast<double>(wholeX), static_cast<double>(wholeY)};
 }
 
 // The documented packed form: x with bit 15 set in the low half, y in the

@@ -337,13 +337,11 @@ def controller_seeds():
     write("controller_keys", "empty_text", text("") + touch(1, (300, 700)) + touch(0))
 
 
-# --- scenario: the project's own scenario files --------------------------------
+# --- scenario: broken lines; the project's own scenario files are seeds where
+# they live (see seeds.txt) -------------------------------------------------------
 
 
 def scenario_seeds():
-    for folder in (ROOT / "tests/scenarios", ROOT / "examples"):
-        for path in sorted(folder.glob("*.scn")):
-            shutil.copyfile(path, CORPUS / "scenario" / f"{folder.name}_{path.name}")
     write("scenario", "broken_lines",
           b'registry HKCU Foo = 1\nstart\nstroke 1,1 -> 2,2 in 10 every 0\n'
           b'tap 5,5 for 4294967295 every 1\nregistry HKLM\\A\\B x = hex(3):0,\n'

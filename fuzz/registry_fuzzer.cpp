@@ -23,7 +23,8 @@
 #include "fuzz_input.h"
 #include "platform/sim/sim_registry.h"
 #include "registry/registry_store.h"
-#include "registry/wide_text.h"
+#include "text/lower_case.h"
+#include "text/utf16.h"
 
 namespace {
 
@@ -71,7 +72,7 @@ Units units(const Bytes& b) {
   return out;
 }
 
-Units unitsOf(const std::wstring& text) { return units(WideText::toUtf16Bytes(text)); }
+Units unitsOf(const std::wstring& text) { return units(Text::toUtf16Bytes(text)); }
 
 // The entries of a NUL-separated list: the first empty one ends it, and so
 // does the end of the data.
@@ -146,7 +147,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     } else {
       std::wstring plain;
       FUZZ_CHECK(store.ReadString(root, subKey, name, plain, false));
-      FUZZ_CHECK(text == WideText::lowerCased(plain));
+      FUZZ_CHECK(text == Text::lowerCased(plain));
     }
   }
 

@@ -41,9 +41,8 @@ inline std::optional<std::vector<int>> fields(const std::wstring& text, std::siz
   int v[12] = {};
   const int n = std::swscanf(text.c_str(), format.c_str(), &v[0], &v[1], &v[2], &v[3], &v[4], &v[5],
                              &v[6], &v[7], &v[8], &v[9], &v[10], &v[11]);
-  std::vector<int> out;
-  for (int i = 0; i < n; ++i) out.push_back(v[i]);
-  return out;
+  // n is EOF (-1) when the text ends before the first field.
+  return std::vector<int>(v, v + (n > 0 ? n : 0));
 }
 
 }  // namespace ScanfReference

@@ -75,6 +75,16 @@ bool isUnknown(const RecognitionResult& r) {
          r.bounds.width == unbounded.width && r.bounds.height == unbounded.height;
 }
 
+// A finger's unrecognised stroke: the unknown result, with either the
+// unbounded rectangle or, for a finger that rested still, its own box.
+bool isUnrecognisedStroke(const RecognitionResult& r) {
+  RecognitionResult unbounded = r;
+  unbounded.bounds = Geometry::Rect2D();
+  const bool ownBox = std::isfinite(r.bounds.x) && std::isfinite(r.bounds.y) &&
+                      r.bounds.width >= 0.0 && r.bounds.height >= 0.0;
+  return isUnknown(unbounded) && (isUnknown(r) || ownBox);
+}
+
 bool sameResult(const RecognitionResult& a, const RecognitionResult& b) {
   const auto same = [](double u, double v) { return u == v || (std::isnan(u) && std::isnan(v)); };
   return a.id == b.id && a.name == b.name && same(a.score, b.score) && a.bitmapId == b.bitmapId &&
@@ -110,10 +120,11 @@ void checkTracker(const TouchTracker& t) {
   FUZZ_CHECK(t.previousTouchCount() >= 0 && t.previousTouchCount() <= 2);
   const auto cap = static_cast<std::size_t>(t.maxStrokePoints());
   FUZZ_CHECK(t.firstStroke().size() <= cap && t.secondStroke().size() <= cap);
-  // Per finger, only a template's result or the unknown one.
+  // Per finger, only a template's result or the unknown one (which keeps
+  // the box of a finger that rested still).
   for (const RecognitionResult* r : {&t.firstResult(), &t.secondResult()}) {
     if (r->id == 0) {
-      FUZZ_CHECK(isUnknown(*r));
+      FUZZ_CHECK(isUnrecognisedStroke(*r));
     } else {
       FUZZ_CHECK(r->id >= 1 && r->id <= 12);
       FUZZ_CHECK(std::isfinite(r->score) && r->score <= 1.0);

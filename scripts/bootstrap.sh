@@ -12,7 +12,7 @@ packages=(
   mingw-w64 g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine wine64 xvfb xauth
   # the Linux program: touchscreens and virtual devices, the X11 desktop
   pkg-config libevdev-dev libmtdev-dev libxcb1-dev libxcb-ewmh-dev libxcb-shape0-dev
-  libxcb-randr0-dev libxcb-xtest0-dev matchbox-window-manager x11-utils
+  libxcb-randr0-dev libxcb-xtest0-dev libxcb-icccm4-dev matchbox-window-manager x11-utils
   # PNG writing for the picture generator
   zlib1g-dev
   # the virtual machine that tests the Linux program against a real kernel

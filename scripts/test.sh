@@ -6,8 +6,9 @@
 #
 #   scripts/test.sh            everything
 #   scripts/test.sh linux-debug windows   only the named stages
-#                              (lint linux-debug linux-asan fuzz windows bench vm)
-#   ZEM_FUZZ_SECONDS=60 scripts/test.sh fuzz   longer fuzz runs (default 15 s each)
+#                              (lint linux-debug linux-asan fuzz windows bench vm x11)
+#   ZEM_FUZZ_SECONDS=60 scripts/test.sh fuzz   longer fuzz runs (default 15 s each;
+#                              scripts/fuzz.sh runs the targets)
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 
@@ -15,7 +16,7 @@ scripts/bootstrap.sh
 
 stages=("$@")
 if [ "${#stages[@]}" -eq 0 ]; then
-  stages=(linux-debug lint linux-asan fuzz windows bench vm)
+  stages=(linux-debug lint linux-asan fuzz windows bench vm x11)
 fi
 jobs="${ZEM_JOBS:-$(nproc)}"
 
@@ -28,51 +29,6 @@ build_and_test() {
   cmake --build --preset "$preset" -j "$jobs"
   step "test: $preset"
   ctest --preset "$preset" -j "$jobs"
-}
-
-# Every fuzz target for a fixed time on a copy of its seed corpus (the
-# repository is never written), at most $jobs at a time; prints the executions
-# of each. A target that finds a crash fails the stage; its input is kept in
-# build/linux-fuzz/artifacts/.
-run_fuzzers() {
-  local seconds="${ZEM_FUZZ_SECONDS:-15}"
-  local work artifacts=build/linux-fuzz/artifacts
-  work=$(mktemp -d)
-  mkdir -p "$artifacts"
-  local targets=() fuzzer name
-  for fuzzer in build/linux-fuzz/fuzz/*_fuzzer; do
-    name=$(basename "$fuzzer" _fuzzer)
-    targets+=("$name")
-    mkdir -p "$work/$name"
-    cp fuzz/corpus/"$name"/* "$work/$name/"
-    local dict=()
-    if [ -f "fuzz/$name.dict" ]; then dict=("-dict=fuzz/$name.dict"); fi
-    while [ "$(jobs -rp | wc -l)" -ge "$jobs" ]; do wait -n || true; done
-    (
-      rc=0
-      "$fuzzer" "$work/$name" "${dict[@]}" -max_total_time="$seconds" -timeout=25 \
-        -print_final_stats=1 -artifact_prefix="$artifacts/$name-" >"$work/$name.log" 2>&1 || rc=$?
-      echo "$rc" >"$work/$name.rc"
-    ) &
-  done
-  wait
-  local failed=0 rc executions
-  for name in "${targets[@]}"; do
-    rc=$(cat "$work/$name.rc")
-    executions=$(sed -n 's/^stat::number_of_executed_units: *//p' "$work/$name.log")
-    printf '%-16s %10s executions in %ss, corpus %s -> %s inputs\n' "$name" "${executions:-?}" \
-      "$seconds" "$(find fuzz/corpus/"$name" -type f | wc -l)" "$(find "$work/$name" -type f | wc -l)"
-    if [ "$rc" -ne 0 ]; then
-      failed=1
-      echo "fuzz: $name failed (exit $rc):" >&2
-      tail -n 40 "$work/$name.log" >&2
-    fi
-  done
-  rm -rf "$work"
-  if [ "$failed" -ne 0 ] || [ "${#targets[@]}" -eq 0 ]; then
-    echo "fuzz: failed (crash inputs in $artifacts/)" >&2
-    return 1
-  fi
 }
 
 for stage in "${stages[@]}"; do
@@ -95,12 +51,18 @@ for stage in "${stages[@]}"; do
       fi
       WINEPREFIX="$ZEM_WINEPREFIX" wineserver -k 2>/dev/null || true
       ;;
+    x11)
+      # The X11 desktop and zem on X: every test starts its own Xvfb (and
+      # matchbox-window-manager), so they run side by side and need no $DISPLAY.
+      step "configure and build: linux-debug (X11)"
+      cmake --preset linux-debug >/dev/null
+      cmake --build --preset linux-debug -j "$jobs"
+      step "test: X11 desktop under Xvfb"
+      ctest --preset linux-debug -j "$jobs" -R 'X11|x11'
+      ;;
     fuzz)
-      step "configure and build: linux-fuzz"
-      cmake --preset linux-fuzz >/dev/null
-      cmake --build --preset linux-fuzz -j "$jobs"
-      step "fuzz targets (short runs)"
-      run_fuzzers
+      step "fuzz targets (linux-fuzz, short runs)"
+      ZEM_JOBS="$jobs" scripts/fuzz.sh
       ;;
     lint)
       step "static checks"

@@ -4,7 +4,8 @@
 #include <limits>
 #include <utility>
 
-#include "registry/wide_text.h"
+#include "text/lower_case.h"
+#include "text/utf16.h"
 
 namespace {
 
@@ -71,15 +72,15 @@ bool RegistryStore::ReadString(Registry::Root root, const std::wstring& subKey,
   size = stringReadBytes;
   if (!port_.queryValue(key.handle(), valueName, nullptr, buffer, size)) return false;
   size = std::min(size, stringReadBytes);
-  const std::size_t units = WideText::unitsBeforeNul(buffer, size);
-  value = WideText::fromUtf16Bytes(buffer, 2 * units);
-  if (lowerCase) value = WideText::lowerCased(std::move(value));
+  const std::size_t units = Text::unitsBeforeNul(buffer, size);
+  value = Text::fromUtf16Bytes(buffer, 2 * units);
+  if (lowerCase) value = Text::lowerCased(std::move(value));
   return true;
 }
 
 bool RegistryStore::WriteString(Registry::Root root, const std::wstring& subKey,
                                 const std::wstring& valueName, const std::wstring& value) {
-  const std::vector<std::uint8_t> bytes = WideText::toUtf16Bytes(value);
+  const std::vector<std::uint8_t> bytes = Text::toUtf16Bytes(value);
   if (bytes.size() > std::numeric_limits<std::uint32_t>::max()) return false;
   const OpenedKey key(port_, root, subKey);
   if (!key) return false;
@@ -105,10 +106,10 @@ bool RegistryStore::ReadStringList(Registry::Root root, const std::wstring& subK
   std::size_t position = 0;
   while (position < units) {
     const std::uint8_t* entry = buffer.data() + 2 * position;
-    const std::size_t length = WideText::unitsBeforeNul(entry, 2 * (units - position));
+    const std::size_t length = Text::unitsBeforeNul(entry, 2 * (units - position));
     if (length == 0) break;
-    std::wstring text = WideText::fromUtf16Bytes(entry, 2 * length);
-    values.push_back(lowerCase ? WideText::lowerCased(std::move(text)) : std::move(text));
+    std::wstring text = Text::fromUtf16Bytes(entry, 2 * length);
+    values.push_back(lowerCase ? Text::lowerCased(std::move(text)) : std::move(text));
     position += length + 1;
   }
   return true;

@@ -15,7 +15,7 @@
 // WriteString: 2 bytes per UTF-16 unit, type 1, no terminator stored.
 // ReadStringList: appends the entries of a NUL-separated list in stored order;
 //   the first empty entry (or the end of the data) ends the list.
-// The lower-case flag lower-cases the copy read (see wide_text.h), never the
+// The lower-case flag lower-cases the copy read (see text/lower_case.h), never the
 // stored value.
 #pragma once
 

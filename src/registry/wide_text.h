@@ -1,41 +1,17 @@
-// Wide text as the registry carries it, independent of the platform's width
-// of wchar_t (16 bits on Windows, 32 bits on Linux).
-//
-// Registry string data is UTF-16LE. Converting std::wstring to and from those
-// bytes happens here and nowhere else:
-//   - 16-bit wchar_t: every character is one code unit, copied unchanged.
-//   - 32-bit wchar_t: characters above U+FFFF become surrogate pairs and pairs
-//     become one character again. An unpaired surrogate passes through
-//     unchanged in both directions (as it does with 16-bit wchar_t), so no
-//     text is lost. A character that UTF-16 cannot carry (above U+10FFFF, or
-//     negative) is written as U+FFFD.
-//
-// Lower-casing is locale-independent and identical on every platform: a fixed
-// table covering ASCII, Latin-1, Latin Extended-A, Latin Extended Additional,
-// Greek, Cyrillic, Armenian and the full-width Latin letters. Every other
-// character, and every character outside the Basic Multilingual Plane, stays
-// as it is.
+// The registry's text helpers now live in src/text/. This header keeps the
+// older name for the files that still include it; new code includes
+// "text/utf16.h" and "text/lower_case.h" and uses Text:: directly.
 #pragma once
 
-#include <cstddef>
-#include <cstdint>
-#include <string>
-#include <vector>
+#include "text/lower_case.h"
+#include "text/utf16.h"
 
 namespace WideText {
 
-// UTF-16LE bytes of `text`, without a terminating NUL.
-std::vector<std::uint8_t> toUtf16Bytes(const std::wstring& text);
-
-// The text of the first `byteCount / 2` UTF-16LE code units at `data`; an
-// odd last byte is ignored. NUL units are kept.
-std::wstring fromUtf16Bytes(const std::uint8_t* data, std::size_t byteCount);
-
-// The number of whole code units at `data` before the first NUL unit, or all
-// whole units of `byteCount` when there is none.
-std::size_t unitsBeforeNul(const std::uint8_t* data, std::size_t byteCount);
-
-wchar_t toLower(wchar_t c);
-std::wstring lowerCased(std::wstring text);
+using Text::fromUtf16Bytes;
+using Text::lowerCased;
+using Text::toLower;
+using Text::toUtf16Bytes;
+using Text::unitsBeforeNul;
 
 }  // namespace WideText

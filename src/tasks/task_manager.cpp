@@ -100,7 +100,8 @@ std::wstring TaskManager::windowAppName(WindowHandle window, NameForm form) {
   }
   path = WideText::lowerCased(std::move(path));
   if (form == NameForm::fileName) {
-    const std::size_t slash = path.rfind(L'\\');
+    // Either separator: Linux paths have slashes.
+    const std::size_t slash = path.find_last_of(L"\\/");
     if (slash != std::wstring::npos) path.erase(0, slash + 1);
   }
   return path;

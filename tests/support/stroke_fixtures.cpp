@@ -5,7 +5,7 @@
 #include <string>
 #include <utility>
 
-#include "stroke_text.h"
+#include "stroke_parser.h"
 
 namespace StrokeFixtures {
 
@@ -19,9 +19,9 @@ StrokeFile loadStrokeFile(const std::string& path) {
   std::string line;
   for (int lineNumber = 1; std::getline(in, line); ++lineNumber) {
     StrokeText::ParsedLine parsed = StrokeText::parseLine(line);
-    if (parsed.kind == StrokeText::ParsedLine::Kind::Blank) continue;
+    if (parsed.kind == StrokeText::ParsedLine::Kind::blank) continue;
     const std::string where = path + ":" + std::to_string(lineNumber) + ": ";
-    if (parsed.kind == StrokeText::ParsedLine::Kind::Malformed) {
+    if (parsed.kind == StrokeText::ParsedLine::Kind::malformed) {
       file.error = where + parsed.error;
       return file;
     }

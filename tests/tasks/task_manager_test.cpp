@@ -129,6 +129,9 @@ TEST_F(TaskManagerTest, PathsAreReadWholeAndTitlesCut) {
   EXPECT_EQ(list[1].name, L"\u00E4pp.exe");
   EXPECT_EQ(list[1].window, later);
   EXPECT_EQ(list[1].title, std::wstring(63, L'T'));
+  // A Linux program path: its bare name is what the process list names.
+  const WindowHandle slashes = phone.addApp(L"xterm", L"/usr/bin/XTerm", L"App", L"Term");
+  EXPECT_EQ(tasks.windowAppName(slashes, NameForm::fileName), L"xterm");
 }
 
 // A long path on a storage card: listed, it is protected and blocks

@@ -1,5 +1,3 @@
-#include "stroke_text.h"
-
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -11,6 +9,10 @@
 #include <string>
 #include <utility>
 
+#include "recognize_stream.h"
+#include "result_writer.h"
+#include "stroke_parser.h"
+
 namespace {
 
 using Gestures::RecognitionResult;
@@ -21,7 +23,7 @@ constexpr double inf = std::numeric_limits<double>::infinity();
 
 TEST(StrokeTextParseTest, LabelsPointsOptionalTimesCommentsAndCrlf) {
   const ParsedLine a = parseLine("s02-fast-x01 66,252@0 68.5,-249@17.25 -1e2,3 # 5,6\r");
-  ASSERT_EQ(a.kind, ParsedLine::Kind::Stroke) << a.error;
+  ASSERT_EQ(a.kind, ParsedLine::Kind::stroke) << a.error;
   EXPECT_EQ(a.stroke.label, "s02-fast-x01");
   EXPECT_EQ(a.stroke.points, (Geometry::Path2D{{66, 252}, {68.5, -249}, {-100, 3}}));
   ASSERT_EQ(a.stroke.times.size(), 3U);
@@ -30,10 +32,10 @@ TEST(StrokeTextParseTest, LabelsPointsOptionalTimesCommentsAndCrlf) {
   EXPECT_EQ(parseLine("a 1,2@5\r").stroke.times.back(), 5.0);
   EXPECT_FALSE(parseLine("  1,2\t3,4  ").stroke.hasLabel);
   const ParsedLine alone = parseLine("a#b 1,2");  // a label alone is an empty stroke
-  EXPECT_EQ(alone.kind, ParsedLine::Kind::Stroke);
+  EXPECT_EQ(alone.kind, ParsedLine::Kind::stroke);
   EXPECT_TRUE(alone.stroke.hasLabel && alone.stroke.label == "a" && alone.stroke.points.empty());
   for (const char* blank : {"", "   \t", "  # comment", "\r"}) {
-    EXPECT_EQ(parseLine(blank).kind, ParsedLine::Kind::Blank) << blank;
+    EXPECT_EQ(parseLine(blank).kind, ParsedLine::Kind::blank) << blank;
   }
   const ParsedLine odd = parseLine("x nan,1 inf,2 -infinity,3 4,5@nan");  // numbers like any other
   ASSERT_EQ(odd.stroke.points.size(), 4U) << odd.error;
@@ -54,7 +56,7 @@ TEST(StrokeTextParseTest, MalformedTokensNameTheToken) {
       {"a 1,\x01\"\\", R"(bad point "1,\x01\"\\")"},
   };
   for (const auto& [line, error] : cases) {
-    EXPECT_EQ(parseLine(line).kind, ParsedLine::Kind::Malformed) << line;
+    EXPECT_EQ(parseLine(line).kind, ParsedLine::Kind::malformed) << line;
     EXPECT_EQ(parseLine(line).error, error) << line;
   }
   EXPECT_EQ(parseLine("a 1," + std::string(1 << 20, 'z')).error,
@@ -69,7 +71,7 @@ TEST(StrokeTextStreamTest, GoodLinesSurviveBadOnes) {
   std::ostringstream diagnostics;
   Gestures::Recognizer recognizer;
   recognizer.addBuiltInTemplates();
-  StrokeText::ResultWriter writer(out, StrokeText::OutputFormat::Tsv, false);
+  StrokeText::ResultWriter writer(out, StrokeText::OutputFormat::tsv, false);
   EXPECT_FALSE(StrokeText::recognizeStream(in, "in.txt", recognizer, writer, diagnostics));
   EXPECT_EQ(diagnostics.str(), "in.txt:5: bad point \"1,x\"\n");
   const std::string text = out.str();  // unlabelled lines are named by file:line
@@ -79,21 +81,13 @@ TEST(StrokeTextStreamTest, GoodLinesSurviveBadOnes) {
   EXPECT_NE(text.find("\nc\t0\tUnknown\t"), std::string::npos);
 }
 
-TEST(StrokeTextFormatTest, DoublesAndTextReadBackExactly) {
+TEST(StrokeTextFormatTest, DoublesReadBackExactly) {
   for (const double v : {1.0 / 3.0, -2.5e-7, 4.9e-324, -0.0, Geometry::largestDouble}) {
     const std::string text = StrokeText::formatDouble(v);
     double back = 0.0;
     std::from_chars(text.data(), text.data() + text.size(), back);
     EXPECT_EQ(std::memcmp(&v, &back, sizeof v), 0) << text;
   }
-  EXPECT_EQ(StrokeText::jsonString(std::string("a\"b\\\n\t\r\b\f\x01\x1f\x7f\0", 13)),
-            "\"a\\\"b\\\\\\n\\t\\r\\b\\f\\u0001\\u001f\x7f\\u0000\"");
-  // A stray continuation byte, an overlong '/', a surrogate, a cut sequence.
-  EXPECT_EQ(StrokeText::jsonString("caf\xC3\xA9 \x80x\xC0\xAF\xED\xA0\x80\xE2\x82"),
-            "\"caf\xC3\xA9 "
-            R"(\ufffdx\ufffd\ufffd\ufffd\ufffd\ufffd\ufffd\ufffd")");
-  EXPECT_EQ(StrokeText::wideToUtf8(L"\u00e9\U0001F600"), "\xC3\xA9\xF0\x9F\x98\x80");
-  EXPECT_EQ(StrokeText::utf16ToUtf8(u"a\xD83D"), "a\xEF\xBF\xBD");  // unpaired
 }
 
 TEST(StrokeTextFormatTest, RecordsInEveryFormat) {
@@ -109,7 +103,7 @@ TEST(StrokeTextFormatTest, RecordsInEveryFormat) {
             R"("bitmapId":158,"bounds":{"x":null,"y":null,"width":12.25,"height":0}})");
 
   std::ostringstream out;
-  StrokeText::ResultWriter table(out, StrokeText::OutputFormat::Table, false);
+  StrokeText::ResultWriter table(out, StrokeText::OutputFormat::table, false);
   table.write("a-long-label\x01",
               {1, L"SwipeRight", 0.97240941385749846, 158, {23.04, -0.04, 151, 12.26}});
   table.write("b", RecognitionResult{});

@@ -1,6 +1,6 @@
-// File formats of the pictures, written without any library: 24-bit BMP
-// (the gesture bitmaps), 8-bit RGB PNG (the game-pad pictures and the
-// documentation copies) and a 32-bit ICO (the program icon).
+// File formats of the pictures: 24-bit BMP (the gesture bitmaps), 8-bit RGB
+// PNG (the game-pad pictures and the documentation copies; compressed and
+// checksummed by zlib) and a 32-bit ICO (the program icon).
 #pragma once
 
 #include <cstddef>
@@ -14,16 +14,8 @@ namespace Pictures {
 
 using Bytes = std::vector<std::uint8_t>;
 
-// CRC-32 as PNG chunks carry it (reflected polynomial 0xEDB88320).
-std::uint32_t crc32(const std::uint8_t* data, std::size_t size, std::uint32_t crc = 0);
-// Adler-32 as the zlib stream inside a PNG carries it.
-std::uint32_t adler32(const std::uint8_t* data, std::size_t size, std::uint32_t adler = 1);
-
-// A raw deflate stream: one final block with the fixed Huffman codes, the
-// repeats found by a greedy search over the last 32 KiB.
-Bytes deflate(const std::uint8_t* data, std::size_t size);
-
-// The encoders return no bytes for an empty picture (no format holds one).
+// The encoders return no bytes for an empty picture (no format holds one),
+// and encodePng none when zlib fails.
 // Bottom-up rows, blue-green-red, each row padded to four bytes.
 Bytes encodeBmp(const Image& image);
 // Colour type 2 (RGB), bit depth 8, no interlace, filter 0 on every row.

@@ -7,16 +7,11 @@
 #include "gesture_art.h"
 #include "image_files.h"
 #include "pad_art.h"
+#include "text/utf8.h"
 
 namespace Pictures {
 
 namespace {
-
-std::string narrow(const std::wstring& text) {
-  std::string out;
-  for (wchar_t c : text) out.push_back(c < 0x80 ? static_cast<char>(c) : '?');
-  return out;
-}
 
 std::string joinPath(const std::string& directory, const std::string& name) {
   if (directory.empty()) return name;
@@ -29,7 +24,7 @@ std::string joinPath(const std::string& directory, const std::string& name) {
 std::vector<Picture> allPictures() {
   std::vector<Picture> pictures;
   for (const GestureArtwork& art : gestureArtworks()) {
-    pictures.push_back({art.bitmapId, PictureKind::bitmap, narrow(art.name),
+    pictures.push_back({art.bitmapId, PictureKind::bitmap, Text::toUtf8(art.name),
                         drawGesture(art.path, art.twoFingers)});
   }
   pictures.push_back({static_cast<std::int32_t>(ControllerLayout::sidewaysPicture.resource),

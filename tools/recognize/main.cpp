@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "recognition/recognizer.h"
-#include "stroke_text.h"
+#include "recognize_stream.h"
 
 #ifdef _WIN32
 #include <fcntl.h>
@@ -61,7 +61,7 @@ int usageError(const std::string& what) {
 }
 
 struct Options {
-  StrokeText::OutputFormat format = StrokeText::OutputFormat::Tsv;
+  StrokeText::OutputFormat format = StrokeText::OutputFormat::tsv;
   bool header = false;
   bool json = false;
   bool table = false;
@@ -92,8 +92,8 @@ std::string parseArguments(int argc, char** argv, Options& options) {
   }
   if (options.json && options.table) return "--json and --table exclude each other";
   if (options.json && options.header) return "--header applies to the tab-separated output only";
-  if (options.json) options.format = StrokeText::OutputFormat::Json;
-  if (options.table) options.format = StrokeText::OutputFormat::Table;
+  if (options.json) options.format = StrokeText::OutputFormat::json;
+  if (options.table) options.format = StrokeText::OutputFormat::table;
   if (options.files.empty()) options.files.emplace_back("-");
   return {};
 }

@@ -1,21 +1,15 @@
 // The overlay device over DirectDraw, with a stand-in where the display has
-// no overlay hardware (Wine, most desktop graphics cards).
+// no overlay hardware (Wine, most desktop graphics cards). This class is the
+// factory and the table of objects; the paths live in
+// win32_directdraw_overlay.h and win32_standin_overlay.h, the decoding of
+// compressed pictures in win32_picture_decoder.h.
 //
-// Each display object picks its path when it is made:
-// - DirectDraw, when DirectDraw can be created and its hardware capabilities
-//   report overlays. The port's values are the phone's DirectDraw numbers;
-//   where the desktop's differ (surface capabilities, overlay update flags,
-//   cooperation level, the capability bits) they are translated here.
-// - The stand-in otherwise: it reports an overlay with source colour keying,
-//   no alignment and no stretch. Its overlay surfaces are 32-bit DIB
-//   sections. Showing one puts it, stretched to the destination rectangle,
-//   into a layered, topmost, click-through tool window that never takes
-//   activation; the pixels of the colour key (black for the core) are
-//   transparent when the key override is asked for, else all is opaque.
-//   Every show makes a fresh window (a move included); hiding destroys it.
-// The path can be forced: by the constructor, or, when the constructor
-// leaves it automatic, by the environment variable ZEM_OVERLAY ("standin" or
-// "directdraw").
+// Each display object picks its path when it is made: DirectDraw when
+// DirectDraw can be created and its hardware capabilities report overlays,
+// the stand-in otherwise. The path can be forced: by the constructor, or,
+// when the constructor leaves it automatic, by the environment variable
+// ZEM_OVERLAY ("standin" or "directdraw"). Surfaces take their display
+// object's path.
 //
 // Objects are numbers of the device's own, never the platform's pointers: an
 // object not made here, or already released, gets a failure code (or is
@@ -32,11 +26,11 @@
 #include <cstddef>
 #include <cstdint>
 #include <map>
+#include <memory>
 
+#include "platform/win32/win32_directdraw_overlay.h"
+#include "platform/win32/win32_standin_overlay.h"
 #include "ports/overlay_device_port.h"
-
-struct IDirectDraw;
-struct IDirectDrawSurface;
 
 enum class OverlayPath { automatic, directDraw, standIn };
 
@@ -80,28 +74,20 @@ class Win32OverlayDevice final : public OverlayDevicePort {
 
  private:
   enum class Kind { display, primary, overlay };
+  // One object: a display object, or a primary or overlay surface, of one
+  // path.
   struct Entry {
     Kind kind = Kind::display;
     bool standIn = false;
-    IDirectDraw* directDraw = nullptr;      // a DirectDraw display object
-    IDirectDrawSurface* surface = nullptr;  // a DirectDraw surface
-    // A stand-in overlay surface: top-down 32-bit pixels, and its window
-    // while shown.
-    HBITMAP dib = nullptr;
-    std::uint32_t* pixels = nullptr;
-    std::int32_t width = 0;
-    std::int32_t height = 0;
-    HWND window = nullptr;
+    std::unique_ptr<DirectDrawDisplay> display;
+    std::unique_ptr<DirectDrawSurface> surface;
+    std::unique_ptr<StandInOverlay::Surface> standInSurface;  // a stand-in overlay surface
   };
 
   // The object when it is alive and of that kind, else null.
   Entry* entryOf(Overlay::Object object, Kind kind);
-  Overlay::Object add(const Entry& entry);
-  void destroy(Entry& entry);
+  Overlay::Object add(Entry entry);
   bool startCom();
-  std::int32_t showStandIn(Entry& overlay, const Overlay::Rect* source,
-                           const Overlay::Rect* destination, bool show, bool keyed,
-                           const Overlay::Effects* effects);
 
   HINSTANCE module_;
   OverlayPath path_;

@@ -95,6 +95,11 @@ TEST(RegDocumentTest, NewValuesJoinTheirSectionAndNewKeysComeLast) {
             "[HKEY_CURRENT_USER\\Software\\Other]\n\"B\"=\"2\"\n\n"
             "[HKEY_LOCAL_MACHINE\\System\\GDI\\Rotation]\n\"Angle\"=dword:0000010e\n");
 
+  // Found by fuzzing: a last line of a lone CR and no final line end.
+  RegDocument lastLineCr = parsed("Windows Registry Editor Version 5.00\r\n\r");
+  lastLineCr.set(zemKey, L"ShowOverlay", RegValue{Registry::typeDword, {0, 0, 0, 0}});
+  EXPECT_NE(parsed(lastLineCr.serialize()).find(zemKey, L"ShowOverlay"), nullptr);
+
   RegDocument empty;
   empty.set(zemKey, L"ShowOverlay", RegValue{Registry::typeDword, {0, 0, 0, 0}});
   EXPECT_EQ(empty.serialize(),

@@ -375,8 +375,8 @@ std::vector<std::string> RegDocument::valueLines(const std::wstring& name, const
   if (const auto text = plainText(value)) return {head + escapedQuoted(*text)};
   if (value.type == Registry::typeDword && value.data.size() == 4) {
     char digits[16];
-    const std::uint32_t number = value.data[0] | (value.data[1] << 8) | (value.data[2] << 16) |
-                                 (static_cast<std::uint32_t>(value.data[3]) << 24);
+    std::uint32_t number = 0;
+    for (std::size_t i = 4; i-- > 0;) number = (number << 8) | value.data[i];
     std::snprintf(digits, sizeof digits, "%08x", number);
     return {head + "dword:" + digits};
   }
@@ -470,7 +470,7 @@ void RegDocument::set(const RegKeyName& key, const std::wstring& valueName, cons
   for (std::size_t i = entries_.size(); i-- > firstLive;) {
     Entry& entry = entries_[i];
     if (entry.kind == Kind::value && entry.key == folded && entry.name == name) {
-      const bool crlf = entry.lines.front().size() > 0 && entry.lines.front().back() == '\r';
+      const bool crlf = !entry.lines.front().empty() && entry.lines.front().back() == '\r';
       entry.lines = ended(valueLines(shownName, value), crlf);
       return;
     }
@@ -516,7 +516,8 @@ void RegDocument::set(const RegKeyName& key, const std::wstring& valueName, cons
   }
   if (!finalNewline_) {
     // The last line gets its end before anything follows it.
-    if (crlf_) entries_.back().lines.back() += '\r';
+    std::string& last = entries_.back().lines.back();
+    if (crlf_ && (last.empty() || last.back() != '\r')) last += '\r';
     finalNewline_ = true;
   }
   if (!withoutCr(entries_.back().lines.back()).empty()) {

@@ -7,9 +7,11 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
+#include "hook/multipoint_sample.h"
 #include "platform/linux/app/log.h"
 #include "ports/hook_port.h"
 #include "ports/registry_port.h"
@@ -19,6 +21,9 @@ struct TouchOptions {
   std::string tracePath;   // non-empty: play this trace instead of a panel
   std::int32_t screenWidth = 480;
   std::int32_t screenHeight = 800;
+  // Where a played trace's samples go after the driver, with whether they
+  // passed; none: nowhere beyond the panel's copy.
+  std::function<void(const MultipointSample&, bool passed)> tracePassThrough;
 };
 
 class TouchInput {

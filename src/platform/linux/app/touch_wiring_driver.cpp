@@ -13,7 +13,10 @@ namespace {
 class DriverTouch final : public TouchInput {
  public:
   DriverTouch(const TouchOptions& options, RegistryPort& registry, HookPort& hook, Log& log)
-      : driver_(registry, hook, driverOptions(options)), tracePath_(options.tracePath), log_(log) {}
+      : driver_(registry, hook, driverOptions(options)),
+        tracePath_(options.tracePath),
+        passThrough_(options.tracePassThrough),
+        log_(log) {}
   ~DriverTouch() override { DriverTouch::stop(); }
 
   bool start() override {
@@ -26,6 +29,7 @@ class DriverTouch final : public TouchInput {
       return false;
     }
     trace_ = std::make_unique<TraceTouchSource>(driver_, std::move(trace));
+    if (passThrough_) trace_->onPassed(passThrough_);
     log_.detail("playing " + tracePath_ + " instead of a touchscreen");
     return trace_->start();
   }
@@ -48,6 +52,7 @@ class DriverTouch final : public TouchInput {
 
   LinuxTouchDriver driver_;
   std::string tracePath_;
+  std::function<void(const MultipointSample&, bool)> passThrough_;
   Log& log_;
   std::unique_ptr<TraceTouchSource> trace_;
 };

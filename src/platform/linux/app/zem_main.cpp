@@ -136,7 +136,7 @@ int main(int argc, char** argv) {
                      AppSettings::multiTouchDemo, 1);
   }
 
-  const std::unique_ptr<Desktop> desktop = openDesktop(log);
+  const std::unique_ptr<Desktop> desktop = openDesktop(log, &registry);
   LinuxWindowPort windows(*desktop, log, options.touch.screenWidth, options.touch.screenHeight);
   // Before any thread starts: the signals go to the loop's signalfd.
   if (!windows.open()) return 1;
@@ -161,6 +161,7 @@ int main(int argc, char** argv) {
       registry, windows, shell, input, processes, clock, leds, desktop->overlayDevice(), debug};
   LinuxHookPort hook(windows, log);
 
+  if (!options.touch.tracePath.empty()) options.touch.tracePassThrough = tracePointer();
   const std::unique_ptr<TouchInput> touch = makeTouchInput(options.touch, registry, hook, log);
   TouchInput& touchInput = *touch;
   registry.observeValue(AppSettings::touchDriverRoot, AppSettings::touchDriverKey,

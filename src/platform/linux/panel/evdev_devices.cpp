@@ -62,8 +62,13 @@ std::unique_ptr<EvdevPanel> EvdevPanel::open(const std::string& path, std::strin
     return nullptr;
   }
   std::unique_ptr<EvdevPanel> panel(new EvdevPanel(fd, dev, path));
-  if (!panel->description().isTouchscreen() || isClone(panel->description())) {
-    why = path + ": \"" + panel->description().name + "\" is not a touchscreen";
+  const PanelDescription& d = panel->description();
+  if (!d.isTouchscreen() || isClone(d)) {
+    why = path + ": \"" + d.name + "\" is not a touchscreen";
+    return nullptr;
+  }
+  if (d.protocol() == MultitouchProtocol::anonymous && !makeProtocolATranslator(d)) {
+    why = path + ": \"" + d.name + "\" is a protocol-A panel, and this build reads protocol B only";
     return nullptr;
   }
   return panel;
@@ -87,7 +92,12 @@ std::unique_ptr<EvdevPanel> EvdevPanel::find(std::string& why) {
     std::string reason;
     auto panel = open("/dev/input/event" + std::to_string(n), reason);
     if (panel) return panel;
-    if (reason.find(std::strerror(EACCES)) != std::string::npos) denied = reason;
+    // The reason worth telling: a device that could not be read, or a panel
+    // this build cannot read.
+    if (reason.find(std::strerror(EACCES)) != std::string::npos ||
+        reason.find("protocol-A") != std::string::npos) {
+      denied = reason;
+    }
   }
   why = denied.empty() ? "no touchscreen under /dev/input"
                        : "no touchscreen readable (" + denied + ")";

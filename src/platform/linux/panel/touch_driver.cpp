@@ -258,10 +258,6 @@ bool LinuxTouchDriver::check(const TouchDriverOptions& options, std::string& rep
               "\n";
     report += "  x " + std::to_string(x.minimum) + " to " + std::to_string(x.maximum) + ", y " +
               std::to_string(y.minimum) + " to " + std::to_string(y.maximum) + "\n";
-    if (!FrameAssembler(d).usable()) {
-      report += "  not readable: this build reads protocol-B panels only\n";
-      ok = false;
-    }
   }
   const int uinput = ::open("/dev/uinput", O_WRONLY | O_CLOEXEC);
   if (uinput < 0) {

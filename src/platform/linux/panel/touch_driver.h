@@ -14,13 +14,15 @@
 //   - Each frame goes through the forwarder's hook; a frame that passes is
 //     re-emitted on a uinput clone of the panel; a withheld one is not, and
 //     contacts that were passed and become withheld are lifted on the clone
-//     first, so no application keeps a stuck touch.
+//     first, so no application keeps a stuck touch. With more than two
+//     fingers the hook gets the two oldest and the others must lie inside
+//     the pass-through rectangle too (touch_pipeline.h).
 //   - feed() runs one sample through the same path without a panel: the
 //     trace source and the tests use it.
 //
 // The forwarder posts through the HookPort given, which must not block or
 // allocate (the program's bounded queue). Registry reads happen only at load
-// and attach, on the reader thread.
+// and attach, on the reader thread (or on feed()'s caller).
 //
 // Threads: start(), driverSwitchChanged(), setRotation() and stop() come
 // from the program's thread; everything else runs on the reader thread.

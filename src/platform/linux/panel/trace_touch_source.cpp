@@ -33,10 +33,14 @@ void TraceTouchSource::play(const std::function<bool(std::uint64_t ms)>& waitUnt
   bool down = false;
   for (const Trace::TimedSample& timed : trace_.samples) {
     if (!waitUntil(timed.timeMs)) break;
-    driver_.feed(timed.sample);
+    const bool passed = driver_.feed(timed.sample);
+    if (passed_) passed_(timed.sample, passed);
     down = timed.sample.pointCount != 0;
   }
-  if (down) driver_.feed(MultipointSample());
+  if (down) {
+    const bool passed = driver_.feed(MultipointSample());
+    if (passed_) passed_(MultipointSample(), passed);
+  }
   const std::lock_guard<std::mutex> lock(mutex_);
   finished_ = true;
   wake_.notify_all();

@@ -32,6 +32,12 @@ class TraceTouchSource {
   static bool load(const std::string& path, Trace::Trace& trace,
                    std::vector<std::string>& problems);
 
+  // Where each sample goes after the driver, with whether it passed (the
+  // pass-through where no panel copy reaches applications). Before start().
+  void onPassed(std::function<void(const MultipointSample&, bool passed)> sink) {
+    passed_ = std::move(sink);
+  }
+
   // Starts playing; false when the thread cannot be started.
   bool start();
   // Stops early (the lift is still fed) and joins.
@@ -52,4 +58,5 @@ class TraceTouchSource {
   std::condition_variable wake_;
   bool stopping_ = false;
   bool finished_ = false;
+  std::function<void(const MultipointSample&, bool)> passed_;
 };

@@ -1,0 +1,375 @@
+// X11Desktop on a real X server: Xvfb with matchbox-window-manager and small
+// test applications that log what reaches them.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <unistd.h>
+#include <xcb/xcb.h>
+#include <xcb/xcb_ewmh.h>
+
+#include <algorithm>
+#include <fstream>
+#include <memory>
+#include <sstream>
+
+#include "app/app_settings.h"
+#include "overlay/overlay_display.h"
+#include "platform/linux/x11/x11_desktop.h"
+#include "platform/linux/x11/x11_settings.h"
+#include "platform/sim/sim_phone.h"
+#include "platform/sim/sim_registry.h"
+#include "registry/registry_store.h"
+#include "x_session.h"
+
+namespace {
+
+constexpr std::uint32_t kBlue = 0x3060C0;
+constexpr std::uint32_t kGreen = 0x20A040;
+
+std::string hex(std::uint32_t keysym) {
+  std::ostringstream out;
+  out << "key " << std::hex << keysym;
+  return out.str();
+}
+
+class X11DesktopTest : public ::testing::Test {
+ protected:
+  explicit X11DesktopTest(bool windowManager = true) : session(windowManager) {}
+
+  void SetUp() override {
+    ASSERT_TRUE(session.ok()) << "Xvfb or matchbox-window-manager did not start";
+    std::string error;
+    desktop = X11Desktop::open("", &registry, error,
+                               [this](const std::string& line) { notes.push_back(line); });
+    ASSERT_TRUE(desktop) << error;
+  }
+
+  pid_t app(const std::string& name, const std::string& title, std::uint32_t color = kBlue,
+            std::vector<std::string> extra = {}) {
+    std::ostringstream colour;
+    colour << std::hex << color;
+    std::vector<std::string> arguments = {"--title",     title,     "--class",
+                                          "zem-" + name, "--color", colour.str()};
+    arguments.insert(arguments.end(), extra.begin(), extra.end());
+    const pid_t pid = session.startApp(name, arguments);
+    EXPECT_GT(pid, 0) << name;
+    return pid;
+  }
+
+  // Waits until the window manager has put the window with this title in front.
+  bool inFront(const std::wstring& title) {
+    return XTest::waitFor([&] {
+      const WindowHandle front = desktop->foregroundWindow();
+      return front != 0 && desktop->windowText(front, 64) == title;
+    });
+  }
+
+  std::vector<std::wstring> titlesTopFirst() {
+    std::vector<std::wstring> titles;
+    desktop->enumerateWindows([&](WindowHandle window) {
+      titles.push_back(desktop->windowText(window, 64));
+      return true;
+    });
+    return titles;
+  }
+
+  XTest::Session session;
+  SimRegistry registry;
+  std::vector<std::string> notes;
+  std::unique_ptr<X11Desktop> desktop;
+};
+
+TEST_F(X11DesktopTest, FrontWindowStackingOrderAndActivation) {
+  const pid_t a = app("a", "Alpha");
+  app("b", "Beta");
+  app("c", "Gamma");
+  ASSERT_TRUE(inFront(L"Gamma"));
+  // Only application windows: a toolbar is no switch target.
+  app("kbd", "Bar", kGreen, {"--type", "toolbar", "--geometry", "0,700,480,100"});
+  ASSERT_TRUE(XTest::waitFor([&] { return titlesTopFirst().size() == 3; }));
+  EXPECT_EQ(titlesTopFirst(), (std::vector<std::wstring>{L"Gamma", L"Beta", L"Alpha"}));
+
+  const WindowHandle alpha = desktop->findWindowByTitle(L"Alpha");
+  ASSERT_NE(alpha, 0u);
+  std::uint32_t pid = 0;
+  ASSERT_TRUE(desktop->windowProcessId(alpha, pid));
+  EXPECT_EQ(pid, static_cast<std::uint32_t>(a));
+  EXPECT_TRUE(desktop->isWindowVisible(alpha));
+  EXPECT_EQ(desktop->findWindow(L"zem-a", L"Alpha"), alpha);
+  EXPECT_EQ(desktop->findWindow(L"zem-b", L"Alpha"), 0u);
+  EXPECT_EQ(desktop->windowText(alpha, 3), L"Al");
+
+  ASSERT_TRUE(desktop->setForegroundWindow(alpha));
+  ASSERT_TRUE(desktop->activateWindow(alpha));
+  EXPECT_TRUE(inFront(L"Alpha"));
+  EXPECT_TRUE(XTest::waitFor([&] { return XTest::hasLine(session.logPath("a"), "focus"); }));
+  EXPECT_EQ(titlesTopFirst().front(), L"Alpha");
+
+  // Gone or never there: nothing, and no failure on the way.
+  const WindowHandle missing = 0x1FFFFFF;
+  EXPECT_FALSE(desktop->setForegroundWindow(missing));
+  EXPECT_FALSE(desktop->windowProcessId(missing, pid));
+  EXPECT_FALSE(desktop->isWindowVisible(missing));
+  EXPECT_EQ(desktop->windowText(missing, 64), L"");
+  EXPECT_TRUE(notes.empty());
+}
+
+TEST_F(X11DesktopTest, WindowWithoutProcessIdHasNone) {
+  app("a", "Anonymous", kBlue, {"--no-pid"});
+  const WindowHandle window = desktop->findWindowByTitle(L"Anonymous");
+  ASSERT_NE(window, 0u);
+  std::uint32_t pid = 77;
+  EXPECT_FALSE(desktop->windowProcessId(window, pid));
+  EXPECT_EQ(pid, 77u);
+}
+
+TEST_F(X11DesktopTest, CloseAsksTheWindowPolitely) {
+  const pid_t a = app("a", "Alpha");
+  const pid_t stubborn = app("b", "Stubborn", kBlue, {"--stay"});
+  const WindowHandle alpha = desktop->findWindowByTitle(L"Alpha");
+  ASSERT_TRUE(desktop->postToWindow(alpha, WindowMessage::close, 0, 0));
+  EXPECT_TRUE(XTest::waitFor([&] { return session.ended(a); }));
+  EXPECT_TRUE(XTest::hasLine(session.logPath("a"), "close"));
+
+  // Asked, not killed: an application that stays, stays.
+  const WindowHandle window = desktop->findWindowByTitle(L"Stubborn");
+  ASSERT_TRUE(desktop->postToWindow(window, WindowMessage::close, 0, 0));
+  EXPECT_TRUE(XTest::waitFor([&] { return XTest::hasLine(session.logPath("b"), "close"); }));
+  EXPECT_FALSE(session.ended(stubborn));
+  // Other messages are not for other applications.
+  EXPECT_FALSE(desktop->postToWindow(window, WindowMessage::keyDown, 0x27, 0));
+  EXPECT_FALSE(desktop->postToWindow(alpha, WindowMessage::close, 0, 0));  // gone
+}
+
+TEST_F(X11DesktopTest, KeysReachTheFrontApplication) {
+  app("a", "Alpha");
+  ASSERT_TRUE(inFront(L"Alpha"));
+  ASSERT_TRUE(XTest::waitFor([&] { return XTest::hasLine(session.logPath("a"), "focus"); }));
+  // Right, a letter, Enter and Clear, keypad 0 (behind keypad Insert), F4,
+  // and F24, which the server's keyboard lacks: bound to a free key.
+  const std::uint8_t keys[] = {0x27, 0x41, 0x0D, 0x0C, 0x60, 0x73, 0x87};
+  for (const std::uint8_t key : keys) {
+    EXPECT_TRUE(desktop->keyEvent(key, true)) << int{key};
+    EXPECT_TRUE(desktop->keyEvent(key, false)) << int{key};
+  }
+  const std::vector<std::string> expected = {hex(0xFF53), hex('a'),    hex(0xFF0D), hex(0xFF0B),
+                                             hex(0xFFB0), hex(0xFFC1), hex(0xFFD5)};
+  EXPECT_TRUE(XTest::waitFor([&] {
+    std::vector<std::string> keysSeen;
+    for (const std::string& line : XTest::readLines(session.logPath("a"))) {
+      // Shift comes with the keypad digit, pressed and released around it.
+      if (line.rfind("key ", 0) == 0 && line != hex(0xFFE1)) keysSeen.push_back(line);
+    }
+    return keysSeen == expected;
+  })) << ::testing::PrintToString(XTest::readLines(session.logPath("a")));
+  EXPECT_FALSE(desktop->keyEvent(0xFF, true));  // no such key: the caller's own device
+}
+
+TEST_F(X11DesktopTest, CommandWordsRunTheirCommands) {
+  app("a", "Alpha");
+  ASSERT_TRUE(inFront(L"Alpha"));
+  const std::string marker = session.logPath("c");
+  registry.setString(AppSettings::programRoot, AppSettings::programKey, X11Settings::lockCommand,
+                     L"echo locked >> " + std::wstring(marker.begin(), marker.end()));
+  // An empty command: the key goes to the front application.
+  registry.setString(AppSettings::programRoot, AppSettings::programKey, X11Settings::phoneCommand,
+                     L"");
+  EXPECT_TRUE(desktop->keyEvent(X11Settings::lockKey, true));
+  EXPECT_TRUE(desktop->keyEvent(X11Settings::lockKey, false));
+  EXPECT_TRUE(desktop->keyEvent(X11Settings::phoneKey, true));
+  EXPECT_TRUE(desktop->keyEvent(X11Settings::phoneKey, false));
+  EXPECT_TRUE(XTest::waitFor([&] { return XTest::readLines(marker).size() == 1; }));
+  EXPECT_TRUE(XTest::waitFor([&] { return XTest::hasLine(session.logPath("a"), hex(0xFFC0)); }));
+  EXPECT_FALSE(XTest::hasLine(session.logPath("a"), hex(0xFFD3)));  // F22 did not go out
+  desktop->processEvents();                                         // reaps the command
+}
+
+TEST_F(X11DesktopTest, OnScreenKeyboardCountsWhileItsWindowIsMapped) {
+  app("a", "Alpha");
+  EXPECT_FALSE(desktop->onScreenKeyboardShown());
+  const pid_t keyboard =
+      session.startApp("kbd", {"--title", "Keyboard", "--class", "Matchbox-Keyboard", "--type",
+                               "toolbar", "--geometry", "0,600,480,200"});
+  ASSERT_GT(keyboard, 0);
+  EXPECT_TRUE(desktop->onScreenKeyboardShown());
+  // Another list of keyboards: this one no longer counts.
+  registry.setStringList(AppSettings::programRoot, AppSettings::programKey,
+                         X11Settings::keyboardWindows, {L"onboard"});
+  EXPECT_FALSE(desktop->onScreenKeyboardShown());
+  registry.setStringList(AppSettings::programRoot, AppSettings::programKey,
+                         X11Settings::keyboardWindows, {L"matchbox-keyboard"});
+  kill(keyboard, SIGTERM);
+  EXPECT_TRUE(XTest::waitFor([&] { return !desktop->onScreenKeyboardShown(); }));
+}
+
+TEST_F(X11DesktopTest, GesturePictureIsShownWithBlackCutOutAndInputPassingThrough) {
+  app("a", "Alpha", kBlue);
+  ASSERT_TRUE(inFront(L"Alpha"));
+  SimPhone phone;
+  OverlayDisplay overlay(phone.windows(), desktop->overlayDevice(), phone.debug());
+  ASSERT_EQ(overlay.loadPicture(171, 120, 280, {240, 240}, ImageKind::bitmap), 0);
+  ASSERT_EQ(overlay.showPicture(HideTimer::after, 500), 0);
+  const xcb_window_t shown = desktop->x11Overlay().shownWindow();
+  ASSERT_NE(shown, 0u);
+
+  XTest::Screenshot shot;
+  ASSERT_TRUE(XTest::waitFor([&] {
+    shot = XTest::takeScreenshot(session.display());
+    return shot.width == 480 && shot.at(240, 400) != kBlue;
+  }));
+  // The tile's corners are black in the picture: the application shows there.
+  EXPECT_EQ(shot.at(120, 280), kBlue);
+  EXPECT_EQ(shot.at(359, 519), kBlue);
+  EXPECT_NE(shot.at(130, 400), kBlue);  // the tile itself, inside its edge
+  EXPECT_EQ(shot.at(119, 400), kBlue);  // outside the picture
+  EXPECT_EQ(shot.at(360, 400), kBlue);
+  EXPECT_EQ(shot.at(240, 279), kBlue);
+  EXPECT_EQ(shot.at(240, 520), kBlue);
+  // The window never takes the focus, is never managed and lets a click
+  // through to the application below.
+  EXPECT_EQ(desktop->foregroundWindow(), desktop->findWindowByTitle(L"Alpha"));
+  EXPECT_EQ(titlesTopFirst(), std::vector<std::wstring>{L"Alpha"});
+  XTest::click(session.display(), 240, 400);  // the middle of the picture
+  EXPECT_TRUE(XTest::waitFor([&] {
+    return XTest::hasLine(session.logPath("a"), "button 240 400");
+  })) << ::testing::PrintToString(XTest::readLines(session.logPath("a")));
+
+  overlay.hidePicture();
+  EXPECT_EQ(desktop->x11Overlay().shownWindow(), 0u);
+  EXPECT_TRUE(XTest::waitFor(
+      [&] { return XTest::takeScreenshot(session.display()).at(240, 400) == kBlue; }));
+}
+
+TEST_F(X11DesktopTest, PadPictureOverTheBottomWithTheApplicationBetweenItsButtons) {
+  app("a", "Alpha", kBlue);
+  SimPhone phone;
+  OverlayDisplay overlay(phone.windows(), desktop->overlayDevice(), phone.debug());
+  ASSERT_EQ(overlay.loadPicture(168, 0, 480, {480, 320}, ImageKind::compressed), 0);
+  ASSERT_EQ(overlay.showPicture(HideTimer::none), 0);
+  const std::optional<X11Picture> pad = X11Pictures::load(168);
+  ASSERT_TRUE(pad);
+  const auto drawn = std::find_if(pad->pixels.begin(), pad->pixels.end(),
+                                  [](std::uint32_t pixel) { return pixel != 0; });
+  ASSERT_NE(drawn, pad->pixels.end());
+  const auto first = static_cast<int>(drawn - pad->pixels.begin());
+  XTest::Screenshot shot;
+  ASSERT_TRUE(XTest::waitFor([&] {
+    shot = XTest::takeScreenshot(session.display());
+    return shot.width == 480 && shot.at(first % 480, 480 + first / 480) == *drawn;
+  }));
+  int picture = 0;
+  int beneath = 0;
+  for (int y = 480; y < 800; y += 3) {
+    for (int x = 0; x < 480; x += 3) {
+      const std::uint32_t colour = pad->pixels[static_cast<std::size_t>((y - 480) * 480 + x)];
+      if (colour == 0) {
+        EXPECT_EQ(shot.at(x, y), kBlue) << x << "," << y;
+        ++beneath;
+      } else {
+        EXPECT_EQ(shot.at(x, y), colour) << x << "," << y;
+        ++picture;
+      }
+      if (HasFailure()) return;
+    }
+  }
+  EXPECT_GT(picture, 100);
+  EXPECT_GT(beneath, 1000);
+  EXPECT_EQ(shot.at(240, 240), kBlue);  // the top is left to the application
+}
+
+TEST_F(X11DesktopTest, RotationIsRequestedWithRandR) {
+  OrientationRequest request;
+  request.orientation = 4;  // 270 degrees
+  const std::int32_t result = desktop->changeOrientation(request);
+  // Xvfb offers rotation 0 only: the request is made and refused as a mode
+  // the display does not have; a server that can turn does so.
+  if (result == 0) {
+    EXPECT_EQ(desktop->rotationDegrees(), 270);
+    std::uint32_t angle = 0;
+    EXPECT_TRUE(RegistryStore(registry).ReadDword(
+        AppSettings::rotationRoot, AppSettings::rotationKey, AppSettings::angle, angle));
+    EXPECT_EQ(angle, 270u);
+  } else {
+    EXPECT_EQ(result, -2);
+    EXPECT_EQ(desktop->rotationDegrees(), 0);
+  }
+  request.orientation = 3;  // no such orientation
+  EXPECT_EQ(desktop->changeOrientation(request), -5);
+  request.orientation = 0;
+  request.fields = 0;
+  EXPECT_EQ(desktop->changeOrientation(request), -5);
+}
+
+TEST_F(X11DesktopTest, WindowManagerGoneFallsBackToTheServerAndSaysSoOnce) {
+  const pid_t a = app("a", "Alpha");
+  app("b", "Beta");
+  ASSERT_TRUE(inFront(L"Beta"));
+  session.stopWindowManager();
+  // The windows are still there, found through the server.
+  ASSERT_TRUE(XTest::waitFor([&] { return titlesTopFirst().size() == 2; }));
+  const WindowHandle alpha = desktop->findWindowByTitle(L"Alpha");
+  ASSERT_NE(alpha, 0u);
+  ASSERT_TRUE(desktop->setForegroundWindow(alpha));
+  EXPECT_TRUE(XTest::waitFor([&] { return desktop->foregroundWindow() == alpha; }));
+  EXPECT_EQ(titlesTopFirst().front(), L"Alpha");
+  EXPECT_FALSE(desktop->showDesktop());
+  ASSERT_TRUE(desktop->postToWindow(alpha, WindowMessage::close, 0, 0));
+  EXPECT_TRUE(XTest::waitFor([&] { return session.ended(a); }));
+  EXPECT_EQ(notes.size(), 1u);
+}
+
+TEST_F(X11DesktopTest, HomeShowsTheDesktop) {
+  app("d", "Desk", kGreen, {"--type", "desktop"});
+  app("a", "Alpha");
+  ASSERT_TRUE(inFront(L"Alpha"));
+  // "home" brings the window titled "Desktop" forward: the root stands for it.
+  const WindowHandle home = desktop->findWindowByTitle(AppSettings::desktopTitle);
+  ASSERT_NE(home, 0u);
+  EXPECT_TRUE(desktop->setForegroundWindow(home));
+  EXPECT_TRUE(desktop->activateWindow(home));
+  xcb_connection_t* c = xcb_connect(session.display().c_str(), nullptr);
+  xcb_ewmh_connection_t ewmh;
+  ASSERT_NE(xcb_ewmh_init_atoms_replies(&ewmh, xcb_ewmh_init_atoms(c, &ewmh), nullptr), 0);
+  EXPECT_TRUE(XTest::waitFor([&] {
+    std::uint32_t showing = 0;
+    return xcb_ewmh_get_showing_desktop_reply(&ewmh, xcb_ewmh_get_showing_desktop(&ewmh, 0),
+                                              &showing, nullptr) != 0 &&
+           showing == 1;
+  }));
+  xcb_ewmh_connection_wipe(&ewmh);
+  xcb_disconnect(c);
+}
+
+TEST(X11DesktopOpen, NoServerNoDesktop) {
+  std::string error;
+  EXPECT_EQ(X11Desktop::open(":987", nullptr, error), nullptr);
+  EXPECT_NE(error.find(":987"), std::string::npos);
+}
+
+TEST(X11DesktopOpen, ServerGoneSaysSoOnceAndFailsQuietly) {
+  std::vector<std::string> notes;
+  std::unique_ptr<X11Desktop> desktop;
+  {
+    XTest::Session session(false);
+    ASSERT_TRUE(session.ok());
+    std::string error;
+    desktop = X11Desktop::open(session.display(), nullptr, error,
+                               [&](const std::string& line) { notes.push_back(line); });
+    ASSERT_TRUE(desktop);
+  }
+  ASSERT_TRUE(XTest::waitFor([&] {
+    desktop->processEvents();
+    return !desktop->connected();
+  }));
+  EXPECT_EQ(desktop->eventFd(), -1);
+  EXPECT_EQ(desktop->foregroundWindow(), 0u);
+  EXPECT_FALSE(desktop->keyEvent(0x27, true));
+  EXPECT_FALSE(desktop->enumerateWindows([](WindowHandle) { return true; }));
+  OrientationRequest request;
+  EXPECT_EQ(desktop->changeOrientation(request), -1);
+  Overlay::Object display = 0;
+  EXPECT_NE(desktop->overlayDevice().createDisplayObject(display), 0);
+  ASSERT_EQ(notes.size(), 1u);
+  EXPECT_NE(notes[0].find("gone"), std::string::npos);
+}
+
+}  // namespace

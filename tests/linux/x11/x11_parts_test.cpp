@@ -1,0 +1,104 @@
+// The X11 desktop's parts that need no X server: the virtual keys as
+// keysyms, the keyboard map, the embedded pictures and the text codecs.
+#include <gtest/gtest.h>
+
+#include "platform/linux/x11/x11_keys.h"
+#include "platform/linux/x11/x11_pictures.h"
+#include "platform/linux/x11/x11_settings.h"
+
+namespace {
+
+TEST(X11Keys, EveryKeyZemSendsHasAKeysym) {
+  struct Row {
+    std::uint8_t virtualKey;
+    std::uint32_t keysym;
+  };
+  // Command words, "back", and the game-pad's default keys.
+  const Row rows[] = {
+      {0x25, 0xFF51}, {0x26, 0xFF52}, {0x27, 0xFF53}, {0x28, 0xFF54},  // arrows
+      {0x08, 0xFF08}, {0x73, 0xFFC1},                                  // Backspace, F4
+      {0x5B, 0xFFEB}, {0x85, 0xFFD3}, {0x72, 0xFFC0},                  // start, lock, phone
+      {0x0D, 0xFF0D}, {0x0C, 0xFF0B},                                  // Enter, Clear
+      {0x60, 0xFFB0}, {0x65, 0xFFB5},                                  // keypad 0 and 5
+      {0x41, 'a'},    {0x5A, 'z'},    {0x30, '0'},    {0x39, '9'},
+  };
+  for (const Row& row : rows) {
+    EXPECT_EQ(X11Keys::keysymFor(row.virtualKey), row.keysym) << int{row.virtualKey};
+  }
+  EXPECT_EQ(X11Keys::keysymFor(0x00), 0u);
+  EXPECT_EQ(X11Keys::keysymFor(0xFF), 0u);
+}
+
+TEST(X11Keys, MapPrefersUnshiftedKeysAndFindsSpareOnes) {
+  // Keycodes 8..11, two columns each; keycode 10 is unused.
+  const X11Keys::KeyboardMap map(8, 2, {'a', 'A', 0xFF95, 0xFFB7, 0, 0, 'b', 'a'});
+  X11Keys::KeyStroke stroke;
+  ASSERT_TRUE(map.find('a', stroke));
+  EXPECT_EQ(stroke.keycode, 8);
+  EXPECT_FALSE(stroke.shifted);           // keycode 11 has it shifted, 8 unshifted
+  ASSERT_TRUE(map.find(0xFFB7, stroke));  // keypad 7 behind keypad Home
+  EXPECT_EQ(stroke.keycode, 9);
+  EXPECT_TRUE(stroke.shifted);
+  EXPECT_FALSE(map.find('q', stroke));
+  EXPECT_FALSE(map.find(0, stroke));
+  EXPECT_EQ(map.spareKeycode(), 10);
+  EXPECT_EQ(X11Keys::KeyboardMap(8, 1, {'a', 'b'}).spareKeycode(), 0);
+  EXPECT_FALSE(X11Keys::KeyboardMap().find('a', stroke));
+}
+
+TEST(X11Pictures, EveryPictureDecodesAtItsSize) {
+  struct Row {
+    std::uint32_t id;
+    std::int32_t width, height;
+  };
+  const Row rows[] = {{157, 240, 240}, {160, 240, 240}, {171, 240, 240}, {179, 240, 240},
+                      {167, 480, 800}, {168, 480, 320}, {175, 800, 480}};
+  for (const Row& row : rows) {
+    const std::optional<X11Picture> picture = X11Pictures::load(row.id);
+    ASSERT_TRUE(picture) << row.id;
+    EXPECT_EQ(picture->width, row.width);
+    EXPECT_EQ(picture->height, row.height);
+    EXPECT_EQ(picture->pixels.size(), static_cast<std::size_t>(row.width * row.height));
+  }
+  EXPECT_EQ(X11Pictures::codedPictureCount, 17u);
+  EXPECT_FALSE(X11Pictures::load(0));
+  EXPECT_FALSE(X11Pictures::load(161));
+  // Pad pictures are black around the buttons: the colour key.
+  EXPECT_EQ(X11Pictures::load(168)->pixels[0], 0u);
+}
+
+TEST(X11Pictures, DamagedDataGivesNoPicture) {
+  const unsigned char tooShort[] = {3, 1, 2, 3};
+  const unsigned char tooLong[] = {255, 1, 2, 3, 255, 1, 2, 3};
+  const unsigned char zeroRun[] = {0, 1, 2, 3, 4, 1, 2, 3};
+  const unsigned char ragged[] = {4, 1, 2};
+  for (const X11Pictures::Coded& coded : {X11Pictures::Coded{1, 2, 2, tooShort, sizeof tooShort},
+                                          X11Pictures::Coded{1, 2, 2, tooLong, sizeof tooLong},
+                                          X11Pictures::Coded{1, 2, 2, zeroRun, sizeof zeroRun},
+                                          X11Pictures::Coded{1, 2, 2, ragged, sizeof ragged},
+                                          X11Pictures::Coded{1, 0, 2, tooShort, sizeof tooShort}}) {
+    EXPECT_FALSE(X11Pictures::decode(coded));
+  }
+  const unsigned char whole[] = {4, 0x12, 0x34, 0x56};
+  const std::optional<X11Picture> picture = X11Pictures::decode({1, 2, 2, whole, sizeof whole});
+  ASSERT_TRUE(picture);
+  EXPECT_EQ(picture->pixels, std::vector<std::uint32_t>(4, 0x123456u));
+}
+
+TEST(X11Settings, TextsFromTheServerAndSettings) {
+  EXPECT_EQ(X11Settings::fromUtf8("Caf\xC3\xA9 \xE2\x82\xAC"), L"Caf\u00E9 \u20AC");
+  EXPECT_EQ(X11Settings::toUtf8(L"Caf\u00E9 \u20AC"), "Caf\xC3\xA9 \xE2\x82\xAC");
+  // Malformed: a lone continuation, an overlong slash, a cut sequence.
+  EXPECT_EQ(X11Settings::fromUtf8("a\x80"
+                                  "b\xC0\xAF"
+                                  "c\xE2\x82"),
+            L"a\uFFFDb\uFFFD\uFFFDc\uFFFD\uFFFD");
+  EXPECT_EQ(X11Settings::fromLatin1("Caf\xE9"), L"Caf\u00E9");
+  EXPECT_EQ(X11Settings::commandForKey(nullptr, X11Settings::lockKey), "loginctl lock-session");
+  EXPECT_EQ(X11Settings::commandForKey(nullptr, X11Settings::startKey), "");
+  EXPECT_EQ(X11Settings::commandForKey(nullptr, 0x27), "");
+  EXPECT_EQ(X11Settings::keyboardClasses(nullptr),
+            (std::vector<std::string>{"onboard", "matchbox-keyboard"}));
+}
+
+}  // namespace

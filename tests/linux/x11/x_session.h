@@ -1,0 +1,81 @@
+// A private X server for one test: Xvfb on a free display with a screen the
+// size of the phone's (480 x 800), optionally matchbox-window-manager, and
+// the test application. Everything started here is stopped again by its
+// process id when the session ends.
+#pragma once
+
+#include <sys/types.h>
+#include <xcb/xcb.h>
+
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace XTest {
+
+// Polls `done` every 10 ms until it holds or `timeout` passes.
+bool waitFor(const std::function<bool()>& done,
+             std::chrono::milliseconds timeout = std::chrono::milliseconds(5000));
+
+// The lines of a file (the test application's log); none when it is missing.
+std::vector<std::string> readLines(const std::string& path);
+bool hasLine(const std::string& path, const std::string& line);
+
+// The whole screen, read back with GetImage: 0x00RRGGBB per pixel.
+struct Screenshot {
+  int width = 0;
+  int height = 0;
+  std::vector<std::uint32_t> pixels;
+  std::uint32_t at(int x, int y) const {
+    return pixels[static_cast<std::size_t>(y) * static_cast<std::size_t>(width) +
+                  static_cast<std::size_t>(x)];
+  }
+};
+Screenshot takeScreenshot(const std::string& display);
+
+// A click of the first pointer button at (x, y) on the screen, through XTest.
+void click(const std::string& display, int x, int y);
+
+class Session {
+ public:
+  // Starts Xvfb and sets $DISPLAY for this process; with `windowManager`
+  // matchbox-window-manager too, ready before this returns.
+  explicit Session(bool windowManager = true, const std::string& screen = "480x800x24");
+  ~Session();
+  Session(const Session&) = delete;
+  Session& operator=(const Session&) = delete;
+
+  bool ok() const { return ok_; }
+  const std::string& display() const { return display_; }
+  // A private folder for the test's files, removed with the session.
+  const std::string& directory() const { return directory_; }
+
+  bool startWindowManager();
+  void stopWindowManager();
+
+  // Starts the test application with these arguments (after --log FILE)
+  // and waits until its window is shown. Its log is logPath(name).
+  pid_t startApp(const std::string& name, const std::vector<std::string>& arguments = {});
+  // The same from another copy of the test application's program.
+  pid_t startAppFrom(const std::string& program, const std::string& name,
+                     const std::vector<std::string>& arguments = {});
+  static std::string appProgram();
+  std::string logPath(const std::string& name) const;
+  // True when the process has ended (and is reaped).
+  bool ended(pid_t pid);
+
+  // Starts any program with $DISPLAY set; reaped and stopped with the rest.
+  pid_t spawn(const std::vector<std::string>& argv);
+
+ private:
+  bool ok_ = false;
+  std::string display_;
+  std::string directory_;
+  pid_t server_ = -1;
+  pid_t windowManager_ = -1;
+  std::vector<pid_t> children_;
+};
+
+}  // namespace XTest

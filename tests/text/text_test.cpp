@@ -1,0 +1,127 @@
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "text/integer_list.h"
+#include "text/json.h"
+#include "text/lower_case.h"
+#include "text/utf16.h"
+#include "text/utf8.h"
+
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+wchar_t unit(int code) { return static_cast<wchar_t>(code); }
+
+TEST(Utf16BytesTest, KeepEveryCharacter) {
+  const std::pair<std::wstring, Bytes> cases[] = {
+      {L"a\U0001F600\U0010FFFF", {'a', 0, 0x3D, 0xD8, 0x00, 0xDE, 0xFF, 0xDB, 0xFF, 0xDF}},
+      // Unpaired surrogates pass through: high, x, low, high.
+      {{unit(0xD800), L'x', unit(0xDC00), unit(0xD800)}, {0, 0xD8, 'x', 0, 0, 0xDC, 0, 0xD8}}};
+  for (const auto& [text, bytes] : cases) {
+    EXPECT_EQ(Text::toUtf16Bytes(text), bytes);
+    EXPECT_EQ(Text::fromUtf16Bytes(bytes.data(), bytes.size()), text);
+  }
+  if constexpr (sizeof(wchar_t) == 4) {  // what UTF-16 cannot carry becomes U+FFFD
+    const std::wstring text{unit(0x110000), unit(-1)};
+    EXPECT_EQ(Text::toUtf16Bytes(text), (Bytes{0xFD, 0xFF, 0xFD, 0xFF}));
+  }
+}
+
+TEST(LowerCaseTest, UsesAFixedTable) {
+  // ASCII, Latin-1, Latin Extended-A, Greek, Cyrillic, Armenian, Latin Extended
+  // Additional, full-width; everything else stays.
+  EXPECT_EQ(Text::lowerCased(L"TMail.EXE @[`{ 09\u00C0\u00DE\u00D7\u00DF\u0100\u0141\u0178"
+                             L"\u0130\u0131\u0386\u0391\u03A3\u03A9\u03C9\u0401\u0416\u042F"
+                             L"\u0460\u04C0\u0531\u1E9E\u1EA0\uFF21\uFF3A\U0001F600"),
+            L"tmail.exe @[`{ 09\u00E0\u00FE\u00D7\u00DF\u0101\u0142\u00FF\u0069\u0131\u03AC"
+            L"\u03B1\u03C3\u03C9\u03C9\u0451\u0436\u044F\u0461\u04CF\u0561\u00DF\u1EA1\uFF41"
+            L"\uFF5A\U0001F600");
+}
+
+TEST(Utf8Test, WideTextRoundTripsAndBadUnitsBecomeReplacements) {
+  const std::wstring text = L"caf\u00E9 \u20AC \U0001F600";
+  const std::string utf8 = "caf\xC3\xA9 \xE2\x82\xAC \xF0\x9F\x98\x80";
+  EXPECT_EQ(Text::toUtf8(text), utf8);
+  EXPECT_EQ(Text::fromUtf8(utf8), text);
+  EXPECT_EQ(Text::utf16ToUtf8(u"a\xD83D"), "a\xEF\xBF\xBD");       // unpaired high
+  EXPECT_EQ(Text::utf16ToUtf8(u"\xDE00z"), "\xEF\xBF\xBDz");       // lone low
+  EXPECT_EQ(Text::utf32ToUtf8(U"\x110000"), "\xEF\xBF\xBD");       // beyond Unicode
+  EXPECT_EQ(Text::toUtf8({unit(0xD800), L'x'}), "\xEF\xBF\xBDx");  // either wchar_t width
+}
+
+TEST(Utf8Test, RefusesMalformedInput) {
+  const std::string bad[] = {
+      "\x80",              // stray continuation byte
+      "\xC0\xAF",          // overlong '/'
+      "\xE0\x80\xAF",      // overlong, three bytes
+      "\xED\xA0\x80",      // surrogate
+      "\xF4\x90\x80\x80",  // above U+10FFFF
+      "ab\xE2\x82",        // cut at the end
+      "\xC3(",             // continuation missing
+  };
+  for (const std::string& text : bad) {
+    EXPECT_EQ(Text::fromUtf8(text), std::nullopt) << testing::PrintToString(text);
+    EXPECT_EQ(Text::utf8SequenceLength(text.substr(text.find_first_not_of("ab"))), 0U)
+        << testing::PrintToString(text);
+  }
+  EXPECT_EQ(Text::fromUtf8(""), std::wstring());
+  EXPECT_EQ(Text::utf8SequenceLength(""), 0U);
+}
+
+TEST(JsonStringTest, EscapesControlsAndReplacesMalformedBytes) {
+  EXPECT_EQ(Text::jsonString(std::string("a\"b\\\n\t\r\b\f\x01\x1f\x7f\0", 13)),
+            "\"a\\\"b\\\\\\n\\t\\r\\b\\f\\u0001\\u001f\x7f\\u0000\"");
+  // A stray continuation byte, an overlong '/', a surrogate, a cut sequence:
+  // one replacement for each byte that starts no well-formed sequence.
+  EXPECT_EQ(Text::jsonString("caf\xC3\xA9 \x80x\xC0\xAF\xED\xA0\x80\xE2\x82"),
+            "\"caf\xC3\xA9 "
+            R"(\ufffdx\ufffd\ufffd\ufffd\ufffd\ufffd\ufffd\ufffd")");
+}
+
+// The outcome of "%d,%d,...": blanks only before numbers, a comma right
+// after each number, fields not reached keep their values; out-of-range
+// numbers clamp. (The fuzz target lock_touch compares with swscanf.)
+TEST(IntegerListTest, ScansLikeTheCFormatAndClampsOutOfRangeNumbers) {
+  constexpr std::int32_t untouched = -7;
+  const std::wstring huge(400, L'9');
+  const struct {
+    std::wstring text;
+    std::size_t count;
+    std::array<std::int32_t, 4> fields;
+  } cases[] = {
+      {L"-5,+6,007,8,9 trailing", 4, {-5, 6, 7, 8}},
+      {L" \t1,\r\n2, 3,\v\f4", 4, {1, 2, 3, 4}},
+      {L"1 ,2,3,4", 1, {1, untouched, untouched, untouched}},
+      {L"", 0, {untouched, untouched, untouched, untouched}},
+      {L"10,20,", 2, {10, 20, untouched, untouched}},
+      {L"1,,3,4", 1, {1, untouched, untouched, untouched}},
+      {L"1,-,3,4", 1, {1, untouched, untouched, untouched}},
+      {std::wstring(L"1,2\0,3,4", 8), 2, {1, 2, untouched, untouched}},
+      {L"\uFF11,2", 0, {untouched, untouched, untouched, untouched}},  // full-width digit
+      {L"2147483647,-2147483648,2147483648,-2147483649",
+       4,
+       {INT32_MAX, INT32_MIN, INT32_MAX, INT32_MIN}},
+      {huge + L",-" + huge + L",1,2", 4, {INT32_MAX, INT32_MIN, 1, 2}},
+  };
+  for (const auto& c : cases) {
+    std::array<std::int32_t, 4> fields = {untouched, untouched, untouched, untouched};
+    EXPECT_EQ(Text::scanIntegers(c.text, fields), c.count) << testing::PrintToString(c.text);
+    EXPECT_EQ(fields, c.fields) << testing::PrintToString(c.text);
+  }
+}
+
+TEST(IntegerListTest, StopsAtTheFieldCount) {
+  std::array<std::int32_t, 2> two = {0, 0};
+  EXPECT_EQ(Text::scanIntegers(L"1,2,3", two), 2U);
+  EXPECT_EQ(two, (std::array<std::int32_t, 2>{1, 2}));
+  EXPECT_EQ(Text::scanIntegers(L"1,2", nullptr, 0), 0U);
+}
+
+}  // namespace
