@@ -1,11 +1,12 @@
 #include "controller/controller.h"
 
+#include <array>
 #include <cstddef>
-#include <limits>
 
 #include "controller/controller_layout.h"
 #include "controller/vibrator.h"
 #include "overlay/overlay_display.h"
+#include "text/integer_list.h"
 
 namespace {
 
@@ -23,48 +24,14 @@ constexpr const wchar_t* topPassesThrough = L"0,0,480,460";
 constexpr const wchar_t* nothingPassesThrough = L"0,0,0,0";
 constexpr const wchar_t* everythingPassesThrough = L"0,0,480,800";
 
-bool isBlank(wchar_t c) {
-  return c == L' ' || c == L'\t' || c == L'\n' || c == L'\v' || c == L'\f' || c == L'\r';
-}
-
-// One signed decimal integer at `pos`, after any blanks; a value beyond the
-// 32-bit range is clamped to it. False (pos unchanged) when there is none.
-bool readInteger(const std::wstring& text, std::size_t& pos, std::int32_t& value) {
-  std::size_t at = pos;
-  while (at < text.size() && isBlank(text[at])) ++at;
-  bool negative = false;
-  if (at < text.size() && (text[at] == L'+' || text[at] == L'-')) negative = text[at++] == L'-';
-  const std::size_t digits = at;
-  constexpr std::int64_t limit = std::int64_t{std::numeric_limits<std::int32_t>::max()} + 1;
-  std::int64_t magnitude = 0;
-  for (; at < text.size() && text[at] >= L'0' && text[at] <= L'9'; ++at) {
-    if (magnitude <= limit) magnitude = magnitude * 10 + (text[at] - L'0');
-  }
-  if (at == digits) return false;
-  if (negative) {
-    value = magnitude >= limit ? std::numeric_limits<std::int32_t>::min()
-                               : static_cast<std::int32_t>(-magnitude);
-  } else {
-    value = magnitude >= limit ? std::numeric_limits<std::int32_t>::max()
-                               : static_cast<std::int32_t>(magnitude);
-  }
-  pos = at;
-  return true;
-}
-
 // Reads up to twelve integers separated by single commas into `keys` (low 8
 // bits each), stopping at the first one that cannot be read; the entries
 // after it keep their values.
 void readKeyCodes(const std::wstring& text, std::vector<std::uint8_t>& keys) {
-  std::size_t pos = 0;
-  for (std::size_t index = 0; index < keyCount; ++index) {
-    if (index > 0) {
-      if (pos >= text.size() || text[pos] != L',') return;
-      ++pos;
-    }
-    std::int32_t value = 0;
-    if (!readInteger(text, pos, value)) return;
-    keys[index] = static_cast<std::uint8_t>(static_cast<std::uint32_t>(value) & 0xFFu);
+  std::array<std::int32_t, keyCount> fields{};
+  const std::size_t read = Text::scanIntegers(text, fields);
+  for (std::size_t index = 0; index < read; ++index) {
+    keys[index] = static_cast<std::uint8_t>(static_cast<std::uint32_t>(fields[index]) & 0xFFu);
   }
 }
 
