@@ -68,7 +68,7 @@ class GestureApp : public ControllerHost, private MessageHandler {
   void RearmTouchDriver(bool apply) override;
   void WriteLockTouch(const std::wstring& text) override;
   // "Angle" changed: a game-pad that is shown comes back laid out for it.
-  void ApplyAngle(std::uint32_t degrees);
+  void applyAngle(std::uint32_t degrees);
 
   // --- gesture completion and commands ---
   void CompleteGesture();

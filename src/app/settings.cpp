@@ -64,7 +64,7 @@ constexpr Setting settings[] = {
                    app.controller.setVibrate(static_cast<std::int32_t>(value));
                  }),
     {AppSettings::idAngle, AppSettings::rotationRoot, AppSettings::rotationKey, AppSettings::angle,
-     nullptr, [](GestureApp& app, std::uint32_t value) { app.ApplyAngle(value); }, nullptr},
+     nullptr, [](GestureApp& app, std::uint32_t value) { app.applyAngle(value); }, nullptr},
 };
 
 // Reads the setting's value and applies it; a value that cannot be read (a
@@ -152,7 +152,7 @@ void GestureApp::WriteLockTouch(const std::wstring& text) {
                        AppSettings::lockTouch, text);
 }
 
-void GestureApp::ApplyAngle(std::uint32_t degrees) {
+void GestureApp::applyAngle(std::uint32_t degrees) {
   screenAngle = static_cast<std::int32_t>(degrees);
   controller.setLandscape(screenAngle == 270);
   // Only a controller shown at the change comes back, laid out for the new
