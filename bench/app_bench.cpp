@@ -197,7 +197,7 @@ void appGamepadTouchToKey(benchmark::State& state) {
         const double x = (i & 1) != 0 ? 101.0 : 100.0;
         return Samples{sampleAt(1, x, 520.0, 0.0, 0.0), sampleAt(0, x, 520.0, 0.0, 0.0)};
       },
-      [&p] { return p.app.controllerMode; });
+      [&p] { return p.app.mode() == AppMode::controller; });
   countPerSample(state, seconds, 1);
 }
 BENCHMARK(appGamepadTouchToKey)->UseManualTime();

@@ -34,7 +34,8 @@ std::vector<Words> twoFingerSwipe() {
 }
 
 void feed(TouchTracker& t, const std::vector<Words>& touch) {
-  for (const Words& w : touch) t.touchUpdate(w.second, w.first, false, true, false);
+  for (const Words& w : touch)
+    t.touchUpdate(w.second, w.first, SampleMode::gestures(Screen::upright));
 }
 
 // One gesture-mode sample; the strokes are emptied after every 50 samples (a
@@ -44,7 +45,7 @@ void BM_TouchUpdateGestureMode(benchmark::State& state) {
   const std::vector<Words> touch = twoFingerSwipe();
   std::size_t i = 0;
   for (auto _ : state) {
-    t.touchUpdate(touch[i].second, touch[i].first, false, true, false);
+    t.touchUpdate(touch[i].second, touch[i].first, SampleMode::gestures(Screen::upright));
     if (++i == touch.size()) {
       i = 0;
       t.reset();
@@ -58,14 +59,14 @@ BENCHMARK(BM_TouchUpdateGestureMode);
 // axes near the anchor, so that the correction does all its work.
 void BM_TouchUpdateControllerMode(benchmark::State& state) {
   TouchTracker t;
-  t.touchUpdate(kOneFinger, PackedPoint::pack(100, 700), true, false, false);
+  t.touchUpdate(kOneFinger, PackedPoint::pack(100, 700), SampleMode::controller(Screen::upright));
   const Words samples[] = {{PackedPoint::pack(105, 700), PackedPoint::pack(100, 700)},
                            {PackedPoint::pack(135, 605), PackedPoint::pack(130, 600)}};
   std::size_t i = 0;
   for (auto _ : state) {
-    t.touchUpdate(samples[i].second, samples[i].first, true, false, false);
+    t.touchUpdate(samples[i].second, samples[i].first, SampleMode::controller(Screen::upright));
     i ^= 1;
-    benchmark::DoNotOptimize(t.currentPoint(false));
+    benchmark::DoNotOptimize(t.currentPoint(Finger::second));
   }
 }
 BENCHMARK(BM_TouchUpdateControllerMode);
@@ -77,7 +78,7 @@ void BM_TwoFingerTouchWithEnd(benchmark::State& state) {
   const std::vector<Words> touch = twoFingerSwipe();
   for (auto _ : state) {
     feed(t, touch);
-    t.touchEnd(0, {}, {}, false, true, false);
+    t.touchEnd(0, {}, {}, SampleMode::gestures(Screen::upright));
     benchmark::DoNotOptimize(t.secondResult().score);
   }
   if (t.gestureResult().id != 13) state.SkipWithError("the swipe was not SwipeRightDouble");
@@ -103,7 +104,7 @@ void BM_TouchEndTwoStrokes(benchmark::State& state) {
     state.PauseTiming();
     feed(t, touch);
     state.ResumeTiming();
-    t.touchEnd(0, {}, {}, false, true, false);
+    t.touchEnd(0, {}, {}, SampleMode::gestures(Screen::upright));
   }
   benchmark::DoNotOptimize(t.secondResult().score);
 }

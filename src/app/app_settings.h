@@ -56,27 +56,6 @@ enum SettingId : std::uint32_t {
   idAngle = 16,  // 10 to 15 are not used
 };
 
-struct WatchedValue {
-  const wchar_t* subKey;
-  const wchar_t* valueName;
-  Registry::Root root;
-  SettingId id;
-};
-
-// In the order the notifications are registered.
-inline constexpr WatchedValue watchedValues[] = {
-    {programKey, blackListClose, programRoot, idBlackListClose},
-    {programKey, blackListAll, programRoot, idBlackListAll},
-    {programKey, blackListSwitch, programRoot, idBlackListSwitch},
-    {programKey, whiteListBack, programRoot, idWhiteListBack},
-    {programKey, singleTouchGestureSupport, programRoot, idSingleTouchGestureSupport},
-    {programKey, tapAndHoldGestureSupport, programRoot, idTapAndHoldGestureSupport},
-    {programKey, showOverlay, programRoot, idShowOverlay},
-    {programKey, controllerKeys, programRoot, idControllerKeys},
-    {programKey, controllerVibrate, programRoot, idControllerVibrate},
-    {rotationKey, angle, rotationRoot, idAngle},
-};
-
 // --- messages and commands ---
 inline constexpr std::uint32_t closeCommandId = 40000;  // Ctrl+Q in accelerator table 2
 

@@ -27,15 +27,15 @@ void GestureApp::CompleteGesture() {
 
   if (showOverlay != 0) showGesturePicture(static_cast<std::uint32_t>(result.bitmapId));
 
-  if (learnMode) {
-    const std::wstring application = taskManager.foregroundAppName(false);
+  if (mode_ == AppMode::learning) {
+    const std::wstring application = taskManager.foregroundAppName(NameForm::fullPath);
     // An unreadable foreground program must not replace a binding with an
     // empty text, and a binding that was not stored is not learned: either
     // way learn mode stays for the next gesture.
     if (application.empty()) return;
     if (registry.WriteString(AppSettings::programRoot, AppSettings::programKey, result.name,
                              application)) {
-      learnMode = false;
+      setMode(AppMode::gestures);
     }
     return;
   }
@@ -74,9 +74,9 @@ void GestureApp::showGesturePicture(std::uint32_t bitmapId) {
   const std::int32_t x = rotated ? AppSettings::landscapePictureX : AppSettings::portraitPictureX;
   const std::int32_t y = rotated ? AppSettings::landscapePictureY : AppSettings::portraitPictureY;
   // A picture that cannot be loaded is skipped; the gesture goes on.
-  if (overlay.loadPicture(bitmapId, x, y, AppSettings::pictureSize, AppSettings::pictureSize,
-                          false) == 0) {
-    overlay.showPicture(true, pictureHideMs());
+  constexpr PictureSize size{AppSettings::pictureSize, AppSettings::pictureSize};
+  if (overlay.loadPicture(bitmapId, x, y, size, ImageKind::bitmap) == 0) {
+    overlay.showPicture(HideTimer::after, pictureHideMs());
   }
 }
 
@@ -103,7 +103,7 @@ bool GestureApp::RunCommandWord(const std::wstring& binding) {
        }},
       {L"learn",
        [](GestureApp& app) {
-         app.learnMode = true;
+         app.setMode(AppMode::learning);
          return true;
        }},
       {L"back",

@@ -3,9 +3,21 @@
 #include "app/app_settings.h"
 #include "hook/touch_messages.h"
 
+const wchar_t* toString(AppMode mode) {
+  switch (mode) {
+    case AppMode::gestures:
+      return L"gestures";
+    case AppMode::learning:
+      return L"learning";
+    case AppMode::controller:
+      return L"controller";
+  }
+  return L"?";
+}
+
 GestureApp::GestureApp(Platform& platform)
     : platform_(platform),
-      overlay(platform.windows, platform.overlayDevice),
+      overlay(platform.windows, platform.overlayDevice, platform.debug),
       registry(platform.registry),
       taskManager(platform.windows, platform.processes, platform.input, platform.shell),
       vibrator(platform.processes, platform.clock, platform.leds),
@@ -127,14 +139,13 @@ void GestureApp::onTouchMove(WParam wParam, LParam lParam) {
   // The packed words are the low 32 bits of wParam and lParam.
   tracker.touchUpdate(static_cast<std::uint32_t>(wParam),
                       static_cast<std::uint32_t>(static_cast<std::uintptr_t>(lParam)),
-                      controllerMode, !controllerMode, screenAngle != 0);
-  if (controllerMode) forwardToController();
+                      sampleMode());
+  if (controllerShown()) forwardToController();
 }
 
 void GestureApp::onTouchEnd() {
-  tracker.touchEnd(0, Geometry::Point2D(0.0, 0.0), Geometry::Point2D(0.0, 0.0), controllerMode,
-                   !controllerMode, screenAngle != 0);
-  if (controllerMode) {
+  tracker.touchEnd(0, Geometry::Point2D(0.0, 0.0), Geometry::Point2D(0.0, 0.0), sampleMode());
+  if (controllerShown()) {
     forwardToController();
     return;
   }
@@ -146,6 +157,26 @@ void GestureApp::onTouchEnd() {
 }
 
 void GestureApp::forwardToController() {
-  controller.handleTouch(tracker.touchCount(), tracker.currentPoint(true),
-                         tracker.currentPoint(false));
+  controller.handleTouch(tracker.touchCount(), tracker.currentPoint(Finger::first),
+                         tracker.currentPoint(Finger::second));
+}
+
+SampleMode GestureApp::sampleMode() const {
+  const Screen screen = screenAngle != 0 ? Screen::rotated : Screen::upright;
+  return controllerShown() ? SampleMode::controller(screen) : SampleMode::gestures(screen);
+}
+
+void GestureApp::setControllerMode(bool shown) {
+  if (shown) {
+    setMode(AppMode::controller);
+  } else if (mode_ == AppMode::controller) {
+    setMode(AppMode::gestures);
+  }
+}
+
+void GestureApp::setMode(AppMode mode) {
+  if (mode == mode_) return;
+  platform_.debug.debugOutput(std::wstring(L"GestureApp: mode ") + toString(mode_) + L" -> " +
+                              toString(mode) + L"\n");
+  mode_ = mode;
 }

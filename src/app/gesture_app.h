@@ -33,6 +33,16 @@
 #include "registry/registry_store.h"
 #include "tasks/task_manager.h"
 
+// What a finished touch does: complete a gesture, learn a binding with it,
+// or nothing (the game-pad takes every touch).
+enum class AppMode {
+  gestures,
+  learning,    // the next gesture binds the application in front
+  controller,  // the game-pad is shown
+};
+
+const wchar_t* toString(AppMode mode);
+
 class GestureApp : public ControllerHost, private MessageHandler {
   Platform& platform_;
 
@@ -57,16 +67,8 @@ class GestureApp : public ControllerHost, private MessageHandler {
   void ReloadSetting(LParam identifier);
   void RearmTouchDriver(bool apply) override;
   void WriteLockTouch(const std::wstring& text) override;
-  void LoadBlackListClose();
-  void LoadBlackListAll();
-  void LoadBlackListSwitch();
-  void LoadWhiteListBack();
-  void LoadSingleTouchGestureSupport();
-  void LoadTapAndHoldGestureSupport();
-  void LoadShowOverlay();
-  void LoadControllerKeys();
-  void LoadControllerVibrate();
-  void LoadAngle();
+  // "Angle" changed: a game-pad that is shown comes back laid out for it.
+  void applyAngle(std::uint32_t degrees);
 
   // --- gesture completion and commands ---
   void CompleteGesture();
@@ -78,17 +80,16 @@ class GestureApp : public ControllerHost, private MessageHandler {
   bool LaunchBinding(const std::wstring& binding);
 
   // --- ControllerHost ---
-  void setControllerMode(bool shown) override { controllerMode = shown; }
+  void setControllerMode(bool shown) override;
   OverlayDisplay& overlayDisplay() override { return overlay; }
-  RegistryStore& registryStore() override { return registry; }
   Vibrator& vibratorDevice() override { return vibrator; }
 
   WindowHandle mainWindow() const { return mainWindow_; }
   // How long a gesture's picture stays, in ms (showOverlay != 0).
   std::uint32_t pictureHideMs() const;
 
-  bool learnMode = false;
-  bool controllerMode = false;
+  AppMode mode() const { return mode_; }
+
   std::int32_t showOverlay = 1;  // 0: no picture, 1: 500 ms, other: that many ms
   std::int32_t screenAngle = 0;  // degrees, from "Angle"
   SipInfo sipInfo;
@@ -116,6 +117,13 @@ class GestureApp : public ControllerHost, private MessageHandler {
   bool showController();
   bool closeProgram();
 
+  // Changes the mode, with a line on the debug output.
+  void setMode(AppMode mode);
+  bool controllerShown() const { return mode_ == AppMode::controller; }
+  // How the tracker takes the next sample.
+  SampleMode sampleMode() const;
+
+  AppMode mode_ = AppMode::gestures;
   WindowHandle mainWindow_ = 0;  // 0 once destroyed
   bool leaving_ = false;         // run() has left its message loop
   ShellActivationInfo activationInfo_;

@@ -10,13 +10,82 @@ namespace {
 
 using List = TaskManager::List;
 
-// The list on success only, so a failed read keeps the task manager's list.
-template <typename Setter>
-void loadList(RegistryStore& registry, const wchar_t* valueName, Setter set) {
-  List list;
-  if (registry.ReadStringList(AppSettings::programRoot, AppSettings::programKey, valueName, list,
-                              true)) {
-    set(list);
+// A watched registry value: its notification identifier, where it lives, and
+// what its value changes. Exactly one of the three `apply` members is set; it
+// gives the value's type. A value that cannot be read changes nothing.
+struct Setting {
+  AppSettings::SettingId id;
+  Registry::Root root;
+  const wchar_t* key;
+  const wchar_t* valueName;
+  void (*applyList)(GestureApp& app, const List& list);
+  void (*applyDword)(GestureApp& app, std::uint32_t value);
+  void (*applyString)(GestureApp& app, const std::wstring& text);
+};
+
+constexpr Setting listSetting(AppSettings::SettingId id, const wchar_t* valueName,
+                              void (*apply)(GestureApp&, const List&)) {
+  return {id,     AppSettings::programRoot, AppSettings::programKey, valueName, apply, nullptr,
+          nullptr};
+}
+
+constexpr Setting dwordSetting(AppSettings::SettingId id, const wchar_t* valueName,
+                               void (*apply)(GestureApp&, std::uint32_t)) {
+  return {id,     AppSettings::programRoot, AppSettings::programKey, valueName, nullptr, apply,
+          nullptr};
+}
+
+// In the order the notifications are registered and the values loaded.
+constexpr Setting settings[] = {
+    listSetting(AppSettings::idBlackListClose, AppSettings::blackListClose,
+                [](GestureApp& app, const List& list) { app.taskManager.setBlackListClose(list); }),
+    listSetting(AppSettings::idBlackListAll, AppSettings::blackListAll,
+                [](GestureApp& app, const List& list) { app.taskManager.setBlackListAll(list); }),
+    listSetting(
+        AppSettings::idBlackListSwitch, AppSettings::blackListSwitch,
+        [](GestureApp& app, const List& list) { app.taskManager.setBlackListSwitch(list); }),
+    listSetting(AppSettings::idWhiteListBack, AppSettings::whiteListBack,
+                [](GestureApp& app, const List& list) { app.taskManager.setWhiteListBack(list); }),
+    dwordSetting(AppSettings::idSingleTouchGestureSupport, AppSettings::singleTouchGestureSupport,
+                 [](GestureApp& app, std::uint32_t value) {
+                   app.tracker.setSingleTouchGestures(value != 0);
+                 }),
+    dwordSetting(AppSettings::idTapAndHoldGestureSupport, AppSettings::tapAndHoldGestureSupport,
+                 [](GestureApp& app, std::uint32_t value) { app.tracker.setTapAndHold(value); }),
+    dwordSetting(AppSettings::idShowOverlay, AppSettings::showOverlay,
+                 [](GestureApp& app, std::uint32_t value) {
+                   app.showOverlay = static_cast<std::int32_t>(value);
+                 }),
+    {AppSettings::idControllerKeys, AppSettings::programRoot, AppSettings::programKey,
+     AppSettings::controllerKeys, nullptr, nullptr,
+     [](GestureApp& app, const std::wstring& text) { app.controller.setKeys(text); }},
+    dwordSetting(AppSettings::idControllerVibrate, AppSettings::controllerVibrate,
+                 [](GestureApp& app, std::uint32_t value) {
+                   app.controller.setVibrate(static_cast<std::int32_t>(value));
+                 }),
+    {AppSettings::idAngle, AppSettings::rotationRoot, AppSettings::rotationKey, AppSettings::angle,
+     nullptr, [](GestureApp& app, std::uint32_t value) { app.applyAngle(value); }, nullptr},
+};
+
+// Reads the setting's value and applies it; a value that cannot be read (a
+// list: any of its entries) leaves the setting as it was.
+void load(GestureApp& app, const Setting& setting) {
+  RegistryStore& registry = app.registry;
+  if (setting.applyList != nullptr) {
+    List list;
+    if (registry.ReadStringList(setting.root, setting.key, setting.valueName, list, true)) {
+      setting.applyList(app, list);
+    }
+  } else if (setting.applyDword != nullptr) {
+    std::uint32_t value = 0;
+    if (registry.ReadDword(setting.root, setting.key, setting.valueName, value)) {
+      setting.applyDword(app, value);
+    }
+  } else if (setting.applyString != nullptr) {
+    std::wstring text;
+    if (registry.ReadString(setting.root, setting.key, setting.valueName, text, true)) {
+      setting.applyString(app, text);
+    }
   }
 }
 
@@ -25,9 +94,9 @@ void loadList(RegistryStore& registry, const wchar_t* valueName, Setter set) {
 void GestureApp::RegisterSettingNotifications(WindowHandle window) {
   // Neither the results nor the registrations are kept: they last as long
   // as the process.
-  for (const AppSettings::WatchedValue& watched : AppSettings::watchedValues) {
-    platform_.shell.notifyRegistryChange(watched.root, watched.subKey, watched.valueName, window,
-                                         WM_REGISTRY_CHANGED, watched.id);
+  for (const Setting& setting : settings) {
+    platform_.shell.notifyRegistryChange(setting.root, setting.key, setting.valueName, window,
+                                         WM_REGISTRY_CHANGED, setting.id);
   }
 }
 
@@ -39,56 +108,20 @@ void GestureApp::LoadAllSettings() {
   // re-arm.
   WriteLockTouch(AppSettings::wholeScreenLockTouch);
   RearmTouchDriver(true);
-  LoadBlackListClose();
-  LoadBlackListAll();
-  LoadBlackListSwitch();
-  LoadWhiteListBack();
-  LoadSingleTouchGestureSupport();
-  LoadTapAndHoldGestureSupport();
-  LoadShowOverlay();
-  LoadControllerKeys();
-  LoadControllerVibrate();
-  LoadAngle();
+  for (const Setting& setting : settings) load(*this, setting);
   controller.attach(*this);
   sipInfo = SipInfo{};
   sipInfo.size = sizeof(SipInfo);
 }
 
 void GestureApp::ReloadSetting(LParam identifier) {
-  switch (identifier) {
-    case AppSettings::idBlackListClose:
-      LoadBlackListClose();
-      break;
-    case AppSettings::idBlackListAll:
-      LoadBlackListAll();
-      break;
-    case AppSettings::idBlackListSwitch:
-      LoadBlackListSwitch();
-      break;
-    case AppSettings::idWhiteListBack:
-      LoadWhiteListBack();
-      break;
-    case AppSettings::idSingleTouchGestureSupport:
-      LoadSingleTouchGestureSupport();
-      break;
-    case AppSettings::idTapAndHoldGestureSupport:
-      LoadTapAndHoldGestureSupport();
-      break;
-    case AppSettings::idShowOverlay:
-      LoadShowOverlay();
-      break;
-    case AppSettings::idControllerKeys:
-      LoadControllerKeys();
-      break;
-    case AppSettings::idControllerVibrate:
-      LoadControllerVibrate();
-      break;
-    case AppSettings::idAngle:
-      LoadAngle();
-      break;
-    default:
-      break;  // not a setting of this program
+  for (const Setting& setting : settings) {
+    if (static_cast<LParam>(setting.id) == identifier) {
+      load(*this, setting);
+      return;
+    }
   }
+  // Not a setting of this program.
 }
 
 void GestureApp::RearmTouchDriver(bool apply) {
@@ -119,77 +152,12 @@ void GestureApp::WriteLockTouch(const std::wstring& text) {
                        AppSettings::lockTouch, text);
 }
 
-void GestureApp::LoadBlackListClose() {
-  loadList(registry, AppSettings::blackListClose,
-           [this](const List& list) { taskManager.setBlackListClose(list); });
-}
-
-void GestureApp::LoadBlackListAll() {
-  loadList(registry, AppSettings::blackListAll,
-           [this](const List& list) { taskManager.setBlackListAll(list); });
-}
-
-void GestureApp::LoadBlackListSwitch() {
-  loadList(registry, AppSettings::blackListSwitch,
-           [this](const List& list) { taskManager.setBlackListSwitch(list); });
-}
-
-void GestureApp::LoadWhiteListBack() {
-  loadList(registry, AppSettings::whiteListBack,
-           [this](const List& list) { taskManager.setWhiteListBack(list); });
-}
-
-void GestureApp::LoadSingleTouchGestureSupport() {
-  std::uint32_t value = 0;
-  if (registry.ReadDword(AppSettings::programRoot, AppSettings::programKey,
-                         AppSettings::singleTouchGestureSupport, value)) {
-    tracker.setSingleTouchGestures(value != 0);
-  }
-}
-
-void GestureApp::LoadTapAndHoldGestureSupport() {
-  std::uint32_t value = 0;
-  if (registry.ReadDword(AppSettings::programRoot, AppSettings::programKey,
-                         AppSettings::tapAndHoldGestureSupport, value)) {
-    tracker.setTapAndHold(value);
-  }
-}
-
-void GestureApp::LoadShowOverlay() {
-  std::uint32_t value = 0;
-  if (registry.ReadDword(AppSettings::programRoot, AppSettings::programKey,
-                         AppSettings::showOverlay, value)) {
-    showOverlay = static_cast<std::int32_t>(value);
-  }
-}
-
-void GestureApp::LoadControllerKeys() {
-  std::wstring text;
-  if (registry.ReadString(AppSettings::programRoot, AppSettings::programKey,
-                          AppSettings::controllerKeys, text, true)) {
-    controller.setKeys(text);
-  }
-}
-
-void GestureApp::LoadControllerVibrate() {
-  std::uint32_t value = 0;
-  if (registry.ReadDword(AppSettings::programRoot, AppSettings::programKey,
-                         AppSettings::controllerVibrate, value)) {
-    controller.setVibrate(static_cast<std::int32_t>(value));
-  }
-}
-
-void GestureApp::LoadAngle() {
-  std::uint32_t value = 0;
-  if (!registry.ReadDword(AppSettings::rotationRoot, AppSettings::rotationKey, AppSettings::angle,
-                          value)) {
-    return;
-  }
-  screenAngle = static_cast<std::int32_t>(value);
+void GestureApp::applyAngle(std::uint32_t degrees) {
+  screenAngle = static_cast<std::int32_t>(degrees);
   controller.setLandscape(screenAngle == 270);
   // Only a controller shown at the change comes back, laid out for the new
   // orientation, and only on an orientation it has a layout for.
-  if (controllerMode) {
+  if (controllerShown()) {
     controller.hide();
     if (IsSupportedAngle()) {
       platform_.clock.sleep(AppSettings::angleReshowPauseMs);

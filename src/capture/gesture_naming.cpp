@@ -1,7 +1,5 @@
 #include "capture/gesture_naming.h"
 
-#include "capture/touch_tracker.h"
-
 using Gestures::RecognitionResult;
 
 namespace GestureNaming {
@@ -53,12 +51,3 @@ RecognitionResult nameGesture(RecognitionResult& first, RecognitionResult& secon
 }
 
 }  // namespace GestureNaming
-
-RecognitionResult TouchTracker::gestureResult() {
-  GestureNaming::NamingRules rules;
-  rules.minScore = minScore_;
-  rules.singleTouchGestures = singleTouchGestures_;
-  rules.tapAndHold = tapAndHold_;
-  rules.tapAndHoldBox = tapAndHoldBox_;
-  return GestureNaming::nameGesture(firstResult_, secondResult_, rules);
-}

@@ -50,10 +50,11 @@ inline constexpr std::int32_t lastOneFingerId = 12;
 const TwoFingerVariant* twoFingerVariant(std::int32_t strokeId);
 
 struct NamingRules {
-  double minScore = 0.7;  // a recognised stroke scoring below this spoils the gesture
+  double minScore = 0.7;  // score (0 to 1); a recognised stroke below it spoils the gesture
   bool singleTouchGestures = false;
   bool tapAndHold = false;
-  Geometry::Rect2D tapAndHoldBox;  // pixels; a stroke with a smaller larger side is held
+  // Pixels; a stroke whose larger side is smaller than the box's is held.
+  Geometry::Rect2D tapAndHoldBox{0.0, 0.0, 30.0, 30.0};
 };
 
 // The named gesture, or the unknown result (id 0) when the touch is none. With

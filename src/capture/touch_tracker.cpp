@@ -53,10 +53,11 @@ void mergeAxis(double anchor, double& nearC, double& farC, std::int32_t delta, s
 
 }  // namespace
 
-TouchTracker::TouchTracker() { recognizer_.addBuiltInTemplates(); }
+TouchTracker::TouchTracker(const CaptureConfig& config) : config_(config), rules_(config.naming) {
+  recognizer_.addBuiltInTemplates();
+}
 
-void TouchTracker::touchUpdate(std::uint32_t secondWord, std::uint32_t firstWord,
-                               bool controllerMode, bool recordStrokes, bool rotated) {
+void TouchTracker::touchUpdate(std::uint32_t secondWord, std::uint32_t firstWord, SampleMode mode) {
   const bool hasFirst = PackedPoint::carriesPoint(firstWord);
   const bool hasSecond = PackedPoint::carriesPoint(secondWord);
   if (!hasFirst && !hasSecond) {
@@ -73,11 +74,11 @@ void TouchTracker::touchUpdate(std::uint32_t secondWord, std::uint32_t firstWord
     secondPoint_ = PackedPoint::unpack(secondWord);
     touchCount_ = 2;
   }
-  processPoints(controllerMode, recordStrokes, rotated);
+  processPoints(mode);
 }
 
 void TouchTracker::touchEnd(std::int32_t kind, const Point2D& first, const Point2D& second,
-                            bool controllerMode, bool recordStrokes, bool rotated) {
+                            SampleMode mode) {
   if (kind < 0 || kind > 2) {
     // Treated as every finger up: the strokes are recognised, and the next
     // sample is seen as a new touch.
@@ -87,18 +88,18 @@ void TouchTracker::touchEnd(std::int32_t kind, const Point2D& first, const Point
   touchCount_ = kind;
   if (kind >= 1) firstPoint_ = first;
   if (kind == 2) secondPoint_ = second;
-  processPoints(controllerMode, recordStrokes, rotated);
+  processPoints(mode);
 }
 
-void TouchTracker::processPoints(bool controllerMode, bool recordStrokes, bool rotated) {
-  if (rotated && !controllerMode) {
+void TouchTracker::processPoints(SampleMode mode) {
+  if (mode.rotated && !mode.correctDualTouch) {
     // Strokes are recorded in the turned frame. The second point is turned
     // also when this sample did not update it; it is not used then.
     Geometry::rotateQuarterTurn(firstPoint_);
     Geometry::rotateQuarterTurn(secondPoint_);
   }
-  if (controllerMode) correctDualTouch();
-  if (recordStrokes) recordSample();
+  if (mode.correctDualTouch) correctDualTouch();
+  if (mode.recordStrokes) recordSample();
 }
 
 void TouchTracker::recordSample() {
@@ -124,7 +125,7 @@ void TouchTracker::recordSample() {
   }
   if (previousTouchCount_ == 0) return;  // a second release in a row
   const std::size_t minPoints =
-      minStrokePoints_ < 0 ? 0 : static_cast<std::size_t>(minStrokePoints_);
+      config_.minStrokePoints < 0 ? 0 : static_cast<std::size_t>(config_.minStrokePoints);
   if (firstStroke_.size() > minPoints) firstResult_ = recognizeStroke(firstStroke_);
   if (secondStroke_.size() > minPoints) secondResult_ = recognizeStroke(secondStroke_);
   firstStroke_.clear();
@@ -163,16 +164,17 @@ void TouchTracker::correctDualTouch() {
   Point2D& farP = secondIsNear ? firstPoint_ : secondPoint_;
   const std::int32_t dx = truncatedPixels(anchor_.x - nearP.x);
   const std::int32_t dy = truncatedPixels(anchor_.y - nearP.y);
-  if (magnitude(truncatedPixels(firstPoint_.x - secondPoint_.x)) < mergeDistance_) {
-    mergeAxis(anchor_.x, nearP.x, farP.x, dx, mergeDistance_, spreadDistance_);
+  const std::int32_t merge = config_.mergeDistancePx;
+  if (magnitude(truncatedPixels(firstPoint_.x - secondPoint_.x)) < merge) {
+    mergeAxis(anchor_.x, nearP.x, farP.x, dx, merge, config_.spreadDistancePx);
   }
-  if (magnitude(truncatedPixels(firstPoint_.y - secondPoint_.y)) < mergeDistance_) {
-    mergeAxis(anchor_.y, nearP.y, farP.y, dy, mergeDistance_, spreadDistance_);
+  if (magnitude(truncatedPixels(firstPoint_.y - secondPoint_.y)) < merge) {
+    mergeAxis(anchor_.y, nearP.y, farP.y, dy, merge, config_.spreadDistancePx);
   }
 }
 
 void TouchTracker::appendToStroke(Path2D& stroke, const Point2D& p) const {
-  const std::size_t cap = static_cast<std::size_t>(maxStrokePoints_);
+  const std::size_t cap = static_cast<std::size_t>(config_.maxStrokePoints);
   if (stroke.size() >= cap && cap >= 3) {
     // Keep every other point, the first and the last included: the shape and
     // both ends (which continuesSecondStroke reads) survive, and the stroke
@@ -195,11 +197,15 @@ void TouchTracker::reset() {
   secondResult_ = RecognitionResult{};
 }
 
-void TouchTracker::setSingleTouchGestures(bool enabled) { singleTouchGestures_ = enabled; }
+RecognitionResult TouchTracker::gestureResult() {
+  return GestureNaming::nameGesture(firstResult_, secondResult_, rules_);
+}
+
+void TouchTracker::setSingleTouchGestures(bool enabled) { rules_.singleTouchGestures = enabled; }
 
 void TouchTracker::setTapAndHold(std::uint32_t value) {
-  tapAndHold_ = value != 0;
-  // Switched on without a size (1), or off (0): 50 pixels.
-  const double side = value < 2 ? 50.0 : static_cast<double>(value);
-  tapAndHoldBox_ = Geometry::Rect2D(0.0, 0.0, side, side);
+  rules_.tapAndHold = value != 0;
+  // Switched on without a size (1), or off (0): the default box.
+  const double side = value < 2 ? config_.defaultHeldBoxPx : static_cast<double>(value);
+  rules_.tapAndHoldBox = Geometry::Rect2D(0.0, 0.0, side, side);
 }

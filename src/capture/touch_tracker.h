@@ -7,8 +7,8 @@
 //                    stroke whose end lies nearer, so fingers that cross or
 //                    that the panel reports in the other order still give two
 //                    clean strokes. At the touch end each stroke of more than
-//                    `minStrokePoints` points is recognised.
-//   controller mode  no strokes. Two finger positions within `mergeDistance`
+//                    `CaptureConfig::minStrokePoints` points is recognised.
+//   controller mode  no strokes. Two finger positions within `mergeDistancePx`
 //                    of each other on an axis are moved apart relative to the
 //                    finger that touched first (the anchor); the controller
 //                    reads the corrected points after every sample.
@@ -24,35 +24,88 @@
 
 #include <cstdint>
 
+#include "capture/gesture_naming.h"
 #include "recognition/geometry.h"
 #include "recognition/recognizer.h"
 
+// The tracker's fixed thresholds.
+struct CaptureConfig {
+  // The naming rules until the settings are read: the score threshold and
+  // the hold box.
+  GestureNaming::NamingRules naming;
+  double defaultHeldBoxPx = 50.0;     // pixels; the hold box for the setting 0 or 1
+  std::int32_t minStrokePoints = 5;   // points; a stroke is recognised only with more
+  std::int32_t mergeDistancePx = 12;  // pixels; finger coordinates closer are merged
+  double spreadDistancePx = 120.0;    // pixels; where the correction places the far finger
+  // Points (16 bytes each); a stroke that reaches this many is thinned to
+  // every other point before it grows further. Only abnormal input gets
+  // there: over three minutes of steady movement at the panel's 80 samples a
+  // second, or touches run together after a lost touch end. Shorter strokes
+  // are kept exactly.
+  std::int32_t maxStrokePoints = 16384;
+};
+
+// Whether the screen is turned (by 270 degrees): points are turned too.
+enum class Screen { upright, rotated };
+
+// How the tracker handles a sample.
+struct SampleMode {
+  bool correctDualTouch = false;  // controller mode: close fingers are moved apart
+  bool recordStrokes = false;     // gesture mode: the points extend the strokes
+  bool rotated = false;           // see Screen
+
+  static constexpr SampleMode gestures(Screen screen) {
+    return {false, true, screen == Screen::rotated};
+  }
+  static constexpr SampleMode controller(Screen screen) {
+    return {true, false, screen == Screen::rotated};
+  }
+  // The points only: neither corrected nor recorded.
+  static constexpr SampleMode pointsOnly(Screen screen) {
+    return {false, false, screen == Screen::rotated};
+  }
+};
+
+enum class Finger { first, second };
+
 class TouchTracker {
  public:
-  // The fields at their initial values; the built-in templates registered.
-  TouchTracker();
+  // The built-in templates registered.
+  explicit TouchTracker(const CaptureConfig& config = {});
 
   // WM_APP_TOUCH: `secondWord` is the message's wParam (a packed point, or 1
   // for a one-finger sample), `firstWord` its lParam (a packed point). A
   // sample in which neither word carries a point is ignored.
+  void touchUpdate(std::uint32_t secondWord, std::uint32_t firstWord, SampleMode mode);
+  // The same with each part of the mode given on its own (the fuzz target
+  // varies them independently).
   void touchUpdate(std::uint32_t secondWord, std::uint32_t firstWord, bool controllerMode,
-                   bool recordStrokes, bool rotated);
+                   bool recordStrokes, bool rotated) {
+    touchUpdate(secondWord, firstWord, SampleMode{controllerMode, recordStrokes, rotated});
+  }
 
   // WM_APP_TOUCH_END. `kind` is the number of fingers still down: 0 (the only
   // kind the program sends), 1 (with `first`) or 2 (with both points). Any
   // other kind counts as 0.
   void touchEnd(std::int32_t kind, const Geometry::Point2D& first, const Geometry::Point2D& second,
-                bool controllerMode, bool recordStrokes, bool rotated);
+                SampleMode mode);
+  void touchEnd(std::int32_t kind, const Geometry::Point2D& first, const Geometry::Point2D& second,
+                bool controllerMode, bool recordStrokes, bool rotated) {
+    touchEnd(kind, first, second, SampleMode{controllerMode, recordStrokes, rotated});
+  }
 
   // 0 = no finger, 1 = one finger, 2 = two fingers.
   std::int32_t touchCount() const { return touchCount_; }
 
   // The current (in controller mode: corrected) position of the first or the
   // second finger. The second is stale while one finger touches.
-  Geometry::Point2D currentPoint(bool first) const { return first ? firstPoint_ : secondPoint_; }
+  Geometry::Point2D currentPoint(Finger finger) const {
+    return finger == Finger::first ? firstPoint_ : secondPoint_;
+  }
 
-  // The named gesture of the last touch (gesture_naming.h). With tap-and-hold
-  // it may replace a held finger's result by the other finger's.
+  // The named gesture of the last touch under the naming rules
+  // (gesture_naming.h). With tap-and-hold it may replace a held finger's
+  // result by the other finger's.
   Gestures::RecognitionResult gestureResult();
 
   // Forgets the points, the strokes and the results; the counts, the anchor
@@ -72,20 +125,18 @@ class TouchTracker {
   const Gestures::RecognitionResult& firstResult() const { return firstResult_; }
   const Gestures::RecognitionResult& secondResult() const { return secondResult_; }
   const Gestures::Recognizer& recognizer() const { return recognizer_; }
-  double minScore() const { return minScore_; }
-  std::int32_t minStrokePoints() const { return minStrokePoints_; }
-  const Geometry::Rect2D& tapAndHoldBox() const { return tapAndHoldBox_; }
-  bool singleTouchGestures() const { return singleTouchGestures_; }
-  bool tapAndHold() const { return tapAndHold_; }
+  const GestureNaming::NamingRules& namingRules() const { return rules_; }
+  double minScore() const { return rules_.minScore; }
+  const Geometry::Rect2D& tapAndHoldBox() const { return rules_.tapAndHoldBox; }
+  bool singleTouchGestures() const { return rules_.singleTouchGestures; }
+  bool tapAndHold() const { return rules_.tapAndHold; }
   const Geometry::Point2D& anchor() const { return anchor_; }
-  double spreadDistance() const { return spreadDistance_; }
-  std::int32_t mergeDistance() const { return mergeDistance_; }
-  std::int32_t maxStrokePoints() const { return maxStrokePoints_; }
+  std::int32_t maxStrokePoints() const { return config_.maxStrokePoints; }
 
  private:
   // Steps 4 to 6 of a sample: turn the points for a rotated screen, correct
   // them in controller mode, record them in gesture mode.
-  void processPoints(bool controllerMode, bool recordStrokes, bool rotated);
+  void processPoints(SampleMode mode);
   // Appends the sample to the strokes, or recognises them when the last
   // finger has lifted.
   void recordSample();
@@ -105,21 +156,7 @@ class TouchTracker {
   Gestures::RecognitionResult firstResult_;  // of firstStroke after the last release
   Gestures::RecognitionResult secondResult_;
   Gestures::Recognizer recognizer_;
-  double minScore_ = 0.7;  // score a finger's stroke needs for a gesture
-  // A stroke is recognised only if it holds more points than this.
-  std::int32_t minStrokePoints_ = 5;
-  // Pixels: a stroke whose larger side is below this box's counts as a held
-  // finger (tap-and-hold).
-  Geometry::Rect2D tapAndHoldBox_{0.0, 0.0, 30.0, 30.0};
-  bool singleTouchGestures_ = false;  // Square, Diamond and Delete with one finger
-  bool tapAndHold_ = false;
-  Geometry::Point2D anchor_;         // pixels; last one-finger position in controller mode
-  double spreadDistance_ = 120.0;    // pixels; where the correction places the far finger
-  std::int32_t mergeDistance_ = 12;  // pixels; coordinates closer than this are merged
-  // Points (16 bytes each); a stroke that reaches this many is thinned to
-  // every other point before it grows further. Only abnormal input gets
-  // there: over three minutes of steady movement at the panel's 80 samples a
-  // second, or touches run together after a lost touch end. Shorter strokes
-  // are kept exactly.
-  std::int32_t maxStrokePoints_ = 16384;
+  CaptureConfig config_;
+  GestureNaming::NamingRules rules_;  // config_.naming changed by the settings
+  Geometry::Point2D anchor_;          // pixels; last one-finger position in controller mode
 };

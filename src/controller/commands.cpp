@@ -1,22 +1,9 @@
 #include "controller/commands.h"
 
-#include <string>
-
 #include "controller/controller.h"
 
-namespace {
-
-std::wstring number(int value) { return std::to_wstring(value); }
-
-}  // namespace
-
-bool Command::activate(bool /*pressed*/) { return false; }
-
-void Command::describe(bool /*pressed*/) {}
-
-CommandKey::CommandKey(DebugPort& debug, InputPort& input, std::uint8_t keyCode,
-                       std::uint8_t scanCode)
-    : Command(debug), input_(input), keyCode_(keyCode), scanCode_(scanCode) {}
+CommandKey::CommandKey(InputPort& input, std::uint8_t keyCode, std::uint8_t scanCode)
+    : input_(input), keyCode_(keyCode), scanCode_(scanCode) {}
 
 bool CommandKey::activate(bool pressed) {
   if (pressed == active_) return false;
@@ -25,13 +12,7 @@ bool CommandKey::activate(bool pressed) {
   return true;
 }
 
-void CommandKey::describe(bool pressed) {
-  debug_.debugOutput(L"CommandKey: " + number(keyCode_) + L" " + number(scanCode_) + L" " +
-                     number(pressed ? 1 : 0) + L"\n");
-}
-
-CommandExit::CommandExit(DebugPort& debug, Controller& controller)
-    : Command(debug), controller_(controller) {}
+CommandExit::CommandExit(Controller& controller) : controller_(controller) {}
 
 // Acts when the finger leaves the button, not when it touches it.
 bool CommandExit::activate(bool pressed) {
@@ -41,12 +22,7 @@ bool CommandExit::activate(bool pressed) {
   return true;
 }
 
-void CommandExit::describe(bool pressed) {
-  debug_.debugOutput(L"CommandExit: " + number(pressed ? 1 : 0) + L"\n");
-}
-
-CommandRotate::CommandRotate(DebugPort& debug, Controller& controller)
-    : Command(debug), controller_(controller) {}
+CommandRotate::CommandRotate(Controller& controller) : controller_(controller) {}
 
 // Acts on the release, like the exit button.
 bool CommandRotate::activate(bool pressed) {
@@ -54,8 +30,4 @@ bool CommandRotate::activate(bool pressed) {
   active_ = pressed;
   if (!pressed) controller_.rotateLayout();
   return true;
-}
-
-void CommandRotate::describe(bool pressed) {
-  debug_.debugOutput(L"CommandRotate: " + number(pressed ? 1 : 0) + L"\n");
 }

@@ -4,39 +4,34 @@
 
 #include <cstdint>
 
-#include "ports/debug_port.h"
 #include "ports/input_port.h"
 
 class Controller;
 
 class Command {
  public:
-  explicit Command(DebugPort& debug) : debug_(debug) {}
+  Command() = default;
   virtual ~Command() = default;
 
   Command(const Command&) = delete;
   Command& operator=(const Command&) = delete;
 
   // Presses or releases; true only when `active` changed.
-  virtual bool activate(bool pressed);
-  // One diagnostic line on the debug output.
-  virtual void describe(bool pressed);
+  virtual bool activate(bool pressed) = 0;
 
   bool active() const { return active_; }
   // Forgets a press without acting on it (the pad was hidden under it).
   void clearPressed() { active_ = false; }
 
  protected:
-  DebugPort& debug_;
   bool active_ = false;
 };
 
 // Injects its key: down on the press, up on the release.
 class CommandKey : public Command {
  public:
-  CommandKey(DebugPort& debug, InputPort& input, std::uint8_t keyCode, std::uint8_t scanCode);
+  CommandKey(InputPort& input, std::uint8_t keyCode, std::uint8_t scanCode);
   bool activate(bool pressed) override;
-  void describe(bool pressed) override;
 
   std::uint8_t keyCode() const { return keyCode_; }
   std::uint8_t scanCode() const { return scanCode_; }
@@ -50,9 +45,8 @@ class CommandKey : public Command {
 // Hides the game-pad when released.
 class CommandExit : public Command {
  public:
-  CommandExit(DebugPort& debug, Controller& controller);
+  explicit CommandExit(Controller& controller);
   bool activate(bool pressed) override;
-  void describe(bool pressed) override;
 
  private:
   Controller& controller_;
@@ -61,9 +55,8 @@ class CommandExit : public Command {
 // Steps to the next layout when released.
 class CommandRotate : public Command {
  public:
-  CommandRotate(DebugPort& debug, Controller& controller);
+  explicit CommandRotate(Controller& controller);
   bool activate(bool pressed) override;
-  void describe(bool pressed) override;
 
  private:
   Controller& controller_;

@@ -1,11 +1,12 @@
 #include "controller/controller.h"
 
+#include <array>
 #include <cstddef>
-#include <limits>
 
 #include "controller/controller_layout.h"
 #include "controller/vibrator.h"
 #include "overlay/overlay_display.h"
+#include "text/integer_list.h"
 
 namespace {
 
@@ -23,50 +24,29 @@ constexpr const wchar_t* topPassesThrough = L"0,0,480,460";
 constexpr const wchar_t* nothingPassesThrough = L"0,0,0,0";
 constexpr const wchar_t* everythingPassesThrough = L"0,0,480,800";
 
-bool isBlank(wchar_t c) {
-  return c == L' ' || c == L'\t' || c == L'\n' || c == L'\v' || c == L'\f' || c == L'\r';
-}
-
-// One signed decimal integer at `pos`, after any blanks; a value beyond the
-// 32-bit range is clamped to it. False (pos unchanged) when there is none.
-bool readInteger(const std::wstring& text, std::size_t& pos, std::int32_t& value) {
-  std::size_t at = pos;
-  while (at < text.size() && isBlank(text[at])) ++at;
-  bool negative = false;
-  if (at < text.size() && (text[at] == L'+' || text[at] == L'-')) negative = text[at++] == L'-';
-  const std::size_t digits = at;
-  constexpr std::int64_t limit = std::int64_t{std::numeric_limits<std::int32_t>::max()} + 1;
-  std::int64_t magnitude = 0;
-  for (; at < text.size() && text[at] >= L'0' && text[at] <= L'9'; ++at) {
-    if (magnitude <= limit) magnitude = magnitude * 10 + (text[at] - L'0');
-  }
-  if (at == digits) return false;
-  if (negative) {
-    value = magnitude >= limit ? std::numeric_limits<std::int32_t>::min()
-                               : static_cast<std::int32_t>(-magnitude);
-  } else {
-    value = magnitude >= limit ? std::numeric_limits<std::int32_t>::max()
-                               : static_cast<std::int32_t>(magnitude);
-  }
-  pos = at;
-  return true;
-}
-
 // Reads up to twelve integers separated by single commas into `keys` (low 8
 // bits each), stopping at the first one that cannot be read; the entries
 // after it keep their values.
 void readKeyCodes(const std::wstring& text, std::vector<std::uint8_t>& keys) {
-  std::size_t pos = 0;
-  for (std::size_t index = 0; index < keyCount; ++index) {
-    if (index > 0) {
-      if (pos >= text.size() || text[pos] != L',') return;
-      ++pos;
-    }
-    std::int32_t value = 0;
-    if (!readInteger(text, pos, value)) return;
-    keys[index] = static_cast<std::uint8_t>(static_cast<std::uint32_t>(value) & 0xFFu);
+  std::array<std::int32_t, keyCount> fields{};
+  const std::size_t read = Text::scanIntegers(text, fields);
+  for (std::size_t index = 0; index < read; ++index) {
+    keys[index] = static_cast<std::uint8_t>(static_cast<std::uint32_t>(fields[index]) & 0xFFu);
   }
 }
+
+struct LayoutStep {
+  PadLayout from;
+  PadLayout upright;    // the next layout on an upright screen
+  PadLayout landscape;  // the next layout on a landscape screen
+};
+
+constexpr LayoutStep layoutSteps[] = {
+    {PadLayout::portrait, PadLayout::sideways, PadLayout::portraitFullCapture},
+    {PadLayout::sideways, PadLayout::portraitFullCapture, PadLayout::sidewaysFullCapture},
+    {PadLayout::portraitFullCapture, PadLayout::sidewaysFullCapture, PadLayout::portrait},
+    {PadLayout::sidewaysFullCapture, PadLayout::portrait, PadLayout::sideways},
+};
 
 std::vector<std::uint8_t> defaultKeys() {
   std::vector<std::uint8_t> keys(keyCount, 0);
@@ -76,13 +56,34 @@ std::vector<std::uint8_t> defaultKeys() {
 
 }  // namespace
 
+const wchar_t* toString(PadLayout layout) {
+  switch (layout) {
+    case PadLayout::portrait:
+      return L"portrait";
+    case PadLayout::sideways:
+      return L"sideways";
+    case PadLayout::portraitFullCapture:
+      return L"portrait, full capture";
+    case PadLayout::sidewaysFullCapture:
+      return L"sideways, full capture";
+  }
+  return L"?";
+}
+
+PadLayout nextLayout(PadLayout layout, bool landscapeScreen) {
+  for (const LayoutStep& step : layoutSteps) {
+    if (step.from == layout) return landscapeScreen ? step.landscape : step.upright;
+  }
+  return PadLayout::portrait;
+}
+
 bool Controller::CommandArea::contains(const Geometry::Point2D& p) const {
   return Geometry::contains(first, p.x, p.y) ||
          (twoRectangles && Geometry::contains(second, p.x, p.y));
 }
 
-Controller::Controller(InputPort& input, DebugPort& debug)
-    : input_(input), debug_(debug), keys_(defaultKeys()) {}
+Controller::Controller(InputPort& input, DebugPort& debug, ControllerConfig config)
+    : input_(input), debug_(debug), config_(config), keys_(defaultKeys()) {}
 
 Controller::~Controller() = default;
 
@@ -99,7 +100,9 @@ void Controller::setKeys(const std::wstring& text) {
   buildAreas();
 }
 
-void Controller::setVibrate(std::int32_t value) { vibrateMs_ = value == 1 ? 20 : value; }
+void Controller::setVibrate(std::int32_t value) {
+  vibrateMs_ = value == 1 ? config_.defaultVibrateMs : value;
+}
 
 void Controller::setLandscape(bool rotated270) {
   landscapeScreen_ = rotated270;
@@ -126,8 +129,8 @@ void Controller::buildAreas() {
   // Discarding a pressed key would leave it down in the application.
   releasePressedKeys();
   areas_.clear();
-  const auto& table = landscapeScreen_ || sidewaysLayout_ ? ControllerLayout::sidewaysAreas
-                                                          : ControllerLayout::portraitAreas;
+  const auto& table =
+      sidewaysAreas() ? ControllerLayout::sidewaysAreas : ControllerLayout::portraitAreas;
   areas_.reserve(table.size());
   for (const AreaSpec& row : table) {
     CommandArea area;
@@ -135,12 +138,12 @@ void Controller::buildAreas() {
     area.second = row.second;
     area.twoRectangles = row.twoRectangles;
     if (row.key == exitButton) {
-      area.command = std::make_unique<CommandExit>(debug_, *this);
+      area.command = std::make_unique<CommandExit>(*this);
     } else if (row.key == rotateButton) {
-      area.command = std::make_unique<CommandRotate>(debug_, *this);
+      area.command = std::make_unique<CommandRotate>(*this);
     } else {
-      area.command = std::make_unique<CommandKey>(
-          debug_, input_, keys_[static_cast<std::size_t>(row.key)], std::uint8_t{0});
+      area.command = std::make_unique<CommandKey>(input_, keys_[static_cast<std::size_t>(row.key)],
+                                                  std::uint8_t{0});
     }
     areas_.push_back(std::move(area));
   }
@@ -150,17 +153,17 @@ void Controller::show() {
   if (application_ == nullptr) return;
   ControllerHost& app = *application_;
   app.setControllerMode(true);
-  const PadPicture& picture = landscapeScreen_  ? ControllerLayout::landscapePicture
-                              : sidewaysLayout_ ? ControllerLayout::sidewaysPicture
-                                                : ControllerLayout::portraitPicture;
+  const PadPicture& picture = landscapeScreen_   ? ControllerLayout::landscapePicture
+                              : sidewaysLayout() ? ControllerLayout::sidewaysPicture
+                                                 : ControllerLayout::portraitPicture;
   OverlayDisplay& overlay = app.overlayDisplay();
-  const bool loaded = overlay.loadPicture(picture.resource, picture.x, picture.y, picture.height,
-                                          picture.width, true) == 0;
-  const wchar_t* passThrough =
-      landscapeScreen_ || sidewaysLayout_ ? bandPassesThrough : topPassesThrough;
-  app.WriteLockTouch(fullCapture_ ? nothingPassesThrough : passThrough);
+  const bool loaded =
+      overlay.loadPicture(picture.resource, picture.x, picture.y, {picture.width, picture.height},
+                          ImageKind::compressed) == 0;
+  const wchar_t* passThrough = sidewaysAreas() ? bandPassesThrough : topPassesThrough;
+  app.WriteLockTouch(fullCapture() ? nothingPassesThrough : passThrough);
   // Showing needs a loaded picture; without one the pad works unseen.
-  if (loaded) overlay.showPicture(false, 0);
+  if (loaded) overlay.showPicture(HideTimer::none);
   app.RearmTouchDriver(true);
 }
 
@@ -180,12 +183,7 @@ void Controller::hide() {
 
 void Controller::rotateLayout() {
   hide();
-  if (landscapeScreen_) {
-    fullCapture_ = !fullCapture_;
-  } else {
-    if (sidewaysLayout_) fullCapture_ = !fullCapture_;
-    sidewaysLayout_ = !sidewaysLayout_;
-  }
+  setLayout(nextLayout(layout_, landscapeScreen_));
   buildAreas();
   show();
 }
@@ -218,7 +216,21 @@ void Controller::handleTouch(std::int32_t count, const Geometry::Point2D& first,
 
 const std::vector<Controller::CommandArea>& Controller::areas() const { return areas_; }
 const std::vector<std::uint8_t>& Controller::keys() const { return keys_; }
-bool Controller::sidewaysLayout() const { return sidewaysLayout_; }
+void Controller::setLayout(PadLayout layout) {
+  debug_.debugOutput(std::wstring(L"Controller: layout ") + toString(layout_) + L" -> " +
+                     toString(layout) + L"\n");
+  layout_ = layout;
+}
+
+bool Controller::sidewaysAreas() const { return landscapeScreen_ || sidewaysLayout(); }
+
+bool Controller::sidewaysLayout() const {
+  return layout_ == PadLayout::sideways || layout_ == PadLayout::sidewaysFullCapture;
+}
+
 bool Controller::landscapeScreen() const { return landscapeScreen_; }
-bool Controller::fullCapture() const { return fullCapture_; }
+
+bool Controller::fullCapture() const {
+  return layout_ == PadLayout::portraitFullCapture || layout_ == PadLayout::sidewaysFullCapture;
+}
 std::int32_t Controller::vibrateMs() const { return vibrateMs_; }

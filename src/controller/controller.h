@@ -21,6 +21,26 @@
 #include "ports/input_port.h"
 #include "recognition/geometry.h"
 
+// The pad's layout. Landscape (the screen turned by 270 degrees) is the
+// screen's state, not the pad's: on it the sideways areas serve every layout
+// and only the capture changes.
+enum class PadLayout {
+  portrait,             // pad in the bottom 320 pixels, the top passes
+  sideways,             // pad along the long edges, the middle band passes
+  portraitFullCapture,  // nothing passes
+  sidewaysFullCapture,
+};
+
+const wchar_t* toString(PadLayout layout);
+
+// What the rotate button turns a layout into: on an upright screen the four
+// layouts in a cycle, on a landscape screen only the capture toggles.
+PadLayout nextLayout(PadLayout layout, bool landscapeScreen);
+
+struct ControllerConfig {
+  std::int32_t defaultVibrateMs = 20;  // ms, the pulse for "ControllerVibrate" = 1
+};
+
 class Controller {
  public:
   // The key codes of indices 0 to 11 when no list is set.
@@ -35,7 +55,7 @@ class Controller {
     bool contains(const Geometry::Point2D& p) const;
   };
 
-  Controller(InputPort& input, DebugPort& debug);
+  Controller(InputPort& input, DebugPort& debug, ControllerConfig config = {});
   ~Controller();
 
   Controller(const Controller&) = delete;
@@ -47,7 +67,7 @@ class Controller {
   // the first entry that is not a number; the entries not read keep the
   // default list's codes.
   void setKeys(const std::wstring& text);
-  // 1 means 20 ms; any other value is taken as it is.
+  // 1 means the default pulse (ControllerConfig); any other value is taken as it is.
   void setVibrate(std::int32_t value);
   void setLandscape(bool rotated270);
   // Releases the pressed keys, then replaces the areas. Inside handleTouch
@@ -63,6 +83,7 @@ class Controller {
 
   const std::vector<CommandArea>& areas() const;
   const std::vector<std::uint8_t>& keys() const;
+  PadLayout layout() const { return layout_; }
   bool sidewaysLayout() const;
   bool landscapeScreen() const;
   bool fullCapture() const;
@@ -75,14 +96,17 @@ class Controller {
   // running its action: a button held while the pad hides must not act
   // when the pad is next touched.
   void clearPressedCommands();
+  // Changes the layout, with a line on the debug output.
+  void setLayout(PadLayout layout);
+  bool sidewaysAreas() const;
 
   InputPort& input_;
   DebugPort& debug_;
   ControllerHost* application_ = nullptr;
   std::vector<CommandArea> areas_;
-  bool sidewaysLayout_ = false;
+  ControllerConfig config_;
+  PadLayout layout_ = PadLayout::portrait;
   bool landscapeScreen_ = false;
-  bool fullCapture_ = false;
   std::vector<std::uint8_t> keys_;
   std::int32_t vibrateMs_ = 0;
   // A command may change the layout from inside handleTouch (the rotate

@@ -68,15 +68,15 @@ inline constexpr std::array<AreaSpec, 14> portraitAreas = {{
 }};
 
 // A pad picture (a compressed-picture resource) and its place on the screen,
-// in screen pixels; height comes before width, as the overlay takes them.
+// in screen pixels.
 struct PadPicture {
   std::uint32_t resource;
-  std::int32_t x, y, height, width;
+  std::int32_t x, y, width, height;
 };
 
 // The sideways areas on the screen rotated by 270 degrees.
-inline constexpr PadPicture landscapePicture = {175, 0, 0, 480, 800};
-inline constexpr PadPicture sidewaysPicture = {167, 0, 0, 800, 480};
-inline constexpr PadPicture portraitPicture = {168, 0, 480, 320, 480};
+inline constexpr PadPicture landscapePicture = {175, 0, 0, 800, 480};
+inline constexpr PadPicture sidewaysPicture = {167, 0, 0, 480, 800};
+inline constexpr PadPicture portraitPicture = {168, 0, 480, 480, 320};
 
 }  // namespace ControllerLayout

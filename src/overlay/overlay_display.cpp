@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <limits>
+#include <string>
 
 namespace {
 
@@ -51,6 +52,18 @@ std::int32_t clampToInt32(std::int64_t value) {
 
 }  // namespace
 
+const wchar_t* toString(OverlayState state) {
+  switch (state) {
+    case OverlayState::empty:
+      return L"empty";
+    case OverlayState::loaded:
+      return L"loaded";
+    case OverlayState::shown:
+      return L"shown";
+  }
+  return L"?";
+}
+
 LResult OverlayDisplay::OverlayWindowHandler::handleMessage(WindowHandle window,
                                                             std::uint32_t message, WParam wParam,
                                                             LParam lParam) {
@@ -62,13 +75,13 @@ LResult OverlayDisplay::OverlayWindowHandler::handleMessage(WindowHandle window,
   return owner_.windows_.defaultProcedure(window, message, wParam, lParam);
 }
 
-OverlayDisplay::OverlayDisplay(WindowPort& windows, OverlayDevicePort& device)
-    : windows_(windows), device_(device) {}
+OverlayDisplay::OverlayDisplay(WindowPort& windows, OverlayDevicePort& device, DebugPort& debug)
+    : windows_(windows), device_(device), debug_(debug) {}
 
 OverlayDisplay::~OverlayDisplay() { releaseAll(); }
 
 int OverlayDisplay::loadPicture(std::uint32_t resourceId, std::int32_t x, std::int32_t y,
-                                std::int32_t height, std::int32_t width, bool compressedImage) {
+                                PictureSize size, ImageKind kind) {
   if (resourceId == 0) return 1;
 
   // At most one set of objects: the earlier picture goes first, with its
@@ -77,23 +90,25 @@ int OverlayDisplay::loadPicture(std::uint32_t resourceId, std::int32_t x, std::i
   releaseAll();
 
   // No surface can have an empty or negative size: nothing is built.
-  if (width <= 0 || height <= 0) return fail(kCopyFailed, 1);
+  if (size.width <= 0 || size.height <= 0) return fail(kCopyFailed, 1);
 
   createWindow();
   if (const int code = startDisplay()) return code;
-  if (const int code = createSurfaces(width, height)) return code;
-  if (!copyPicture(resourceId, compressedImage)) return fail(kCopyFailed, 1);
-  placeDestination(x, y, height);
+  if (const int code = createSurfaces(size.width, size.height)) return code;
+  if (!copyPicture(resourceId, kind)) return fail(kCopyFailed, 1);
+  placeDestination(x, y, size.height);
+  setState(OverlayState::loaded);
   return 0;
 }
 
-int OverlayDisplay::showPicture(bool withTimer, std::uint32_t timeoutMs) {
+int OverlayDisplay::showPicture(HideTimer timer, std::uint32_t timeoutMs) {
   if (overlay_ == 0) return fail(kShowFailed, 1);  // nothing loaded
   const std::int32_t code = device_.updateOverlay(overlay_, &sourceRect_, primary_,
                                                   &destinationRect_, updateFlags_, &effects_);
   if (code != 0) return fail(kShowFailed, code);
+  setState(OverlayState::shown);
   // Without a window a timer would belong to the thread and never be killed.
-  if (withTimer &&
+  if (timer == HideTimer::after &&
       (window_ == 0 || windows_.setTimer(window_, kHideTimerId, timeoutMs) != kHideTimerId)) {
     // Nothing would ever hide the picture: it goes now.
     fail(kTimerFailed, 1);
@@ -126,6 +141,7 @@ void OverlayDisplay::releaseAll() {
     window_ = 0;  // the destroy message finds nothing held
     windows_.destroyWindow(window);
   }
+  setState(OverlayState::empty);
 }
 
 const wchar_t* OverlayDisplay::lastError() const { return lastError_; }
@@ -138,6 +154,13 @@ int OverlayDisplay::fail(const wchar_t* message, std::int32_t code) {
   releaseAll();
   lastError_ = message;
   return code != 0 ? code : 1;
+}
+
+void OverlayDisplay::setState(OverlayState state) {
+  if (state == state_) return;
+  debug_.debugOutput(std::wstring(L"Overlay: ") + toString(state_) + L" -> " + toString(state) +
+                     L"\n");
+  state_ = state;
 }
 
 void OverlayDisplay::createWindow() {
@@ -218,11 +241,11 @@ int OverlayDisplay::createSurfaces(std::int32_t width, std::int32_t height) {
   return 0;
 }
 
-bool OverlayDisplay::copyPicture(std::uint32_t resourceId, bool compressedImage) {
+bool OverlayDisplay::copyPicture(std::uint32_t resourceId, ImageKind kind) {
   std::int32_t width = 0;
   std::int32_t height = 0;
   if (device_.surfaceSize(overlay_, width, height) != 0) return false;
-  const Overlay::Image image = device_.loadImage(resourceId, compressedImage);
+  const Overlay::Image image = device_.loadImage(resourceId, kind == ImageKind::compressed);
   if (image == 0) return false;
   const bool copied = device_.copyImage(overlay_, image, width, height);
   device_.deleteImage(image);

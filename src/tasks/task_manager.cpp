@@ -53,7 +53,7 @@ bool TaskManager::closeForegroundApp() {
   if (window == 0 || !windows_.windowProcessId(window, processId) || processId == 0) {
     return false;
   }
-  const std::wstring name = windowAppName(window, false);
+  const std::wstring name = windowAppName(window, NameForm::fullPath);
   if (nameListed(blackListClose_, name)) return false;
   // A program whose path cannot be read might be one the list protects,
   // and a close cannot be undone: it is left alone.
@@ -74,7 +74,7 @@ bool TaskManager::switchToPreviousApp() {
 }
 
 bool TaskManager::sendBack() {
-  const bool backspace = nameListed(whiteListBack_, foregroundAppName(false));
+  const bool backspace = nameListed(whiteListBack_, foregroundAppName(NameForm::fullPath));
   const std::uint8_t key = backspace ? kVkBack : kVkF4;
   const std::uint8_t scanCode = backspace ? kBackScanCode : 0;
   input_.keyEvent(key, scanCode, KeyFlags::down, 0);
@@ -82,11 +82,11 @@ bool TaskManager::sendBack() {
   return true;
 }
 
-std::wstring TaskManager::foregroundAppName(bool stripDirectory) {
-  return windowAppName(windows_.foregroundWindow(), stripDirectory);
+std::wstring TaskManager::foregroundAppName(NameForm form) {
+  return windowAppName(windows_.foregroundWindow(), form);
 }
 
-std::wstring TaskManager::windowAppName(WindowHandle window, bool stripDirectory) {
+std::wstring TaskManager::windowAppName(WindowHandle window, NameForm form) {
   // No window, or no owner: no application, rather than whatever the
   // platform reports for process 0.
   std::uint32_t processId = 0;
@@ -99,7 +99,7 @@ std::wstring TaskManager::windowAppName(WindowHandle window, bool stripDirectory
     return {};
   }
   path = WideText::lowerCased(std::move(path));
-  if (stripDirectory) {
+  if (form == NameForm::fileName) {
     // Either separator: Linux paths have slashes.
     const std::size_t slash = path.find_last_of(L"\\/");
     if (slash != std::wstring::npos) path.erase(0, slash + 1);
@@ -108,7 +108,7 @@ std::wstring TaskManager::windowAppName(WindowHandle window, bool stripDirectory
 }
 
 bool TaskManager::isForegroundAppBlocked() {
-  return nameListed(blackListAll_, foregroundAppName(false));
+  return nameListed(blackListAll_, foregroundAppName(NameForm::fullPath));
 }
 
 bool TaskManager::listContains(const List& list, const std::wstring& name) {
@@ -159,7 +159,7 @@ void TaskManager::switchApp(bool forward) {
 
   // No application in front (no window, or its path unreadable): nothing to
   // switch from. An empty name must not pick a process whose name is empty.
-  const std::wstring current = foregroundAppName(true);
+  const std::wstring current = foregroundAppName(NameForm::fileName);
   if (current.empty()) return;
   const auto found = std::find_if(list.begin(), list.end(),
                                   [&](const ProcessInfo& p) { return p.name == current; });

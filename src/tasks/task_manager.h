@@ -5,8 +5,8 @@
 // four application lists of the settings, lower case.
 //
 // An application name is the lower-cased full module path of the process
-// owning a window; with stripDirectory only the part after the last
-// backslash. A path that cannot be read whole (up to 32,767 characters) is
+// owning a window (NameForm::fullPath), or only the part after the last
+// backslash (NameForm::fileName). A path that cannot be read whole (up to 32,767 characters) is
 // unreadable: it gives an empty name, which matches no list. Nothing about
 // other processes is kept between actions.
 //
@@ -34,6 +34,9 @@ struct ProcessInfo {
   std::wstring name;        // executable name, lower case
   std::wstring title;       // the chosen window's text, or empty
 };
+
+// How an application is named: see the top of this file.
+enum class NameForm { fullPath, fileName };
 
 class TaskManager {
  public:
@@ -65,8 +68,8 @@ class TaskManager {
 
   // Empty when there is no window, no owner, or the path cannot be read; an
   // empty name matches no entry of the lists above.
-  std::wstring foregroundAppName(bool stripDirectory);
-  std::wstring windowAppName(WindowHandle window, bool stripDirectory);
+  std::wstring foregroundAppName(NameForm form);
+  std::wstring windowAppName(WindowHandle window, NameForm form);
   bool isForegroundAppBlocked();
   static bool listContains(const List& list, const std::wstring& name);
 

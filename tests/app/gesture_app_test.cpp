@@ -87,9 +87,9 @@ TEST(GestureAppTest, CommandWordsIgnoreCaseButNeedTheWholeText) {
 
   EXPECT_FALSE(a.app.RunCommandWord(L"controllerx"));  // 11 characters
   EXPECT_FALSE(a.app.RunCommandWord(L""));
-  EXPECT_FALSE(a.app.controllerMode);
+  EXPECT_EQ(a.app.mode(), AppMode::gestures) << "a refused word changed the mode";
   EXPECT_TRUE(a.app.RunCommandWord(L"CONTROLLER"));
-  EXPECT_TRUE(a.app.controllerMode);
+  EXPECT_EQ(a.app.mode(), AppMode::controller) << "words are matched ignoring case";
 
   App b;
   EXPECT_TRUE(b.app.RunCommandWord(L"RoTaTe"));
@@ -107,15 +107,15 @@ TEST(GestureAppTest, CommandWordsIgnoreCaseButNeedTheWholeText) {
 TEST(GestureAppTest, LearningKeepsTheBindingWhileTheForegroundProgramIsUnknown) {
   App a;
   a.bind(L"SwipeRightDouble", L"nextapp");
-  a.app.learnMode = true;
+  ASSERT_TRUE(a.app.RunCommandWord(L"learn"));
   a.swipeRightDouble();  // no window in front: no program name
   EXPECT_EQ(a.binding(L"SwipeRightDouble"), L"nextapp");
-  EXPECT_TRUE(a.app.learnMode);
+  EXPECT_EQ(a.app.mode(), AppMode::learning) << "learning ended without a program to bind";
 
   a.phone.setForeground(a.phone.addApp(L"Notes.exe", L"\\Windows\\Notes.exe", L"N", L"Notes"));
   a.swipeRightDouble();
   EXPECT_EQ(a.binding(L"SwipeRightDouble"), L"\\windows\\notes.exe");
-  EXPECT_FALSE(a.app.learnMode);
+  EXPECT_EQ(a.app.mode(), AppMode::gestures) << "learning did not end with the binding";
 }
 
 TEST(GestureAppTest, GateChecksTheBlackListFirstThenTheKeyboardThenTheAngle) {
@@ -124,7 +124,7 @@ TEST(GestureAppTest, GateChecksTheBlackListFirstThenTheKeyboardThenTheAngle) {
   a.phone.setForeground(game);
   a.phone.registry().setStringList(Registry::currentUser, programKey, L"BlackListAll",
                                    {L"\\GAME.EXE"});
-  a.app.ReloadSetting(AppSettings::idBlackListAll);
+  a.app.WindowProcedure(0, WM_REGISTRY_CHANGED, 0, AppSettings::idBlackListAll);
   a.phone.faults().querySip = 1;
   EXPECT_FALSE(a.app.GesturesAllowed());
   EXPECT_EQ(a.phone.faults().querySip, 1);  // the keyboard was not asked
@@ -138,8 +138,10 @@ TEST(GestureAppTest, GateChecksTheBlackListFirstThenTheKeyboardThenTheAngle) {
   a.phone.setKeyboardShown(false);
   const std::pair<int, bool> angles[] = {{90, false}, {180, false}, {270, true}, {0, true}};
   for (const auto& [angle, allowed] : angles) {
-    a.app.screenAngle = angle;
-    EXPECT_EQ(a.app.GesturesAllowed(), allowed) << angle;
+    a.phone.registry().setDword(Registry::localMachine, AppSettings::rotationKey, L"Angle",
+                                static_cast<std::uint32_t>(angle));
+    a.app.WindowProcedure(0, WM_REGISTRY_CHANGED, 0, AppSettings::idAngle);
+    EXPECT_EQ(a.app.GesturesAllowed(), allowed) << "screen turned by " << angle << " degrees";
   }
 }
 
@@ -154,6 +156,35 @@ TEST(GestureAppTest, OnlyKnownIdentifiersReloadASetting) {
   EXPECT_EQ(a.app.showOverlay, 1);
   a.app.WindowProcedure(0, WM_REGISTRY_CHANGED, 0, AppSettings::idShowOverlay);
   EXPECT_EQ(a.app.showOverlay, 2000);
+}
+
+// Each notification reloads its own value, read as its type, into its part.
+TEST(GestureAppTest, EachIdentifierReloadsItsOwnValue) {
+  App a;
+  Registry::Root user = Registry::currentUser;
+  SimRegistry& registry = a.phone.registry();
+  registry.setDword(user, programKey, L"SingleTouchGestureSupport", 1);
+  registry.setDword(user, programKey, L"TapAndHoldGestureSupport", 1);
+  registry.setDword(user, programKey, L"ShowOverlay", 0);
+  registry.setString(user, programKey, L"ControllerKeys", L"65");
+  registry.setDword(user, programKey, L"ControllerVibrate", 7);
+  registry.setDword(Registry::localMachine, AppSettings::rotationKey, L"Angle", 270);
+
+  a.app.WindowProcedure(0, WM_REGISTRY_CHANGED, 0, AppSettings::idSingleTouchGestureSupport);
+  EXPECT_TRUE(a.app.tracker.singleTouchGestures()) << "SingleTouchGestureSupport";
+  EXPECT_FALSE(a.app.tracker.tapAndHold()) << "TapAndHoldGestureSupport loaded by another id";
+  a.app.WindowProcedure(0, WM_REGISTRY_CHANGED, 0, AppSettings::idTapAndHoldGestureSupport);
+  EXPECT_TRUE(a.app.tracker.tapAndHold()) << "TapAndHoldGestureSupport";
+  a.app.WindowProcedure(0, WM_REGISTRY_CHANGED, 0, AppSettings::idShowOverlay);
+  EXPECT_EQ(a.app.showOverlay, 0) << "ShowOverlay";
+  a.app.WindowProcedure(0, WM_REGISTRY_CHANGED, 0, AppSettings::idControllerKeys);
+  EXPECT_EQ(a.app.controller.keys().front(), 65) << "ControllerKeys";
+  EXPECT_EQ(a.app.controller.vibrateMs(), 0) << "ControllerVibrate loaded by another id";
+  a.app.WindowProcedure(0, WM_REGISTRY_CHANGED, 0, AppSettings::idControllerVibrate);
+  EXPECT_EQ(a.app.controller.vibrateMs(), 7) << "ControllerVibrate";
+  a.app.WindowProcedure(0, WM_REGISTRY_CHANGED, 0, AppSettings::idAngle);
+  EXPECT_EQ(a.app.screenAngle, 270) << "Angle";
+  EXPECT_TRUE(a.app.controller.landscapeScreen()) << "Angle did not reach the game-pad";
 }
 
 TEST(GestureAppTest, RearmSwitchesTheDriverOffAndOnOnlyWhenItExists) {

@@ -92,9 +92,9 @@ class CapturePath {
       const auto first = static_cast<std::uint32_t>(static_cast<std::uintptr_t>(m.lParam));
       const auto second = static_cast<std::uint32_t>(m.wParam);
       if (m.message == WM_APP_TOUCH) {
-        tracker_.touchUpdate(second, first, false, true, false);
+        tracker_.touchUpdate(second, first, SampleMode::gestures(Screen::upright));
       } else if (m.message == WM_APP_TOUCH_END) {
-        tracker_.touchEnd(0, {}, {}, false, true, false);
+        tracker_.touchEnd(0, {}, {}, SampleMode::gestures(Screen::upright));
         touch.gesture = tracker_.gestureResult();
       }
     }

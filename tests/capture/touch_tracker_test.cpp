@@ -26,7 +26,7 @@ struct Touch {
   Point2D a{}, b{};
   Touch& press(Point2D p, Point2D q = {-1, 0}) {
     a = p, b = q;
-    t.touchUpdate(q.x < 0 ? 1U : word(q), word(p), controller, !controller, rotated);
+    t.touchUpdate(q.x < 0 ? 1U : word(q), word(p), mode());
     return *this;
   }
   Touch& move(double dx, int n) {
@@ -34,8 +34,12 @@ struct Touch {
     return *this;
   }
   Touch& release() {
-    t.touchEnd(0, {}, {}, controller, !controller, rotated);
+    t.touchEnd(0, {}, {}, mode());
     return *this;
+  }
+  SampleMode mode() const {
+    const Screen screen = rotated ? Screen::rotated : Screen::upright;
+    return controller ? SampleMode::controller(screen) : SampleMode::gestures(screen);
   }
 };
 
@@ -46,8 +50,8 @@ bool onLine(const Path2D& s, double y) {
 TEST(TouchTrackerTest, SwappedAndCrossingFingersGiveTwoCleanStrokes) {
   TouchTracker t;
   Touch{t}.press({40, 300}, {40, 400}).move(20, 5).press({150, 400}, {150, 300});  // swapped
-  EXPECT_EQ(t.currentPoint(true), Point2D(150, 300));  // the exchanged points stay
-  EXPECT_EQ(t.currentPoint(false), Point2D(150, 400));
+  EXPECT_EQ(t.currentPoint(Finger::first), Point2D(150, 300));  // the exchanged points stay
+  EXPECT_EQ(t.currentPoint(Finger::second), Point2D(150, 400));
   Touch{t}.press({150, 400}, {150, 300}).move(20, 10).release();
   EXPECT_EQ(t.gestureResult().name, L"SwipeRightDouble");
 
@@ -55,7 +59,8 @@ TEST(TouchTrackerTest, SwappedAndCrossingFingersGiveTwoCleanStrokes) {
     const Point2D p(40 + 10 * i, 400), q(440 - 10 * i, 410);
     i % 3 == 2 ? Touch{t}.press(q, p) : Touch{t}.press(p, q);
   }
-  EXPECT_TRUE(onLine(t.firstStroke(), 400) && onLine(t.secondStroke(), 410));
+  EXPECT_TRUE(onLine(t.firstStroke(), 400)) << "the first stroke took the other finger's points";
+  EXPECT_TRUE(onLine(t.secondStroke(), 410)) << "the second stroke took the other finger's points";
 }
 
 // The finger that stays continues the stroke that ends nearer, also the second.
@@ -63,7 +68,8 @@ TEST(TouchTrackerTest, FingerLiftedMidGestureKeepsItsOwnStroke) {
   for (const double stays : {300.0, 500.0}) {
     TouchTracker t;
     Touch{t}.press({40, 300}, {40, 500}).move(10, 10).press({150, stays}).move(10, 20);
-    EXPECT_TRUE(onLine(t.firstStroke(), 300) && onLine(t.secondStroke(), 500)) << stays;
+    EXPECT_TRUE(onLine(t.firstStroke(), 300)) << "first stroke, finger staying at " << stays;
+    EXPECT_TRUE(onLine(t.secondStroke(), 500)) << "second stroke, finger staying at " << stays;
     EXPECT_EQ((stays == 300 ? t.firstStroke() : t.secondStroke()).size(), 32U) << stays;
   }
 }
@@ -81,7 +87,8 @@ TEST(TouchTrackerTest, DualTouchCorrectionAroundTheAnchor) {
   for (const auto& k : cases) {
     TouchTracker t;
     Touch{t, true}.press({100, 700}).press(k[0], k[1]);  // the anchor, then two fingers
-    EXPECT_TRUE(t.currentPoint(true) == k[2] && t.currentPoint(false) == k[3]) << (&k - cases);
+    EXPECT_EQ(t.currentPoint(Finger::first), k[2]) << "first finger, case " << (&k - cases);
+    EXPECT_EQ(t.currentPoint(Finger::second), k[3]) << "second finger, case " << (&k - cases);
   }
 }
 
@@ -96,30 +103,48 @@ TEST(TouchTrackerTest, ResultsLiveUntilTheNextTouchAndResetKeepsCountsAndSetting
   EXPECT_EQ(t.firstResult().id, 0);  // a new touch starts afresh
   t.setTapAndHold(80);
   t.reset();
-  EXPECT_TRUE(t.firstStroke().empty() && t.secondStroke().empty());
-  EXPECT_TRUE(t.currentPoint(false) == Point2D() && t.touchCount() == 2);
-  EXPECT_EQ(t.anchor(), Point2D(100, 700));
-  EXPECT_TRUE(t.tapAndHold() && t.tapAndHoldBox().width == 80 && t.tapAndHoldBox().height == 80);
-  t.setTapAndHold(1);
-  EXPECT_TRUE(t.tapAndHold() && t.tapAndHoldBox().width == 50);
-  t.setTapAndHold(0);
-  EXPECT_TRUE(!t.tapAndHold() && t.tapAndHoldBox().width == 50);
+  EXPECT_TRUE(t.firstStroke().empty()) << "reset kept the first stroke";
+  EXPECT_TRUE(t.secondStroke().empty()) << "reset kept the second stroke";
+  EXPECT_EQ(t.currentPoint(Finger::second), Point2D()) << "reset kept the points";
+  EXPECT_EQ(t.touchCount(), 2) << "reset changed the count";
+  EXPECT_EQ(t.anchor(), Point2D(100, 700)) << "reset moved the anchor";
+  EXPECT_TRUE(t.tapAndHold()) << "reset switched tap-and-hold off";
+}
+
+// "TapAndHoldGestureSupport": 0 off, 1 on with the default box, more: the box.
+TEST(TouchTrackerTest, TapAndHoldSettingGivesTheBox) {
+  const struct {
+    std::uint32_t value;
+    bool on;
+    double side;
+  } rows[] = {{80, true, 80}, {1, true, 50}, {0, false, 50}, {2, true, 2}};
+  TouchTracker t;
+  for (const auto& row : rows) {
+    t.setTapAndHold(row.value);
+    EXPECT_EQ(t.tapAndHold(), row.on) << row.value;
+    EXPECT_EQ(t.tapAndHoldBox().width, row.side) << row.value;
+    EXPECT_EQ(t.tapAndHoldBox().height, row.side) << row.value;
+  }
 }
 
 TEST(TouchTrackerTest, TurnedScreenAndBadInput) {
   TouchTracker t, c;
   Touch{t, false, true}.press({100, 200});
-  t.touchUpdate(1, 0x7FFF, false, true, true);  // no point in either word: ignored, not re-turned
+  // No point in either word: ignored, not turned again.
+  t.touchUpdate(1, 0x7FFF, SampleMode::gestures(Screen::rotated));
   EXPECT_EQ(t.firstStroke(), Path2D{Point2D(200, -100)});
   Touch{c, true, true}.press({100, 200});  // controller mode: not turned
-  EXPECT_EQ(c.currentPoint(true), Point2D(100, 200));
-  c.touchUpdate(1, 0xFFFFFFFF, true, false, false);  // bits 12-14 are not part of x
-  EXPECT_EQ(c.currentPoint(true), Point2D(4095, 65535));
+  EXPECT_EQ(c.currentPoint(Finger::first), Point2D(100, 200));
+  // Bits 12-14 are not part of x.
+  c.touchUpdate(1, 0xFFFFFFFF, SampleMode::controller(Screen::upright));
+  EXPECT_EQ(c.currentPoint(Finger::first), Point2D(4095, 65535));
 
   for (const std::int32_t kind : {3, -1}) {  // taken as every finger up
     TouchTracker k;
-    Touch{k}.press({40, 300}).move(40, 10).t.touchEnd(kind, {}, {}, false, true, false);
-    EXPECT_TRUE(k.touchCount() == 0 && k.firstResult().id == 1) << kind;
+    Touch{k}.press({40, 300}).move(40, 10).t.touchEnd(kind, {}, {},
+                                                      SampleMode::gestures(Screen::upright));
+    EXPECT_EQ(k.touchCount(), 0) << "kind " << kind;
+    EXPECT_EQ(k.firstResult().id, 1) << "kind " << kind << " did not recognise the stroke";
   }
   TouchTracker far;  // squares beyond 32 bits still tell the nearer stroke end
   Touch{far}.press({4095, 0}, {0, 0}).press({0, 65535});
@@ -137,20 +162,22 @@ TEST(TouchTrackerTest, TiesKeepThePoints) {
 
   TouchTracker two;
   Touch{two}.press({100, 300}, {300, 300}).press({90, 300}, {110, 300});
-  EXPECT_TRUE(two.currentPoint(true) == Point2D(90, 300) &&
-              two.currentPoint(false) == Point2D(110, 300));
+  EXPECT_EQ(two.currentPoint(Finger::first), Point2D(90, 300)) << "a tie exchanged the points";
+  EXPECT_EQ(two.currentPoint(Finger::second), Point2D(110, 300)) << "a tie exchanged the points";
 }
 
 // Kinds 1 and 2 of a touch end carry the fingers still down.
 TEST(TouchTrackerTest, TouchEndTakesThePointsOfTheFingersStillDown) {
   TouchTracker t;
   Touch{t}.press({10, 10}, {20, 20});
-  t.touchEnd(1, {30, 40}, {50, 60}, false, false, false);
-  EXPECT_TRUE(t.touchCount() == 1 && t.currentPoint(true) == Point2D(30, 40) &&
-              t.currentPoint(false) == Point2D(20, 20));
-  t.touchEnd(2, {70, 80}, {90, 100}, false, false, false);
-  EXPECT_TRUE(t.touchCount() == 2 && t.currentPoint(true) == Point2D(70, 80) &&
-              t.currentPoint(false) == Point2D(90, 100));
+  t.touchEnd(1, {30, 40}, {50, 60}, SampleMode::pointsOnly(Screen::upright));
+  EXPECT_EQ(t.touchCount(), 1);
+  EXPECT_EQ(t.currentPoint(Finger::first), Point2D(30, 40));
+  EXPECT_EQ(t.currentPoint(Finger::second), Point2D(20, 20)) << "kind 1 changed the second point";
+  t.touchEnd(2, {70, 80}, {90, 100}, SampleMode::pointsOnly(Screen::upright));
+  EXPECT_EQ(t.touchCount(), 2);
+  EXPECT_EQ(t.currentPoint(Finger::first), Point2D(70, 80));
+  EXPECT_EQ(t.currentPoint(Finger::second), Point2D(90, 100));
 }
 
 // Real panels report a resting finger at exactly the same pixel: its stroke
@@ -166,9 +193,9 @@ TEST(TouchTrackerTest, APerfectlyStillFingerIsHeld) {
     Touch{t}.release();
     const auto& rest = stillFirst ? t.firstResult() : t.secondResult();
     EXPECT_EQ(rest.id, 0) << stillFirst;
-    EXPECT_TRUE(rest.bounds.x == 200 && rest.bounds.y == 600 && rest.bounds.width == 0 &&
-                rest.bounds.height == 0)
-        << stillFirst;
+    const Geometry::Rect2D& b = rest.bounds;  // the real, zero-size bounds
+    EXPECT_EQ(Point2D(b.x, b.y), Point2D(200, 600)) << "still first: " << stillFirst;
+    EXPECT_EQ(Point2D(b.width, b.height), Point2D(0, 0)) << "still first: " << stillFirst;
     EXPECT_EQ(t.gestureResult().name, L"SwipeRightDouble") << stillFirst;
   }
 }
@@ -184,7 +211,8 @@ TEST(TouchTrackerTest, StrokesStayBoundedUnderAFloodOfSamples) {
     Touch{t}.press(whole.back());
     ASSERT_LE(t.firstStroke().size(), static_cast<std::size_t>(t.maxStrokePoints()));
   }
-  EXPECT_TRUE(t.firstStroke().front() == whole.front() && t.firstStroke().back() == whole.back());
+  EXPECT_EQ(t.firstStroke().front(), whole.front()) << "thinning lost the stroke's start";
+  EXPECT_EQ(t.firstStroke().back(), whole.back()) << "thinning lost the stroke's end";
   Touch{t}.release();
   const auto expected = Gestures::Recognizer(t.recognizer()).recognize(whole);
   EXPECT_EQ(t.firstResult().id, expected.id);

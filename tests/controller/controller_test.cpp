@@ -36,7 +36,6 @@ class ControllerTest : public ::testing::Test, public ControllerHost {
 
   void setControllerMode(bool shown) override { mode = shown; }
   OverlayDisplay& overlayDisplay() override { return overlay; }
-  RegistryStore& registryStore() override { return store; }
   Vibrator& vibratorDevice() override { return vibrator; }
   void RearmTouchDriver(bool) override {
     phone.context().record("rearm");
@@ -66,7 +65,7 @@ class ControllerTest : public ::testing::Test, public ControllerHost {
 
   SimPhone phone;
   Platform& port = phone.platform();
-  OverlayDisplay overlay{port.windows, port.overlayDevice};
+  OverlayDisplay overlay{port.windows, port.overlayDevice, port.debug};
   RegistryStore store{port.registry};
   Vibrator vibrator{port.processes, port.clock, port.leds};
   Controller controller{port.input, port.debug};
@@ -158,7 +157,7 @@ TEST_F(ControllerTest, RotateButtonCyclesFourLayoutsAndReleasesHeldKeys) {
                      upKey11 + rest + shown("168 at (0,480)-(480,800)", "0,0,0,0") + press + upKey +
                      rest + shown("167 at (0,0)-(480,800)", "0,0,0,0") + press11 + upKey11 + rest +
                      shown("168 at (0,480)-(480,800)", "0,0,480,460"));
-  EXPECT_FALSE(controller.sidewaysLayout() || controller.fullCapture());
+  EXPECT_EQ(controller.layout(), PadLayout::portrait) << "four rotations come back to the start";
 }
 
 // One thumb on the rotate button, the other lifts from the exit button: the
@@ -175,7 +174,8 @@ TEST_F(ControllerTest, HidingForgetsHeldButtonsAndEndsThePass) {
   events();
   tap(up);
   EXPECT_EQ(events(), (Log{"key down 38", "key up 38"}));
-  EXPECT_TRUE(mode && !controller.sidewaysLayout());
+  EXPECT_TRUE(mode) << "the pad is shown again";
+  EXPECT_EQ(controller.layout(), PadLayout::portrait) << "the held rotate button did not act";
 }
 
 TEST_F(ControllerTest, LandscapeScreenTogglesFullCaptureOnly) {
@@ -189,15 +189,15 @@ TEST_F(ControllerTest, LandscapeScreenTogglesFullCaptureOnly) {
   EXPECT_FALSE(controller.sidewaysLayout());
 }
 
-TEST_F(ControllerTest, CommandsDescribeThemselves) {
-  for (const auto& area : controller.areas()) area.command->describe(true);
-  controller.areas()[0].command->describe(false);
-  const std::vector<std::wstring>& lines = phone.debug().lines();
-  EXPECT_EQ(lines.front(), L"CommandKey: 40 0 1\n");
-  EXPECT_EQ(lines[12], L"CommandExit: 1\n");
-  EXPECT_EQ(lines[13], L"CommandRotate: 1\n");
-  EXPECT_EQ(lines.back(), L"CommandKey: 40 0 0\n");
-  EXPECT_TRUE(events().empty());
+// Each layout change leaves one line on the debug output, naming both ends.
+TEST_F(ControllerTest, LayoutChangesAreLogged) {
+  controller.show();
+  tap(rotateButton);
+  std::vector<std::wstring> lines = phone.debug().lines();
+  lines.erase(std::remove_if(lines.begin(), lines.end(),
+                             [](const std::wstring& l) { return l.rfind(L"Controller:", 0) != 0; }),
+              lines.end());
+  EXPECT_EQ(lines, (std::vector<std::wstring>{L"Controller: layout portrait -> sideways\n"}));
 }
 
 // Records the priority of every worker.

@@ -70,7 +70,7 @@ TEST(TouchPathFaultTest, UnwrittenPassThroughRectangleLeavesTheHookWithThePrevio
   // The game-pad's rectangle is the first value written after the gesture.
   r.touches(1500, swipeRight(), nullptr, [&r] { r.phone.registry().faults().set = 1; });
   r.at(4000, [&r] {
-    EXPECT_TRUE(r.app.controllerMode);
+    EXPECT_EQ(r.app.mode(), AppMode::controller);
     ASSERT_NE(r.phone.touchDriver().library(), nullptr);
     const Geometry::Rect2D area = r.phone.touchDriver().library()->touchArea();
     EXPECT_EQ(std::pair(area.width, area.height), std::pair(480.0, 800.0));

@@ -32,7 +32,7 @@ std::wstring text(const wchar_t* message) { return message ? message : L"(none)"
 
 class OverlayDisplayTest : public ::testing::Test {
  protected:
-  int gesture() { return overlay.loadPicture(171, 120, 280, 240, 240, false); }
+  int gesture() { return overlay.loadPicture(171, 120, 280, {240, 240}, ImageKind::bitmap); }
   WindowHandle window() { return phone.windows().find(L"OverlayWndClass", L"Overlay"); }
   // Runs the program's message loop for one message.
   void dispatchNext() {
@@ -48,8 +48,20 @@ class OverlayDisplayTest : public ::testing::Test {
 
   SimPhone phone;
   RecordingDevice device{phone.context(), phone.windows()};
-  OverlayDisplay overlay{phone.windows(), device};
+  OverlayDisplay overlay{phone.windows(), device, phone.debug()};
 };
+
+TEST_F(OverlayDisplayTest, EveryStateChangeIsLogged) {
+  ASSERT_EQ(gesture(), 0);
+  EXPECT_EQ(overlay.state(), OverlayState::loaded);
+  ASSERT_EQ(overlay.showPicture(HideTimer::none), 0);
+  EXPECT_EQ(overlay.state(), OverlayState::shown);
+  overlay.hidePicture();
+  EXPECT_EQ(overlay.state(), OverlayState::empty);
+  EXPECT_EQ(phone.debug().lines(),
+            (std::vector<std::wstring>{L"Overlay: empty -> loaded\n", L"Overlay: loaded -> shown\n",
+                                       L"Overlay: shown -> empty\n"}));
+}
 
 TEST_F(OverlayDisplayTest, GesturePictureLoadsShowsAndHidesOnItsTimer) {
   ASSERT_EQ(gesture(), 0);
@@ -61,7 +73,7 @@ TEST_F(OverlayDisplayTest, GesturePictureLoadsShowsAndHidesOnItsTimer) {
   EXPECT_EQ(request.format.redMask, 0x7C00u);
   EXPECT_FALSE(device.shownPicture().has_value());  // loaded, not shown
 
-  EXPECT_EQ(overlay.showPicture(true, 500), 0);
+  EXPECT_EQ(overlay.showPicture(HideTimer::after, 500), 0);
   EXPECT_EQ(overlay.updateFlags(), 0x600u);  // black is transparent
   EXPECT_TRUE(phone.log().contains("overlay shows picture 171 at (120,280)-(360,520) keyed"));
 
@@ -99,7 +111,8 @@ TEST_F(OverlayDisplayTest, DestinationRectangles) {
   for (const Case& c : cases) {
     device.config().caps =
         Overlay::Caps{Overlay::capsSourceColorKey, c.alignSource, c.alignDest, c.stretch};
-    ASSERT_EQ(overlay.loadPicture(175, c.x, c.y, c.height, c.width, true), 0) << c.x;
+    ASSERT_EQ(overlay.loadPicture(175, c.x, c.y, {c.width, c.height}, ImageKind::compressed), 0)
+        << c.x;
     EXPECT_EQ(overlay.sourceRect(), c.source) << c.stretch << " " << c.x;
     EXPECT_EQ(overlay.destinationRect(), c.destination) << c.stretch << " " << c.x;
   }
@@ -138,8 +151,8 @@ TEST_F(OverlayDisplayTest, EveryFailingStepReleasesEverything) {
     SimOverlayDevice& hardware = sim.overlayDevice();
     if (c.fault != nullptr) sim.faults().*c.fault = -1;  // both formats fail too
     if (c.fault == nullptr) hardware.config().caps.overlayCaps = 0;
-    OverlayDisplay failing(sim.windows(), hardware);
-    EXPECT_EQ(failing.loadPicture(171, 120, 280, 240, 240, false), c.result);
+    OverlayDisplay failing(sim.windows(), hardware, sim.debug());
+    EXPECT_EQ(failing.loadPicture(171, 120, 280, {240, 240}, ImageKind::bitmap), c.result);
     EXPECT_EQ(text(failing.lastError()), c.message);
     EXPECT_FALSE(failing.holdsPicture());
     EXPECT_EQ(hardware.liveObjects() + hardware.invalidReleases(), 0u);
@@ -150,41 +163,41 @@ TEST_F(OverlayDisplayTest, EveryFailingStepReleasesEverything) {
 TEST_F(OverlayDisplayTest, ShowFailuresReleaseEverything) {
   ASSERT_EQ(gesture(), 0);
   phone.faults().updateOverlay = 1;
-  EXPECT_EQ(overlay.showPicture(true, 500), kGeneric);
+  EXPECT_EQ(overlay.showPicture(HideTimer::after, 500), kGeneric);
   EXPECT_EQ(text(overlay.lastError()), L"Unable to show overlay surface!");
   expectEmpty();
-  EXPECT_EQ(overlay.showPicture(false, 0), 1);  // nothing loaded
+  EXPECT_EQ(overlay.showPicture(HideTimer::none), 1);  // nothing loaded
 
   phone.faults().setTimer = 1;  // no timer would ever hide the picture
   ASSERT_EQ(gesture(), 0);
-  EXPECT_EQ(overlay.showPicture(true, 500), 0);
+  EXPECT_EQ(overlay.showPicture(HideTimer::after, 500), 0);
   EXPECT_EQ(text(overlay.lastError()), L"SetTimer failed.");
   expectEmpty();
 }
 
 TEST_F(OverlayDisplayTest, NothingIsBuiltForResourceZeroAnEmptySizeOrAHide) {
-  EXPECT_EQ(overlay.loadPicture(0, 120, 280, 240, 240, false), 1);
+  EXPECT_EQ(overlay.loadPicture(0, 120, 280, {240, 240}, ImageKind::bitmap), 1);
   EXPECT_EQ(overlay.lastError(), nullptr);
   EXPECT_EQ(overlay.hidePicture(), 0);
   EXPECT_EQ(text(overlay.lastError()), L"SetTimer failed.");
-  EXPECT_EQ(overlay.loadPicture(171, 120, 280, -240, 240, false), 1);
-  EXPECT_EQ(overlay.loadPicture(171, 120, 280, 240, 0, false), 1);
+  EXPECT_EQ(overlay.loadPicture(171, 120, 280, {240, -240}, ImageKind::bitmap), 1);
+  EXPECT_EQ(overlay.loadPicture(171, 120, 280, {0, 240}, ImageKind::bitmap), 1);
   EXPECT_EQ(text(overlay.lastError()), kCopyFailed);
   expectEmpty();
 }
 
 TEST_F(OverlayDisplayTest, ReloadReleasesTheEarlierPictureAndItsTimer) {
   ASSERT_EQ(gesture(), 0);
-  ASSERT_EQ(overlay.showPicture(true, 500), 0);
+  ASSERT_EQ(overlay.showPicture(HideTimer::after, 500), 0);
   const WindowHandle first = window();
-  ASSERT_EQ(overlay.loadPicture(167, 0, 0, 800, 480, true), 0);
+  ASSERT_EQ(overlay.loadPicture(167, 0, 0, {480, 800}, ImageKind::compressed), 0);
   EXPECT_FALSE(phone.windows().exists(first));
   EXPECT_EQ(phone.windows().timerCount(), 0u);
   EXPECT_EQ(device.liveObjects(), 3u);  // display object and two surfaces
 
   // Shown without a timer; a timer message of any id hides it, and the
   // missing timer is reported.
-  EXPECT_EQ(overlay.showPicture(false, 0), 0);
+  EXPECT_EQ(overlay.showPicture(HideTimer::none), 0);
   EXPECT_EQ(device.shownPicture()->picture, 167u);
   ASSERT_TRUE(phone.windows().postMessage(window(), WindowMessage::timer, 7, 0));
   dispatchNext();

@@ -112,16 +112,16 @@ TEST_F(TaskManagerTest, PathsAreReadWholeAndTitlesCut) {
   const WindowHandle first = phone.windows().create(L"App", std::wstring(100, L'T'), id, true);
   const WindowHandle later = phone.windows().create(L"App", L"", id, true);  // untitled
   phone.windows().create(L"App", L"Hidden", id, false);
-  EXPECT_EQ(tasks.windowAppName(first, false), L"\\program files\\\u00E4pp.exe");
-  EXPECT_EQ(tasks.windowAppName(first, true), L"\u00E4pp.exe");
+  EXPECT_EQ(tasks.windowAppName(first, NameForm::fullPath), L"\\program files\\\u00E4pp.exe");
+  EXPECT_EQ(tasks.windowAppName(first, NameForm::fileName), L"\u00E4pp.exe");
   for (const std::size_t length : {99u, 100u, 260u, 32767u}) {
     const std::wstring path = L"\\card\\" + std::wstring(length - 10, L'x') + L".exe";
     const WindowHandle w = phone.addApp(L"x.exe", path, L"App", L"X");
-    EXPECT_EQ(tasks.windowAppName(w, false), path) << length;
+    EXPECT_EQ(tasks.windowAppName(w, NameForm::fullPath), path) << length;
   }
   const WindowHandle tooLong =
       phone.addApp(L"y.exe", L"\\" + std::wstring(32767, L'y'), L"App", L"Y");
-  EXPECT_EQ(tasks.windowAppName(tooLong, false), L"");
+  EXPECT_EQ(tasks.windowAppName(tooLong, NameForm::fullPath), L"");
   std::vector<ProcessInfo> list;
   tasks.collectProcesses(list, 3);
   tasks.attachWindows(list);
@@ -131,7 +131,7 @@ TEST_F(TaskManagerTest, PathsAreReadWholeAndTitlesCut) {
   EXPECT_EQ(list[1].title, std::wstring(63, L'T'));
   // A Linux program path: its bare name is what the process list names.
   const WindowHandle slashes = phone.addApp(L"xterm", L"/usr/bin/XTerm", L"App", L"Term");
-  EXPECT_EQ(tasks.windowAppName(slashes, true), L"xterm");
+  EXPECT_EQ(tasks.windowAppName(slashes, NameForm::fileName), L"xterm");
 }
 
 // A long path on a storage card: listed, it is protected and blocks

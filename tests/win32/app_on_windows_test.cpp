@@ -122,7 +122,7 @@ TEST(TasksOnWindowsTest, ALongProgramPathIsReadWhole) {
       EXPECT_EQ(lowerCased(read), lowerCased(path));
       EXPECT_FALSE(ports.processes.moduleFileName(app.id(), 100, read));  // never cut
       TaskManager tasks(ports.windows, ports.processes, ports.input, ports.shell);
-      EXPECT_EQ(tasks.windowAppName(reinterpret_cast<WindowHandle>(window), false),
+      EXPECT_EQ(tasks.windowAppName(reinterpret_cast<WindowHandle>(window), NameForm::fullPath),
                 lowerCased(path));
     }
     Sleep(200);  // the ended program lets go of its file

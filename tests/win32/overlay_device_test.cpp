@@ -12,6 +12,7 @@
 #include <utility>
 
 #include "overlay/overlay_display.h"
+#include "platform/win32/win32_debug.h"
 #include "platform/win32/win32_windows.h"
 
 namespace {
@@ -255,10 +256,11 @@ TEST(Win32OverlayDeviceTest, DirectDrawPathAndTheChoiceOfPath) {
 TEST(Win32OverlayDeviceTest, OverlayDisplayShowsAndHidesPicturesThroughTheStandIn) {
   Win32Windows windows;
   Win32OverlayDevice device(nullptr, OverlayPath::standIn);
-  OverlayDisplay overlay(windows, device);
+  Win32Debug debug;
+  OverlayDisplay overlay(windows, device, debug);
 
-  ASSERT_EQ(overlay.loadPicture(kBitmap, 120, 280, 6, 8, false), 0);
-  ASSERT_EQ(overlay.showPicture(false, 0), 0);
+  ASSERT_EQ(overlay.loadPicture(kBitmap, 120, 280, {8, 6}, ImageKind::bitmap), 0);
+  ASSERT_EQ(overlay.showPicture(HideTimer::none), 0);
   const HWND shown = FindWindowW(kStandInClass, nullptr);
   ASSERT_NE(shown, nullptr);
   EXPECT_EQ(windowRect(shown), 120280128286);
@@ -267,8 +269,8 @@ TEST(Win32OverlayDeviceTest, OverlayDisplayShowsAndHidesPicturesThroughTheStandI
   EXPECT_EQ(device.liveObjects(), 0u);
 
   // The game-pad's kind of picture, hidden by the overlay window's timer.
-  ASSERT_EQ(overlay.loadPicture(kPng, 0, 480, 8, 12, true), 0);
-  ASSERT_EQ(overlay.showPicture(true, 30), 0);
+  ASSERT_EQ(overlay.loadPicture(kPng, 0, 480, {12, 8}, ImageKind::compressed), 0);
+  ASSERT_EQ(overlay.showPicture(HideTimer::after, 30), 0);
   EXPECT_NE(FindWindowW(kStandInClass, nullptr), nullptr);
   for (int i = 0; i < 200 && overlay.holdsPicture(); ++i) pumpMessages(10);
   EXPECT_FALSE(overlay.holdsPicture());

@@ -205,9 +205,9 @@ TEST_F(X11DesktopTest, GesturePictureIsShownWithBlackCutOutAndInputPassingThroug
   app("a", "Alpha", kBlue);
   ASSERT_TRUE(inFront(L"Alpha"));
   SimPhone phone;
-  OverlayDisplay overlay(phone.windows(), desktop->overlayDevice());
-  ASSERT_EQ(overlay.loadPicture(171, 120, 280, 240, 240, false), 0);
-  ASSERT_EQ(overlay.showPicture(true, 500), 0);
+  OverlayDisplay overlay(phone.windows(), desktop->overlayDevice(), phone.debug());
+  ASSERT_EQ(overlay.loadPicture(171, 120, 280, {240, 240}, ImageKind::bitmap), 0);
+  ASSERT_EQ(overlay.showPicture(HideTimer::after, 500), 0);
   const xcb_window_t shown = desktop->x11Overlay().shownWindow();
   ASSERT_NE(shown, 0u);
 
@@ -242,9 +242,9 @@ TEST_F(X11DesktopTest, GesturePictureIsShownWithBlackCutOutAndInputPassingThroug
 TEST_F(X11DesktopTest, PadPictureOverTheBottomWithTheApplicationBetweenItsButtons) {
   app("a", "Alpha", kBlue);
   SimPhone phone;
-  OverlayDisplay overlay(phone.windows(), desktop->overlayDevice());
-  ASSERT_EQ(overlay.loadPicture(168, 0, 480, 320, 480, true), 0);
-  ASSERT_EQ(overlay.showPicture(false, 0), 0);
+  OverlayDisplay overlay(phone.windows(), desktop->overlayDevice(), phone.debug());
+  ASSERT_EQ(overlay.loadPicture(168, 0, 480, {480, 320}, ImageKind::compressed), 0);
+  ASSERT_EQ(overlay.showPicture(HideTimer::none), 0);
   const std::optional<X11Picture> pad = X11Pictures::load(168);
   ASSERT_TRUE(pad);
   const auto drawn = std::find_if(pad->pixels.begin(), pad->pixels.end(),
