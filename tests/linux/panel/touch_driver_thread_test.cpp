@@ -72,4 +72,35 @@ TEST(LinuxTouchDriverThread, WaitsForAPanelAndFollowsTheSwitch) {
   EXPECT_TRUE(hook.waitFor(L"waiting for a touchscreen", 2));
 }
 
+// A re-arm (off, then on again) that happens before anyone looks, as while
+// the program sleeps through it or between two samples of a trace, still
+// loads a fresh forwarder, which reads the new rectangle.
+TEST(LinuxTouchDriverThread, AReArmBetweenTwoSamplesReadsTheRectangleAgain) {
+  SimRegistry registry;
+  LinePort hook;
+  LinuxTouchDriver driver(registry, hook, TouchDriverOptions());
+  const auto setSwitch = [&](std::uint32_t on) {
+    registry.setDword(TouchDriverRegistry::root, TouchDriverRegistry::key,
+                      TouchDriverRegistry::multiTouchDemo, on);
+    driver.driverSwitchChanged();
+  };
+  const auto setArea = [&](const wchar_t* area) {
+    registry.setString(TouchDriverRegistry::root, TouchDriverRegistry::key,
+                       TouchDriverRegistry::lockTouch, area);
+  };
+  MultipointSample inside;
+  inside.pointCount = 1;
+  inside.firstX = 4 * 100;
+  inside.firstY = 4 * 100;
+
+  setArea(L"0,0,480,800");
+  setSwitch(1);
+  ASSERT_TRUE(driver.feed(inside)) << "the whole screen passes";
+
+  setArea(L"0,0,0,0");
+  setSwitch(0);
+  setSwitch(1);
+  EXPECT_FALSE(driver.feed(inside)) << "the re-armed forwarder still had the old rectangle";
+}
+
 }  // namespace

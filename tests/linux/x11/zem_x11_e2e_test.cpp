@@ -309,6 +309,10 @@ TEST_F(ZemOnX, GamePadShowsItsPictureAndItsButtonsGiveKeys) {
   // A touch above the pad passes on to the application (as the pointer,
   // Xvfb having no touchscreen).
   EXPECT_TRUE(logged("a", "button 240 200")) << readAll(zemLog());
+  // The buttons' touches are the pad's own: none reached the application
+  // before the tap above the pad did.
+  EXPECT_FALSE(XTest::hasLine(session.logPath("a"), "button 90 760"));
+  EXPECT_FALSE(XTest::hasLine(session.logPath("a"), "button 350 520"));
   // The pad's picture over the bottom, the application between its buttons.
   const std::optional<X11Picture> pad = X11Pictures::load(168);
   ASSERT_TRUE(pad);

@@ -35,15 +35,21 @@ std::wstring widen(const std::string& text) {
 }  // namespace
 
 struct LinuxTouchDriver::State {
-  State(RegistryPort& registry, HookPort& hookPort, TouchDriverOptions driverOptions)
-      : hook(hookPort), options(std::move(driverOptions)), pipeline(registry, hookPort) {}
+  State(RegistryPort& registryPort, HookPort& hookPort, TouchDriverOptions driverOptions)
+      : registry(registryPort),
+        hook(hookPort),
+        options(std::move(driverOptions)),
+        pipeline(registryPort, hookPort) {}
 
+  RegistryPort& registry;
   HookPort& hook;
   TouchDriverOptions options;
   TouchPipeline pipeline;
 
   // Set by the program's thread, read by the reader thread.
   std::atomic<bool> switchChanged{true};
+  // The program saw the switch off since the reader last looked.
+  std::atomic<bool> switchWentOff{false};
   std::atomic<std::int32_t> rotation{0};
   std::atomic<bool> stopping{false};
   int wakeFd = -1;
@@ -63,7 +69,7 @@ struct LinuxTouchDriver::State {
   void log(const std::string& text) { hook.debugOutput(widen("[ZEM panel] " + text).c_str()); }
 
   void applyChanges() {
-    if (switchChanged.exchange(false)) pipeline.readSwitch();
+    if (switchChanged.exchange(false)) pipeline.readSwitch(switchWentOff.exchange(false));
     if (assembler) {
       ScreenGeometry screen = assembler->screen();
       screen.rotation = rotation.load();
@@ -211,6 +217,11 @@ bool LinuxTouchDriver::start() {
 }
 
 void LinuxTouchDriver::driverSwitchChanged() {
+  // The program switches off and on again within one of its sleeps; this
+  // thread may look only after both (always so for a trace, which looks at
+  // its next sample). An off seen here is remembered, so the re-arm still
+  // loads a fresh forwarder, which reads "LockTouch" again.
+  if (!TouchPipeline::switchOn(state_->registry)) state_->switchWentOff = true;
   state_->switchChanged = true;
   state_->wake();
 }
@@ -235,7 +246,7 @@ void LinuxTouchDriver::stop() {
 bool LinuxTouchDriver::feed(MultipointSample sample) {
   State& s = *state_;
   if (s.running) return false;
-  if (s.switchChanged.exchange(false)) s.pipeline.readSwitch();
+  if (s.switchChanged.exchange(false)) s.pipeline.readSwitch(s.switchWentOff.exchange(false));
   return s.pipeline.decide(sample);
 }
 

@@ -11,13 +11,18 @@ TouchPipeline::TouchPipeline(RegistryPort& registry, HookPort& hook)
 
 TouchPipeline::~TouchPipeline() { unload(); }
 
-void TouchPipeline::readSwitch() {
-  RegistryStore store(registry_);
+bool TouchPipeline::switchOn(RegistryPort& registry) {
+  RegistryStore store(registry);
   std::uint32_t value = 0;
   // A missing value, or one that is not a 32-bit number, counts as off.
-  const bool on = store.ReadDword(TouchDriverRegistry::root, TouchDriverRegistry::key,
-                                  TouchDriverRegistry::multiTouchDemo, value) &&
-                  value != 0;
+  return store.ReadDword(TouchDriverRegistry::root, TouchDriverRegistry::key,
+                         TouchDriverRegistry::multiTouchDemo, value) &&
+         value != 0;
+}
+
+void TouchPipeline::readSwitch(bool wentOffMeanwhile) {
+  if (wentOffMeanwhile) unload();
+  const bool on = switchOn(registry_);
   if (on && !forwarder_) {
     forwarder_ = std::make_unique<TouchForwarder>(hook_, registry_);
     ++loadCount_;

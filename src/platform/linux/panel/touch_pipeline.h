@@ -39,7 +39,12 @@ class TouchPipeline {
   TouchPipeline(const TouchPipeline&) = delete;
   TouchPipeline& operator=(const TouchPipeline&) = delete;
 
-  void readSwitch();
+  // `wentOffMeanwhile`: the switch was seen off since the last read (a
+  // re-arm faster than this thread looked): a loaded forwarder is dropped
+  // first, so an "on" now loads a fresh one.
+  void readSwitch(bool wentOffMeanwhile = false);
+  // Whether "MultiTouchDemo" is on now; missing or not a number is off.
+  static bool switchOn(RegistryPort& registry);
 
   // True when the frame (or sample) passes on to applications.
   bool decide(const PanelFrame& frame) noexcept;
