@@ -115,7 +115,12 @@ void freshSession() { unlink(driverKeyPath().c_str()); }
 // (The file may be UTF-16: its NUL bytes are dropped before looking.)
 std::string driverKeyText() {
   std::ifstream in(driverKeyPath(), std::ios::binary);
-  std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  // Read in chunks: GCC 12 warns (wrongly) about istreambuf_iterator at -O2.
+  std::string text;
+  char chunk[4096];
+  while (in.read(chunk, sizeof chunk) || in.gcount() > 0) {
+    text.append(chunk, static_cast<std::size_t>(in.gcount()));
+  }
   text.erase(std::remove(text.begin(), text.end(), '\0'), text.end());
   return text;
 }
