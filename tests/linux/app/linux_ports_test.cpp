@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <filesystem>
+#include <fstream>
 #include <string>
 #include <thread>
 #include <utility>
@@ -224,6 +226,26 @@ TEST(LinuxProcessesTest, ProcessesAndPathsComeFromProc) {
   EXPECT_EQ(entries[0].parentProcessId, 12u);
   EXPECT_EQ(entries[0].threadCount, 3u);
   EXPECT_FALSE(fake.moduleFileName(77, 260, path));
+}
+
+// Learned bindings and lists hold lower-cased paths, as on the phone; the
+// program on disk has capitals.
+TEST(LinuxShellTest, AProgramPathIsFoundWhateverItsCase) {
+  TempFolder folder;
+  const std::string& base = folder.path();
+  std::filesystem::create_directories(base + "/Apps/My Tool");
+  { std::ofstream(base + "/Apps/My Tool/Run.sh") << ""; }
+  { std::ofstream(base + "/Apps/twin") << ""; }
+  { std::ofstream(base + "/Apps/TWIN") << ""; }
+  EXPECT_EQ(LinuxShell::resolveIgnoringCase(base + "/apps/my tool/run.sh"),
+            base + "/Apps/My Tool/Run.sh");
+  EXPECT_EQ(LinuxShell::resolveIgnoringCase(base + "/Apps/My Tool/Run.sh"),
+            base + "/Apps/My Tool/Run.sh")
+      << "an existing path stays";
+  EXPECT_EQ(LinuxShell::resolveIgnoringCase(base + "/apps/Twin"), base + "/apps/Twin")
+      << "two entries differ only in case: nothing is guessed";
+  EXPECT_EQ(LinuxShell::resolveIgnoringCase(base + "/apps/missing"), base + "/apps/missing");
+  EXPECT_EQ(LinuxShell::resolveIgnoringCase("sh"), "sh") << "a bare name is searched in PATH";
 }
 
 }  // namespace

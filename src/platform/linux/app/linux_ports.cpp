@@ -6,6 +6,7 @@
 #include <time.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstring>
@@ -13,6 +14,7 @@
 #include <sstream>
 
 #include "platform/linux/app/text_codec.h"
+#include "text/lower_case.h"
 
 extern char** environ;
 
@@ -230,10 +232,43 @@ std::vector<std::wstring> LinuxShell::splitArguments(const std::wstring& paramet
   return arguments;
 }
 
+std::string LinuxShell::resolveIgnoringCase(const std::string& path) {
+  if (path.empty() || path.find('/') == std::string::npos || ::access(path.c_str(), F_OK) == 0) {
+    return path;
+  }
+  std::string resolved = path[0] == '/' ? "/" : "";
+  std::size_t start = path[0] == '/' ? 1 : 0;
+  while (start <= path.size()) {
+    const std::size_t end = std::min(path.find('/', start), path.size());
+    const std::string part = path.substr(start, end - start);
+    start = end + 1;
+    if (part.empty()) continue;
+    std::string next = resolved + part;
+    if (::access(next.c_str(), F_OK) != 0) {
+      const std::wstring wanted = Text::lowerCased(TextCodec::fromUtf8(part));
+      DIR* folder = ::opendir(resolved.empty() ? "." : resolved.c_str());
+      if (folder == nullptr) return path;
+      std::string match;
+      int matches = 0;
+      while (const dirent* entry = ::readdir(folder)) {
+        if (Text::lowerCased(TextCodec::fromUtf8(entry->d_name)) == wanted) {
+          match = entry->d_name;
+          ++matches;
+        }
+      }
+      ::closedir(folder);
+      if (matches != 1) return path;
+      next = resolved + match;
+    }
+    resolved = end < path.size() ? next + "/" : next;
+  }
+  return resolved;
+}
+
 bool LinuxShell::execute(const ShellExecuteRequest& request) {
   if (request.file.empty()) return false;
   if (!request.verb.empty() && request.verb != L"open") return false;
-  std::vector<std::string> arguments{TextCodec::toUtf8(request.file)};
+  std::vector<std::string> arguments{resolveIgnoringCase(TextCodec::toUtf8(request.file))};
   for (const std::wstring& argument : splitArguments(request.parameters)) {
     arguments.push_back(TextCodec::toUtf8(argument));
   }

@@ -103,6 +103,12 @@ class LinuxShell final : public ShellPort {
   // before a quote give n/2 backslashes and, when n is odd, a literal quote;
   // other backslashes are literal; "" inside quotes is a literal quote.
   static std::vector<std::wstring> splitArguments(const std::wstring& parameters);
+  // The settings keep program paths as the phone does, lower-cased (learn
+  // mode writes them so, and lists compare them so). Linux names are
+  // case-sensitive: a path that does not exist as written is looked up one
+  // folder at a time, ignoring case, where exactly one entry matches.
+  // Otherwise the path comes back as given.
+  static std::string resolveIgnoringCase(const std::string& path);
 
  private:
   FileRegistry& registry_;
