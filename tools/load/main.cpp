@@ -9,10 +9,10 @@
 // every gesture was handled and in which order. Each gesture is ten panel
 // samples (nine moving, one release) ten milliseconds apart in virtual time.
 //
-// The simulated phone keeps everything observable: its event log and the
-// samples it passed on to the system would grow with every sample. Both are
-// emptied after every gesture (every burst, see --burst), so the resident set
-// size shows the program's own memory.
+// The simulated phone keeps everything observable: its event log, the debug
+// lines and the samples it passed on to the system would grow with every
+// sample. All are emptied after every gesture (every burst, see --burst), so
+// the resident set size shows the program's own memory.
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
@@ -234,6 +234,7 @@ int main(int argc, char** argv) {
   std::uint64_t nextReport = (gestures + 9) / 10;
   std::function<void()> gesture = [&] {
     phone.log().clear();
+    phone.debug().clear();
     phone.touchDriver().takePenInput();
     if (next >= nextReport) {
       nextReport += (gestures + 9) / 10;
@@ -272,6 +273,7 @@ int main(int argc, char** argv) {
   const int exitCode = app.run();
   const double seconds = secondsSince(started);
   phone.log().clear();
+  phone.debug().clear();
   phone.touchDriver().takePenInput();
   const std::uint64_t endKiB = residentKiB();
   if (endKiB > peakKiB) peakKiB = endKiB;

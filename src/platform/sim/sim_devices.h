@@ -37,6 +37,8 @@ class SimDebug : public DebugPort {
 
   void debugOutput(const std::wstring& text) override;
   const std::vector<std::wstring>& lines() const { return lines_; }
+  // Forgets the lines kept so far (a long run keeps its memory flat).
+  void clear() { lines_.clear(); }
 
  private:
   SimContext& context_;
