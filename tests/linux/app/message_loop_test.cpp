@@ -31,9 +31,9 @@ class MessageLoopTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(windows.open());
-    WindowClassSpec spec;
-    spec.className = L"ZEM";
-    ASSERT_TRUE(windows.registerClass(spec, handler));
+    WindowClassSpec windowClass;
+    windowClass.className = L"ZEM";
+    ASSERT_TRUE(windows.registerClass(windowClass, handler));
     WindowSpec params;
     params.className = L"ZEM";
     params.title = L"ZEM";

@@ -83,9 +83,9 @@ std::string writeTarget(const std::string& path) {
 }  // namespace
 
 FileRegistry::FileRegistry(std::vector<FileSpec> files, Logger log) : log_(std::move(log)) {
-  for (FileSpec& spec : files) {
+  for (FileSpec& setup : files) {
     File file;
-    file.spec = std::move(spec);
+    file.setup = std::move(setup);
     files_.push_back(std::move(file));
   }
   const std::lock_guard<std::mutex> lock(mutex_);
@@ -100,8 +100,8 @@ std::size_t FileRegistry::fileOf(const RegKeyName& key) const {
   const std::wstring folded = RegDocument::fold(key);
   std::size_t fallback = files_.size();
   for (std::size_t i = 0; i < files_.size(); ++i) {
-    if (files_[i].spec.keys.empty() && fallback == files_.size()) fallback = i;
-    for (const RegKeyName& prefix : files_[i].spec.keys) {
+    if (files_[i].setup.keys.empty() && fallback == files_.size()) fallback = i;
+    for (const RegKeyName& prefix : files_[i].setup.keys) {
       const std::wstring start = RegDocument::fold(prefix);
       if (folded == start || folded.compare(0, start.size() + 1, start + L"\\") == 0) return i;
     }
@@ -112,10 +112,10 @@ std::size_t FileRegistry::fileOf(const RegKeyName& key) const {
 bool FileRegistry::refresh(File& file) {
   std::string bytes;
   int error = 0;
-  const ReadResult result = readWhole(file.spec.path, bytes, error);
+  const ReadResult result = readWhole(file.setup.path, bytes, error);
   if (result == ReadResult::failed) {
     if (!file.unreadable && log_) {
-      log_(file.spec.path + ": cannot read: " + errorText(error) +
+      log_(file.setup.path + ": cannot read: " + errorText(error) +
            " (the last good settings stay in force)");
     }
     file.unreadable = true;
@@ -133,7 +133,7 @@ bool FileRegistry::refresh(File& file) {
     auto parsed = RegDocument::parse(*now, parseError);
     if (!parsed) {
       if (log_) {
-        log_(file.spec.path + ":" + std::to_string(parseError.line) + ": " + parseError.what +
+        log_(file.setup.path + ":" + std::to_string(parseError.line) + ": " + parseError.what +
              " (the last good settings stay in force)");
       }
       file.bad = true;
@@ -145,7 +145,7 @@ bool FileRegistry::refresh(File& file) {
   if (!file.pending.empty()) {
     for (const auto& [key, value] : file.pending) document.set(key, value.first, value.second);
     if (writeFile(file, document) && log_) {
-      log_(file.spec.path + ": " + std::to_string(file.pending.size()) +
+      log_(file.setup.path + ": " + std::to_string(file.pending.size()) +
            " value(s) set while the file could not be read are now written");
     }
     file.pending.clear();
@@ -155,7 +155,7 @@ bool FileRegistry::refresh(File& file) {
 }
 
 bool FileRegistry::writeFile(File& file, const RegDocument& document) {
-  const std::string target = writeTarget(file.spec.path);
+  const std::string target = writeTarget(file.setup.path);
   const std::string folder = folderOf(target);
   if (!makeFolders(folder)) {
     if (log_) log_(folder + ": cannot create the folder: " + errorText(errno));
@@ -321,7 +321,7 @@ int FileRegistry::watch() {
     return -1;
   }
   std::set<std::string> folders;
-  for (const File& file : files_) folders.insert(folderOf(file.spec.path));
+  for (const File& file : files_) folders.insert(folderOf(file.setup.path));
   for (const std::string& folder : folders) {
     // Editors save by writing a new file and renaming it over the old one.
     if (!makeFolders(folder) ||
@@ -344,7 +344,7 @@ void FileRegistry::onWatchEvents() {
       const auto* event = reinterpret_cast<const inotify_event*>(buffer + offset);
       const std::string name = event->len > 0 ? std::string(event->name) : std::string();
       for (const File& file : files_) {
-        if (name == baseName(file.spec.path)) concerned = true;
+        if (name == baseName(file.setup.path)) concerned = true;
       }
       if ((event->mask & IN_Q_OVERFLOW) != 0) concerned = true;
       offset += static_cast<ssize_t>(sizeof(inotify_event) + event->len);

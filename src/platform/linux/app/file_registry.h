@@ -80,7 +80,7 @@ class FileRegistry final : public RegistryPort {
 
  private:
   struct File {
-    FileSpec spec;
+    FileSpec setup;
     RegDocument document;
     std::optional<std::string> lastBytes;  // as last read or written; none: missing
     bool bad = false;                      // the file on disk does not parse

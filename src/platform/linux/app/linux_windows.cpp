@@ -319,12 +319,12 @@ std::uintptr_t LinuxWindowPort::setTimer(WindowHandle window, std::uintptr_t id,
   }
   // Setting a timer again restarts it with the new period.
   const std::uint32_t period = ms < kMinimumTimerMs ? kMinimumTimerMs : ms;
-  itimerspec spec{};
-  spec.it_value.tv_sec = static_cast<time_t>(period / 1000);
-  spec.it_value.tv_nsec = static_cast<long>(period % 1000) * 1000000L;
-  spec.it_interval = spec.it_value;
+  itimerspec timing{};
+  timing.it_value.tv_sec = static_cast<time_t>(period / 1000);
+  timing.it_value.tv_nsec = static_cast<long>(period % 1000) * 1000000L;
+  timing.it_interval = timing.it_value;
   existing->second.due = false;
-  if (timerfd_settime(existing->second.fd, 0, &spec, nullptr) != 0) {
+  if (timerfd_settime(existing->second.fd, 0, &timing, nullptr) != 0) {
     killTimer(window, id);
     return 0;
   }
