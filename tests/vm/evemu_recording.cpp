@@ -6,7 +6,7 @@
 namespace {
 
 bool testBit(const std::vector<std::uint8_t>& mask, unsigned bit) {
-  return bit / 8 < mask.size() && ((mask[bit / 8] >> (bit % 8)) & 1U) != 0;
+  return bit / 8 < mask.size() && ((static_cast<unsigned>(mask[bit / 8]) >> (bit % 8)) & 1U) != 0;
 }
 
 void setBit(std::vector<std::uint8_t>& mask, unsigned bit) {
