@@ -67,10 +67,10 @@ TEST(HookAllocationTest, HookCallsAllocateNothing) {
 class FixedRegistry : public RegistryPort {
  public:
   void store(const std::wstring& text) {
-    size = static_cast<std::uint32_t>(2 * text.size());
+    size_ = static_cast<std::uint32_t>(2 * text.size());
     for (std::size_t i = 0; i < text.size(); ++i) {
-      bytes[2 * i] = static_cast<std::uint8_t>(text[i] & 0xFF);
-      bytes[2 * i + 1] = static_cast<std::uint8_t>((text[i] >> 8) & 0xFF);
+      bytes_[2 * i] = static_cast<std::uint8_t>(text[i] & 0xFF);
+      bytes_[2 * i + 1] = static_cast<std::uint8_t>((text[i] >> 8) & 0xFF);
     }
   }
   bool openKeyNamed(Registry::Root root, const wchar_t* subKey, Registry::KeyHandle& key) override {
@@ -83,12 +83,12 @@ class FixedRegistry : public RegistryPort {
   bool queryValueNamed(Registry::KeyHandle, const wchar_t* valueName, Registry::ValueType*,
                        std::uint8_t* data, std::uint32_t& capacity) override {
     if (std::wcscmp(valueName, TouchDriverRegistry::lockTouch) != 0) return false;
-    if (data != nullptr && capacity < size) {
-      capacity = size;
+    if (data != nullptr && capacity < size_) {
+      capacity = size_;
       return false;
     }
-    if (data != nullptr) std::memcpy(data, bytes, size);
-    capacity = size;
+    if (data != nullptr) std::memcpy(data, bytes_, size_);
+    capacity = size_;
     return true;
   }
   bool openKey(Registry::Root root, const std::wstring& subKey, Registry::KeyHandle& key) override {
@@ -105,8 +105,8 @@ class FixedRegistry : public RegistryPort {
   void closeKey(Registry::KeyHandle) override {}
 
  private:
-  std::uint8_t bytes[1024] = {};
-  std::uint32_t size = 0;
+  std::uint8_t bytes_[1024] = {};
+  std::uint32_t size_ = 0;
 };
 
 // "LockTouch" of every length up to the read limit (260 characters) scans;

@@ -33,8 +33,7 @@ bool recognizeStream(std::istream& in, std::string_view sourceName,
         ok = false;
         break;
       case ParsedLine::Kind::stroke: {
-        const Gestures::RecognitionResult result =
-            recognizer.recognize(std::move(parsed.stroke.points));
+        const Gestures::RecognitionResult result = recognizer.recognize(parsed.stroke.points);
         if (parsed.stroke.hasLabel) {
           writer.write(parsed.stroke.label, result);
         } else {
