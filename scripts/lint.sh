@@ -6,7 +6,7 @@ cd "$(dirname "${BASH_SOURCE[0]}")/.."
 
 mapfile -t sources < <(git ls-files --cached --others --exclude-standard -- \
   'src/*.cpp' 'src/*.h' 'tools/*.cpp' 'tools/*.h' 'tests/*.cpp' 'tests/*.h' \
-  'bench/*.cpp' 'fuzz/*.cpp' | while read -r f; do [ -f "$f" ] && echo "$f"; done)
+  'bench/*.cpp' 'fuzz/*.cpp' 'support/*.cpp' 'support/*.h' | while read -r f; do [ -f "$f" ] && echo "$f"; done)
 
 # Layers: the core and the ports include ports, never the adapters under
 # src/platform/.
