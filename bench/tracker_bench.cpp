@@ -8,8 +8,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "capture/packed_point.h"
 #include "capture/touch_tracker.h"
+#include "ports/touch_messages.h"
 
 namespace {
 

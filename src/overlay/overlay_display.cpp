@@ -4,12 +4,13 @@
 #include <limits>
 #include <string>
 
+#include "ports/main_window.h"
+
 namespace {
 
 constexpr const wchar_t* kClassName = L"OverlayWndClass";
 constexpr const wchar_t* kWindowTitle = L"Overlay";
 constexpr std::uint32_t kClassStyles = 3;  // redraw on horizontal and vertical resize
-constexpr std::uint32_t kIconId = 101;
 constexpr std::uint32_t kBlackBrush = 4;
 constexpr std::uint32_t kTopmost = 0x8;
 constexpr std::uint32_t kPopup = 0x80000000;
@@ -167,7 +168,7 @@ void OverlayDisplay::createWindow() {
   WindowClassSpec windowClass;
   windowClass.styles = kClassStyles;
   windowClass.className = kClassName;
-  windowClass.iconId = kIconId;
+  windowClass.iconId = MainWindow::iconId;  // the program's icon
   windowClass.arrowCursor = true;
   windowClass.stockBrush = kBlackBrush;
   // Repeated at every load; once registered, the class keeps this handler.

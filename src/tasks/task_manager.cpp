@@ -119,14 +119,9 @@ std::size_t TaskManager::collectProcesses(std::vector<ProcessInfo>& list, std::s
   if (max == 0) return 0;
   std::size_t added = 0;
   // A failed snapshot visits nothing.
-  processes_.forEachProcess([&](const ProcessEntry& entry) {
-    ProcessInfo info;
-    info.usageCount = entry.usageCount;
-    info.processId = entry.processId;
-    info.parentProcessId = entry.parentProcessId;
-    info.threadCount = entry.threadCount;
-    info.moduleId = entry.moduleId;
-    info.name = WideText::lowerCased(entry.exeFile);
+  processes_.forEachProcess([&](const ProcessInfo& entry) {
+    ProcessInfo info = entry;
+    info.name = WideText::lowerCased(entry.name);
     list.push_back(std::move(info));
     ++added;
     return added < max;

@@ -9,14 +9,12 @@
 #include <vector>
 
 #include "app/app_settings.h"
-#include "capture/packed_point.h"
-#include "hook/touch_messages.h"
 #include "platform/sim/sim_phone.h"
+#include "ports/touch_messages.h"
 
 namespace {
 
 using AppSettings::programKey;
-using AppSettings::touchDriverKey;
 
 constexpr const char* kMultiTouchDemo = "registry HKLM\\HARDWARE\\DEVICEMAP\\TOUCH\\MultiTouchDemo";
 
@@ -138,8 +136,8 @@ TEST(GestureAppTest, GateChecksTheBlackListFirstThenTheKeyboardThenTheAngle) {
   a.phone.setKeyboardShown(false);
   const std::pair<int, bool> angles[] = {{90, false}, {180, false}, {270, true}, {0, true}};
   for (const auto& [angle, allowed] : angles) {
-    a.phone.registry().setDword(Registry::localMachine, AppSettings::rotationKey, L"Angle",
-                                static_cast<std::uint32_t>(angle));
+    a.phone.registry().setDword(RotationRegistry::root, RotationRegistry::key,
+                                RotationRegistry::angle, static_cast<std::uint32_t>(angle));
     a.app.WindowProcedure(0, WM_REGISTRY_CHANGED, 0, AppSettings::idAngle);
     EXPECT_EQ(a.app.GesturesAllowed(), allowed) << "screen turned by " << angle << " degrees";
   }
@@ -168,7 +166,7 @@ TEST(GestureAppTest, EachIdentifierReloadsItsOwnValue) {
   registry.setDword(user, programKey, L"ShowOverlay", 0);
   registry.setString(user, programKey, L"ControllerKeys", L"65");
   registry.setDword(user, programKey, L"ControllerVibrate", 7);
-  registry.setDword(Registry::localMachine, AppSettings::rotationKey, L"Angle", 270);
+  registry.setDword(RotationRegistry::root, RotationRegistry::key, RotationRegistry::angle, 270);
 
   a.app.WindowProcedure(0, WM_REGISTRY_CHANGED, 0, AppSettings::idSingleTouchGestureSupport);
   EXPECT_TRUE(a.app.tracker.singleTouchGestures()) << "SingleTouchGestureSupport";
@@ -203,8 +201,8 @@ TEST(GestureAppTest, RearmSwitchesTheDriverOffAndOnOnlyWhenItExists) {
     config.multiTouchDemo = row.before;  // the load re-arms: only absence stays
     App a(config);
     if (row.before) {
-      a.phone.registry().setDword(Registry::localMachine, touchDriverKey, L"MultiTouchDemo",
-                                  *row.before);
+      a.phone.registry().setDword(TouchDriverRegistry::root, TouchDriverRegistry::key,
+                                  TouchDriverRegistry::multiTouchDemo, *row.before);
     }
     a.phone.log().clear();
     a.app.RearmTouchDriver(true);

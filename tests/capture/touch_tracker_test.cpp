@@ -6,7 +6,7 @@
 #include <cmath>
 #include <cstdint>
 
-#include "capture/packed_point.h"
+#include "ports/touch_messages.h"
 
 namespace {
 

@@ -9,14 +9,13 @@
 #include <vector>
 
 #include "phone_run.h"
+#include "ports/shared_registry.h"
 
 namespace {
 
 using namespace FaultTest;
 using Bytes = std::vector<std::uint8_t>;
 using Step = std::function<void(PhoneRun&)>;
-
-const wchar_t* const kTouchKey = L"HARDWARE\\DEVICEMAP\\TOUCH";
 
 // UTF-16LE bytes of a text (a NUL in it included).
 Bytes utf16(const std::wstring& text) {
@@ -82,7 +81,7 @@ TEST(BadInputTest, MalformedRegistryValuesHaveASafeOutcome) {
             EXPECT_TRUE(containsEntry(r.eventsBetween(2260, 2261), "overlay hidden"));
           }),
       row("angle stored as text: the screen counts as upright",
-          store(L"Angle", text, utf16({L"90", 3}), root, L"System\\GDI\\Rotation"),
+          store(RotationRegistry::angle, text, utf16({L"90", 3}), root, RotationRegistry::key),
           {kPicture, "key down 39"}, {}),
       row("binding longer than the read buffer: nothing runs, nothing cut is started",
           bindTo(L"\\Windows\\" + std::wstring(300, L'x') + L".exe"), {kPicture},
@@ -106,9 +105,12 @@ TEST(BadInputTest, MalformedRegistryValuesHaveASafeOutcome) {
       // Unreadable, so the driver is not re-armed and the value is left as it
       // is; the library the driver has not loaded posts nothing.
       row("driver switch that is no number",
-          store(L"MultiTouchDemo", text, utf16(L"enabled"), root, kTouchKey), {}, {"key down"},
+          store(TouchDriverRegistry::multiTouchDemo, text, utf16(L"enabled"), root,
+                TouchDriverRegistry::key),
+          {}, {"key down"},
           [](PhoneRun& r) {
-            const auto stored = r.phone.registry().valueRaw(root, kTouchKey, L"MultiTouchDemo");
+            const auto stored = r.phone.registry().valueRaw(root, TouchDriverRegistry::key,
+                                                            TouchDriverRegistry::multiTouchDemo);
             ASSERT_TRUE(stored.has_value());
             EXPECT_EQ(stored->data, utf16(L"enabled"));
           },

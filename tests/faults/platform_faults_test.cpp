@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "phone_run.h"
+#include "ports/shared_registry.h"
 
 namespace {
 
@@ -149,8 +150,9 @@ FaultRow loading(const char* name, int SimRegistry::Faults::*call) {
   return row(
       name, L"right", Arm::startup,
       [call](PhoneRun& r) {
-        r.phone.registry().setString(Registry::localMachine, L"HARDWARE\\DEVICEMAP\\TOUCH",
-                                     L"LockTouch", L"0,0,480,800");
+        r.phone.registry().setString(TouchDriverRegistry::root, TouchDriverRegistry::key,
+                                     TouchDriverRegistry::lockTouch,
+                                     TouchDriverRegistry::wholeScreen);
         r.phone.registry().faults().*call = 1;
       },
       {kPicture, kRight}, {}, {kPicture, kRight}, nullptr,

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "phone_run.h"
+#include "ports/main_window.h"
 
 namespace {
 
@@ -37,7 +38,7 @@ TEST(StartUpFaultTest, TheMainWindowDoesNotOutliveTheRun) {
     r.touches(1500, swipeRight());  // with its picture
     if (!closeZem) r.at(1600, [&r] { r.phone.pressCtrlQ(); });
     EXPECT_EQ(r.run(), 0);
-    EXPECT_EQ(r.phone.windows().find(L"ZEM", L"ZEM"), 0u);
+    EXPECT_EQ(r.phone.windows().find(MainWindow::className, MainWindow::title), 0u);
   }
 }
 

@@ -7,6 +7,9 @@
 #include <string>
 #include <vector>
 
+#include "ports/main_window.h"
+#include "ports/touch_messages.h"
+
 namespace {
 
 using ::testing::ElementsAre;
@@ -41,11 +44,11 @@ class SimPhoneTest : public ::testing::Test {
 
 WindowHandle zemWindow(SimPhone& phone, Recorder& recorder) {
   WindowClassSpec cls;
-  cls.className = L"ZEM";
+  cls.className = MainWindow::className;
   EXPECT_TRUE(phone.windows().registerClass(cls, recorder));
   WindowSpec params;
-  params.className = L"ZEM";
-  params.title = L"ZEM";
+  params.className = MainWindow::className;
+  params.title = MainWindow::title;
   return phone.windows().createWindow(params);
 }
 
@@ -91,14 +94,14 @@ TEST_F(SimPhoneTest, MessageLoopServesPostedThenQuitThenTimersThenEvents) {
 
   phone.clock().at(50, [&] { windows.postMessage(zem, 0x400, 0, 9); });
   EXPECT_EQ(windows.setTimer(zem, 1, 50), 1u);  // due at 50 too: before the event
-  windows.postMessage(zem, 0x8001, 1, 2);
+  windows.postMessage(zem, WM_APP_TOUCH, 1, 2);
   windows.postQuitMessage(3);
-  windows.postMessage(zem, 0x8002, 1, 0);
+  windows.postMessage(zem, WM_APP_TOUCH_END, 1, 0);
   QueuedMessage m;
   EXPECT_EQ(windows.getMessage(m), 1);
-  EXPECT_EQ(m.message, 0x8001u);
+  EXPECT_EQ(m.message, WM_APP_TOUCH);
   EXPECT_EQ(windows.getMessage(m), 1);
-  EXPECT_EQ(m.message, 0x8002u);
+  EXPECT_EQ(m.message, WM_APP_TOUCH_END);
   EXPECT_EQ(windows.getMessage(m), 0);
   EXPECT_EQ(m.wParam, 3u);
   EXPECT_EQ(windows.getMessage(m), 1);
@@ -123,14 +126,14 @@ TEST_F(SimPhoneTest, InjectedFaultsFailTheCallsAndThenWearOff) {
   phone.windows().setLastError(0);
   phone.faults().post = 1;
   EXPECT_FALSE(phone.windows().postMessage(notes, 0x100, 0, 0));
-  EXPECT_EQ(phone.windows().lastError(), SimWindows::errorNotEnoughQuota);
+  EXPECT_EQ(phone.windows().lastError(), errorNotEnoughQuota);
   EXPECT_TRUE(phone.windows().postMessage(notes, 0x100, 0, 0));
 
   phone.faults().snapshot = -1;
-  EXPECT_FALSE(phone.processes().forEachProcess([](const ProcessEntry&) { return true; }));
-  EXPECT_FALSE(phone.processes().forEachProcess([](const ProcessEntry&) { return true; }));
+  EXPECT_FALSE(phone.processes().forEachProcess([](const ProcessInfo&) { return true; }));
+  EXPECT_FALSE(phone.processes().forEachProcess([](const ProcessInfo&) { return true; }));
   phone.faults().snapshot = 0;
-  EXPECT_TRUE(phone.processes().forEachProcess([](const ProcessEntry&) { return true; }));
+  EXPECT_TRUE(phone.processes().forEachProcess([](const ProcessInfo&) { return true; }));
 
   phone.faults().createThread = 1;
   bool ran = false;
@@ -143,7 +146,8 @@ TEST_F(SimPhoneTest, InjectedFaultsFailTheCallsAndThenWearOff) {
   EXPECT_EQ(phone.leds().state(1), 0);
   phone.faults().changeOrientation = 1;
   EXPECT_NE(phone.input().changeOrientation(OrientationRequest{}), 0);
-  EXPECT_EQ(phone.registry().dwordValue(Registry::localMachine, L"System\\GDI\\Rotation", L"Angle"),
+  EXPECT_EQ(phone.registry().dwordValue(RotationRegistry::root, RotationRegistry::key,
+                                        RotationRegistry::angle),
             0u);
 }
 
@@ -174,14 +178,14 @@ TEST_F(SimPhoneTest, DestroyedWindowsTakeTheirMessagesAndTimersWithThem) {
   Recorder recorder(windows);
   const WindowHandle zem = zemWindow(phone, recorder);
   WindowSpec params;
-  params.className = L"ZEM";
+  params.className = MainWindow::className;
   params.title = L"Overlay";
   const WindowHandle overlay = windows.createWindow(params);
   ASSERT_NE(overlay, 0u);
   EXPECT_EQ(windows.createWindow(WindowSpec{}), 0u);  // no such class
   windows.setTimer(overlay, 1, 500);
-  windows.postMessage(overlay, 0x8001, 1, 1);
-  windows.postMessage(zem, 0x8002, 1, 0);
+  windows.postMessage(overlay, WM_APP_TOUCH, 1, 1);
+  windows.postMessage(zem, WM_APP_TOUCH_END, 1, 0);
   EXPECT_TRUE(windows.destroyWindow(overlay));
   EXPECT_FALSE(windows.hasTimer(overlay, 1));
   QueuedMessage m;

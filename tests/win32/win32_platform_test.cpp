@@ -225,14 +225,14 @@ TEST(Win32ProcessesTest, FindsThisProcessWithItsPathAndRunsWorkers) {
   GetModuleFileNameW(nullptr, own.data(), static_cast<DWORD>(own.size()));
   const std::wstring ownPath = own.data();
 
-  ProcessEntry found;
-  ASSERT_TRUE(processes.forEachProcess([&](const ProcessEntry& entry) {
+  ProcessInfo found;
+  ASSERT_TRUE(processes.forEachProcess([&](const ProcessInfo& entry) {
     if (entry.processId != self) return true;
     found = entry;
     return false;
   }));
   ASSERT_EQ(found.processId, self);
-  EXPECT_EQ(lowerCased(found.exeFile), lowerCased(ownPath.substr(ownPath.rfind(L'\\') + 1)));
+  EXPECT_EQ(lowerCased(found.name), lowerCased(ownPath.substr(ownPath.rfind(L'\\') + 1)));
   EXPECT_GE(found.threadCount, 1u);
 
   std::wstring path;

@@ -213,7 +213,7 @@ class Player {
   }
 
   void perform(const NotifySetting& notify) {
-    const WindowHandle zem = phone_.windows().find(L"ZEM", L"ZEM");
+    const WindowHandle zem = phone_.windows().find(MainWindow::className, MainWindow::title);
     if (zem == 0 || !phone_.windows().post(zem, WM_REGISTRY_CHANGED, 0,
                                            static_cast<LParam>(notify.identifier))) {
       problem("no ZEM window took the notification");

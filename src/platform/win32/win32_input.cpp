@@ -4,15 +4,12 @@
 
 #include <utility>
 
+#include "ports/shared_registry.h"
 #include "registry/registry_store.h"
 
 namespace {
 
 constexpr std::uint32_t kPhoneOrientationField = 0x800000;  // the phone's DM_DISPLAYORIENTATION
-
-constexpr Registry::Root kRotationRoot = Registry::localMachine;
-constexpr const wchar_t* kRotationKey = L"System\\GDI\\Rotation";
-constexpr const wchar_t* kAngleValue = L"Angle";
 
 bool isQuarterTurn(DWORD mode) { return mode == DMDO_90 || mode == DMDO_270; }
 
@@ -56,7 +53,8 @@ std::int32_t Win32Input::changeOrientation(const OrientationRequest& request) {
   mode.dmFields = DM_DISPLAYORIENTATION | DM_PELSWIDTH | DM_PELSHEIGHT;
   const LONG result = ChangeDisplaySettingsExW(nullptr, &mode, nullptr, request.flags, nullptr);
   if (result == DISP_CHANGE_SUCCESSFUL) {
-    RegistryStore(registry_).WriteDword(kRotationRoot, kRotationKey, kAngleValue, target->degrees);
+    RegistryStore(registry_).WriteDword(RotationRegistry::root, RotationRegistry::key,
+                                        RotationRegistry::angle, target->degrees);
   }
   return result;
 }

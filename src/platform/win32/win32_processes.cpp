@@ -36,20 +36,20 @@ std::optional<int> desktopThreadPriority(std::int32_t level) {
   return priorities[level];
 }
 
-bool Win32Processes::forEachProcess(const std::function<bool(const ProcessEntry&)>& visit) {
+bool Win32Processes::forEachProcess(const std::function<bool(const ProcessInfo&)>& visit) {
   const UniqueHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
   if (!snapshot) return false;
   PROCESSENTRY32W process{};
   process.dwSize = sizeof process;
   for (BOOL more = Process32FirstW(snapshot.get(), &process); more != FALSE;
        more = Process32NextW(snapshot.get(), &process)) {
-    ProcessEntry entry;
+    ProcessInfo entry;
     entry.usageCount = process.cntUsage;
     entry.processId = process.th32ProcessID;
     entry.parentProcessId = process.th32ParentProcessID;
     entry.threadCount = process.cntThreads;
     entry.moduleId = process.th32ModuleID;
-    entry.exeFile = process.szExeFile;
+    entry.name = process.szExeFile;
     if (!visit(entry)) break;
   }
   return true;

@@ -8,10 +8,10 @@
 
 #include <map>
 
-#include "hook/touch_driver_registry.h"
 #include "panel_fixtures.h"
 #include "platform/linux/panel/touch_pipeline.h"
 #include "platform/sim/sim_registry.h"
+#include "ports/shared_registry.h"
 #include "recording_hook_port.h"
 
 namespace {

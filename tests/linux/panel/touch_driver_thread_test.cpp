@@ -9,9 +9,9 @@
 #include <string>
 #include <thread>
 
-#include "hook/touch_driver_registry.h"
 #include "platform/linux/panel/touch_driver.h"
 #include "platform/sim/sim_registry.h"
+#include "ports/shared_registry.h"
 
 namespace {
 
@@ -93,7 +93,7 @@ TEST(LinuxTouchDriverThread, AReArmBetweenTwoSamplesReadsTheRectangleAgain) {
   inside.firstX = 4 * 100;
   inside.firstY = 4 * 100;
 
-  setArea(L"0,0,480,800");
+  setArea(TouchDriverRegistry::wholeScreen);
   setSwitch(1);
   ASSERT_TRUE(driver.feed(inside)) << "the whole screen passes";
 

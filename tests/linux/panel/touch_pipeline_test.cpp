@@ -4,10 +4,10 @@
 
 #include <gtest/gtest.h>
 
-#include "hook/touch_driver_registry.h"
 #include "panel_fixtures.h"
 #include "platform/linux/panel/touch_driver.h"
 #include "platform/sim/sim_registry.h"
+#include "ports/shared_registry.h"
 #include "recording_hook_port.h"
 
 namespace {
@@ -42,7 +42,7 @@ class TouchPipelineTest : public testing::Test {
 };
 
 TEST_F(TouchPipelineTest, AFreshForwarderAtEveryRearm) {
-  setArea(registry, L"0,0,480,800");
+  setArea(registry, TouchDriverRegistry::wholeScreen);
   pipeline.readSwitch();  // no switch yet
   EXPECT_FALSE(pipeline.loaded());
   // Without a forwarder everything passes, nothing is posted.
@@ -108,7 +108,7 @@ TEST_F(TouchPipelineTest, AThirdFingerPassesOnlyInsideTheRectangle) {
 TEST(LinuxTouchDriverFeed, RunsSamplesThroughTheSamePath) {
   SimRegistry registry;
   RecordingHookPort hook;
-  setArea(registry, L"0,0,480,800");
+  setArea(registry, TouchDriverRegistry::wholeScreen);
   setSwitch(registry, 1);
   LinuxTouchDriver driver(registry, hook, TouchDriverOptions());
   EXPECT_TRUE(driver.feed(one(10, 20)));

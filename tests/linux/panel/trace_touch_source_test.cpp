@@ -7,8 +7,8 @@
 #include <cstdio>
 #include <fstream>
 
-#include "hook/touch_driver_registry.h"
 #include "platform/sim/sim_registry.h"
+#include "ports/shared_registry.h"
 #include "recording_hook_port.h"
 
 namespace {
@@ -21,7 +21,7 @@ class TraceTouchSourceTest : public testing::Test {
     registry.setDword(TouchDriverRegistry::root, TouchDriverRegistry::key,
                       TouchDriverRegistry::multiTouchDemo, 1);
     registry.setString(TouchDriverRegistry::root, TouchDriverRegistry::key,
-                       TouchDriverRegistry::lockTouch, L"0,0,480,800");
+                       TouchDriverRegistry::lockTouch, TouchDriverRegistry::wholeScreen);
   }
 
   Trace::Trace trace(const char* text) {

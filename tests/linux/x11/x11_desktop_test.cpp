@@ -285,8 +285,8 @@ TEST_F(X11DesktopTest, RotationIsRequestedWithRandR) {
   if (result == 0) {
     EXPECT_EQ(desktop->rotationDegrees(), 270);
     std::uint32_t angle = 0;
-    EXPECT_TRUE(RegistryStore(registry).ReadDword(
-        AppSettings::rotationRoot, AppSettings::rotationKey, AppSettings::angle, angle));
+    EXPECT_TRUE(RegistryStore(registry).ReadDword(RotationRegistry::root, RotationRegistry::key,
+                                                  RotationRegistry::angle, angle));
     EXPECT_EQ(angle, 270u);
   } else {
     EXPECT_EQ(result, -2);

@@ -11,14 +11,10 @@
 #include <cstring>
 #include <vector>
 
-#include "app/app_settings.h"
+#include "ports/main_window.h"
 
 namespace {
 
-constexpr std::uint32_t kStringTitle = 1;
-constexpr std::uint32_t kStringClass = 2;
-constexpr const wchar_t* kProgramName = L"ZEM";
-constexpr std::uint32_t kAcceleratorTable = 2;
 constexpr int kMaxEvents = 16;
 
 std::string errorText() { return std::strerror(errno); }
@@ -113,7 +109,7 @@ void LinuxWindowPort::onSignal() {
     if (target == 0) {
       postQuitMessage(0);
     } else {
-      postMessage(target, WindowMessage::command, AppSettings::closeCommandId, 0);
+      postMessage(target, WindowMessage::command, MainWindow::closeCommandId, 0);
     }
   }
 }
@@ -128,12 +124,18 @@ void LinuxWindowPort::wake() const noexcept {
 // --- resources ---
 
 std::wstring LinuxWindowPort::loadString(std::uint32_t id, std::size_t maxChars) {
-  if (maxChars == 0 || (id != kStringTitle && id != kStringClass)) return std::wstring();
-  return std::wstring(kProgramName).substr(0, maxChars - 1);
+  // The string table holds the main window's title and class name.
+  if (id == MainWindow::titleStringId && maxChars != 0) {
+    return std::wstring(MainWindow::title).substr(0, maxChars - 1);
+  }
+  if (id == MainWindow::classStringId && maxChars != 0) {
+    return std::wstring(MainWindow::className).substr(0, maxChars - 1);
+  }
+  return std::wstring();
 }
 
 WindowPort::AcceleratorTable LinuxWindowPort::loadAccelerators(std::uint32_t id) {
-  return id == kAcceleratorTable ? kAcceleratorTable : 0;
+  return id == MainWindow::acceleratorTableId ? MainWindow::acceleratorTableId : 0;
 }
 
 bool LinuxWindowPort::translateAccelerator(WindowHandle, AcceleratorTable, const QueuedMessage&) {

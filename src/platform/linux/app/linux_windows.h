@@ -37,6 +37,7 @@
 #include "platform/linux/app/bounded_queue.h"
 #include "platform/linux/app/log.h"
 #include "platform/linux/desktop.h"
+#include "ports/main_window.h"
 #include "ports/window_port.h"
 
 class LinuxWindowPort final : public WindowPort {
@@ -131,7 +132,7 @@ class LinuxWindowPort final : public WindowPort {
   Log& log_;
   std::int32_t screenWidth_;
   std::int32_t screenHeight_;
-  std::wstring closeClass_ = L"ZEM";
+  std::wstring closeClass_ = MainWindow::className;
 
   int epoll_ = -1;
   int wake_ = -1;

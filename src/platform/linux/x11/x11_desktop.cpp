@@ -623,12 +623,12 @@ void X11Desktop::followRotation(std::uint16_t rotation) {
   if (registry_ == nullptr) return;
   RegistryStore store(*registry_);
   std::uint32_t stored = 0;
-  if (store.ReadDword(AppSettings::rotationRoot, AppSettings::rotationKey, AppSettings::angle,
+  if (store.ReadDword(RotationRegistry::root, RotationRegistry::key, RotationRegistry::angle,
                       stored) &&
       stored == static_cast<std::uint32_t>(degrees)) {
     return;  // no change to notify
   }
-  store.WriteDword(AppSettings::rotationRoot, AppSettings::rotationKey, AppSettings::angle,
+  store.WriteDword(RotationRegistry::root, RotationRegistry::key, RotationRegistry::angle,
                    static_cast<std::uint32_t>(degrees));
 }
 
