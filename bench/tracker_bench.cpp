@@ -13,8 +13,8 @@
 
 namespace {
 
-constexpr std::uint32_t kOneFinger = 1;  // wParam of a one-finger sample
-constexpr int kSamples = 50;             // a typical two-finger swipe
+constexpr std::uint32_t oneFinger = 1;  // wParam of a one-finger sample
+constexpr int samplesPerSwipe = 50;     // a typical two-finger swipe
 
 struct Words {
   std::uint32_t second;  // wParam
@@ -24,8 +24,8 @@ struct Words {
 // Two fingers 100 pixels apart swipe right with a slight wave, as packed words.
 std::vector<Words> twoFingerSwipe() {
   std::vector<Words> out;
-  for (int i = 0; i < kSamples; ++i) {
-    const double u = static_cast<double>(i) / (kSamples - 1);
+  for (int i = 0; i < samplesPerSwipe; ++i) {
+    const double u = static_cast<double>(i) / (samplesPerSwipe - 1);
     const auto x = static_cast<std::uint32_t>(std::lround(40 + 400 * u));
     const auto y = static_cast<std::uint32_t>(std::lround(300 + 8 * std::sin(6.0 * u)));
     out.push_back({PackedPoint::pack(x, y + 100), PackedPoint::pack(x, y)});
@@ -59,7 +59,7 @@ BENCHMARK(BM_TouchUpdateGestureMode);
 // axes near the anchor, so that the correction does all its work.
 void BM_TouchUpdateControllerMode(benchmark::State& state) {
   TouchTracker t;
-  t.touchUpdate(kOneFinger, PackedPoint::pack(100, 700), SampleMode::controller(Screen::upright));
+  t.touchUpdate(oneFinger, PackedPoint::pack(100, 700), SampleMode::controller(Screen::upright));
   const Words samples[] = {{PackedPoint::pack(105, 700), PackedPoint::pack(100, 700)},
                            {PackedPoint::pack(135, 605), PackedPoint::pack(130, 600)}};
   std::size_t i = 0;

@@ -56,7 +56,7 @@ int GestureApp::run() {
   windowSpec.className = className;
   windowSpec.title = title;
   windowSpec.style = AppSettings::windowStyle;
-  windowSpec.x = windowSpec.y = windowSpec.width = windowSpec.height = kDefaultWindowPosition;
+  windowSpec.x = windowSpec.y = windowSpec.width = windowSpec.height = defaultWindowPosition;
   // The create message loads every setting before this returns.
   if (windows.createWindow(windowSpec) == 0) return 0;
 

@@ -71,8 +71,8 @@ class TaskManager {
  private:
   // Buffer sizes of the platform calls, in characters including the
   // terminator.
-  static constexpr std::size_t kModulePathChars = 32768;  // the longest path the system allows
-  static constexpr std::size_t kWindowTextChars = 64;
+  static constexpr std::size_t modulePathChars = 32768;  // the longest path the system allows
+  static constexpr std::size_t windowTextChars = 64;
 
   // Brings the next eligible application after (forward) or before the one
   // in front to the front.

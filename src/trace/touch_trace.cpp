@@ -8,17 +8,17 @@
 namespace Trace {
 namespace {
 
-constexpr std::uint32_t kDefaultStrokeMs = 300;
-constexpr std::uint32_t kDefaultTapMs = 100;
-constexpr std::uint32_t kDefaultIntervalMs = 10;
+constexpr std::uint32_t defaultStrokeMs = 300;
+constexpr std::uint32_t defaultTapMs = 100;
+constexpr std::uint32_t defaultIntervalMs = 10;
 // Pixels: a packed touch point carries x in 15 bits and y in 16.
-constexpr std::uint32_t kMaxPixel = 32767;
-constexpr std::uint32_t kQuarterPixelsPerPixel = 4;
+constexpr std::uint32_t maxPixel = 32767;
+constexpr std::uint32_t quarterPixelsPerPixel = 4;
 // Samples of one stroke or tap; more is a typo, not a gesture.
-constexpr std::uint64_t kMaxSamplesPerTouch = 100000;
+constexpr std::uint64_t maxSamplesPerTouch = 100000;
 // Samples of all strokes and taps together: a few lines must not make a
 // trace that no memory holds.
-constexpr std::uint64_t kMaxSamplesPerTrace = 1000000;
+constexpr std::uint64_t maxSamplesPerTrace = 1000000;
 
 struct ParseFailure {
   std::string message;
@@ -132,8 +132,8 @@ Pixel parsePoint(std::string_view token) {
       token.find(',', comma + 1) != std::string_view::npos) {
     fail("bad point " + quote(token) + " (write X,Y in pixels)");
   }
-  const auto x = parseUnsigned(token.substr(0, comma), kMaxPixel, "x");
-  const auto y = parseUnsigned(token.substr(comma + 1), kMaxPixel, "y");
+  const auto x = parseUnsigned(token.substr(0, comma), maxPixel, "x");
+  const auto y = parseUnsigned(token.substr(comma + 1), maxPixel, "y");
   return {static_cast<double>(x), static_cast<double>(y)};
 }
 
@@ -160,7 +160,7 @@ Pixel pointAlong(const std::vector<Pixel>& path, double fraction) {
 }
 
 std::uint32_t quarterPixels(double pixels) {
-  return static_cast<std::uint32_t>(std::lround(pixels * kQuarterPixelsPerPixel));
+  return static_cast<std::uint32_t>(std::lround(pixels * quarterPixelsPerPixel));
 }
 
 // X,Y -> X,Y [-> X,Y ...] [via X,Y ...]
@@ -194,8 +194,8 @@ void parseTiming(Cursor& cursor, const char* durationWord, std::uint32_t& durati
       fail("unexpected " + quote(option));
     }
   }
-  if (durationMs / intervalMs >= kMaxSamplesPerTouch) {
-    fail("more than " + std::to_string(kMaxSamplesPerTouch) + " samples in one touch");
+  if (durationMs / intervalMs >= maxSamplesPerTouch) {
+    fail("more than " + std::to_string(maxSamplesPerTouch) + " samples in one touch");
   }
 }
 
@@ -206,8 +206,8 @@ void addTouch(const std::vector<std::vector<Pixel>>& fingers, std::uint32_t dura
               std::uint64_t& touchSamples, std::vector<TimedSample>& out) {
   // One every interval before the end, the one at the end and the release.
   const std::uint64_t count = (std::uint64_t{durationMs} + intervalMs - 1) / intervalMs + 2;
-  if (count > kMaxSamplesPerTrace - touchSamples) {
-    fail("more than " + std::to_string(kMaxSamplesPerTrace) + " samples in the " + whole);
+  if (count > maxSamplesPerTrace - touchSamples) {
+    fail("more than " + std::to_string(maxSamplesPerTrace) + " samples in the " + whole);
   }
   touchSamples += count;
   const std::uint64_t start = now;
@@ -273,14 +273,14 @@ std::string TraceBuilder::add(std::string_view command, std::string_view rest, i
     } else if (command == "stroke") {
       std::vector<std::vector<Pixel>> fingers{parsePath(cursor)};
       if (cursor.accept("and")) fingers.push_back(parsePath(cursor));
-      std::uint32_t durationMs = kDefaultStrokeMs;
-      std::uint32_t intervalMs = kDefaultIntervalMs;
+      std::uint32_t durationMs = defaultStrokeMs;
+      std::uint32_t intervalMs = defaultIntervalMs;
       parseTiming(cursor, "in", durationMs, intervalMs);
       addTouch(fingers, durationMs, intervalMs, line, whole_, now, touchSamples, added);
     } else if (command == "tap") {
       const Pixel point = parsePoint(cursor.requireWord("point"));
-      std::uint32_t durationMs = kDefaultTapMs;
-      std::uint32_t intervalMs = kDefaultIntervalMs;
+      std::uint32_t durationMs = defaultTapMs;
+      std::uint32_t intervalMs = defaultIntervalMs;
       parseTiming(cursor, "for", durationMs, intervalMs);
       addTouch({{point, point}}, durationMs, intervalMs, line, whole_, now, touchSamples, added);
     } else {

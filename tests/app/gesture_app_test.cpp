@@ -16,7 +16,8 @@ namespace {
 
 using AppSettings::programKey;
 
-constexpr const char* kMultiTouchDemo = "registry HKLM\\HARDWARE\\DEVICEMAP\\TOUCH\\MultiTouchDemo";
+constexpr const char* driverSwitchEvent =
+    "registry HKLM\\HARDWARE\\DEVICEMAP\\TOUCH\\MultiTouchDemo";
 
 // The phone's events, or only those that start with one of `prefixes`.
 std::vector<std::string> eventsOf(SimPhone& phone, const std::vector<std::string>& prefixes = {}) {
@@ -191,9 +192,9 @@ TEST(GestureAppTest, RearmSwitchesTheDriverOffAndOnOnlyWhenItExists) {
     std::vector<std::string> expected;
   } rows[] = {
       {5,
-       {std::string(kMultiTouchDemo) + " = 0", "sleep 1000",
-        std::string(kMultiTouchDemo) + " = 1"}},
-      {0, {std::string(kMultiTouchDemo) + " = 1"}},
+       {std::string(driverSwitchEvent) + " = 0", "sleep 1000",
+        std::string(driverSwitchEvent) + " = 1"}},
+      {0, {std::string(driverSwitchEvent) + " = 1"}},
       {std::nullopt, {}},
   };
   for (const auto& row : rows) {
@@ -206,7 +207,7 @@ TEST(GestureAppTest, RearmSwitchesTheDriverOffAndOnOnlyWhenItExists) {
     }
     a.phone.log().clear();
     a.app.RearmTouchDriver(true);
-    EXPECT_EQ(a.events({kMultiTouchDemo, "sleep"}), row.expected);
+    EXPECT_EQ(a.events({driverSwitchEvent, "sleep"}), row.expected);
   }
 }
 
@@ -240,11 +241,11 @@ TEST(GestureAppTest, FailingMessageFetchEndsTheLoopAndStillRestoresTheDriver) {
   // (1: off, a second, on again); the exit
   // switches the driver off, then lets the whole screen pass.
   const std::string lockTouch = "registry HKLM\\HARDWARE\\DEVICEMAP\\TOUCH\\LockTouch";
-  const std::string off = std::string(kMultiTouchDemo) + " = 0";
+  const std::string off = std::string(driverSwitchEvent) + " = 0";
   const std::string wholeScreen = lockTouch + " = \"0,0,480,800\"";
-  EXPECT_EQ(eventsOf(phone, {kMultiTouchDemo, lockTouch}),
-            (std::vector<std::string>{wholeScreen, off, std::string(kMultiTouchDemo) + " = 1", off,
-                                      wholeScreen}));
+  EXPECT_EQ(eventsOf(phone, {driverSwitchEvent, lockTouch}),
+            (std::vector<std::string>{wholeScreen, off, std::string(driverSwitchEvent) + " = 1",
+                                      off, wholeScreen}));
 }
 
 }  // namespace

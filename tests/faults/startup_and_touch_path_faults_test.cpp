@@ -55,13 +55,13 @@ TEST(TouchPathFaultTest, LostHookMessagesDelayNoMoreThanOneGesture) {
   r.touches(7500, swipeRight());
   r.at(11000, [&r] { r.phone.pressCtrlQ(); });
   EXPECT_EQ(r.run(), 0);
-  EXPECT_TRUE(containsEntry(r.eventsBetween(1500, 4500), kRight));
+  EXPECT_TRUE(containsEntry(r.eventsBetween(1500, 4500), rightArrowToNotes));
   const auto debug = r.phone.log().texts(LogCategory::debug);  // both losses are logged
   EXPECT_EQ(
       std::count(debug.begin(), debug.end(), "[Quillon] Msg not sent to 65600,lastError=1816)"), 2);
-  EXPECT_FALSE(containsEntry(r.eventsBetween(4500, 7500), kRight));
+  EXPECT_FALSE(containsEntry(r.eventsBetween(4500, 7500), rightArrowToNotes));
   const auto later = r.eventsBetween(7500, 11000);
-  EXPECT_EQ(std::count(later.begin(), later.end(), kRight), 2);
+  EXPECT_EQ(std::count(later.begin(), later.end(), rightArrowToNotes), 2);
 }
 
 TEST(TouchPathFaultTest, UnwrittenPassThroughRectangleLeavesTheHookWithThePreviousOne) {

@@ -14,7 +14,7 @@ namespace {
 
 using ::testing::ElementsAre;
 
-const std::wstring kZemKey = L"Software\\ZEM";
+const std::wstring zemKey = L"Software\\ZEM";
 
 // A window procedure that records what reaches it and closes like the
 // platform's default one.
@@ -166,8 +166,8 @@ TEST_F(SimPhoneTest, LogKeepsTimeOrderAndWritesUtf8) {
 
   // Registry changes no scenario writes: other types and deletions.
   phone.log().clear();
-  phone.registry().setRaw(Registry::currentUser, kZemKey, L"SwipeUp", 3, {1, 2, 3});
-  phone.registry().deleteValue(Registry::currentUser, kZemKey, L"SwipeUp");
+  phone.registry().setRaw(Registry::currentUser, zemKey, L"SwipeUp", 3, {1, 2, 3});
+  phone.registry().deleteValue(Registry::currentUser, zemKey, L"SwipeUp");
   EXPECT_THAT(events(phone),
               ElementsAre("registry HKCU\\Software\\ZEM\\SwipeUp = <type 3, 3 bytes>",
                           "registry HKCU\\Software\\ZEM\\SwipeUp deleted"));

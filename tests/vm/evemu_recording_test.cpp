@@ -10,7 +10,7 @@
 
 namespace {
 
-const std::string kData = std::string(ZEM_TEST_DATA_DIR) + "/evdev/";
+const std::string dataBytes = std::string(ZEM_TEST_DATA_DIR) + "/evdev/";
 
 struct RecordingCase {
   const char* file;
@@ -35,7 +35,7 @@ TEST(EvemuRecordingTest, ReadsEveryRecording) {
   for (const RecordingCase& c : cases) {
     SCOPED_TRACE(c.file);
     std::string error;
-    const auto r = readEvemuWithDescription(kData + c.file, error);
+    const auto r = readEvemuWithDescription(dataBytes + c.file, error);
     ASSERT_TRUE(r.has_value()) << error;
     EXPECT_EQ(r->device.name, c.name);
     EXPECT_EQ(r->events.size(), c.events);
@@ -53,8 +53,8 @@ TEST(EvemuRecordingTest, ReadsEveryRecording) {
 // as an event (the kernel drops it on replay), not as an unreadable line.
 TEST(EvemuRecordingTest, UndeclaredCodesAreEventsNotErrors) {
   std::string error;
-  const auto r =
-      readEvemuWithDescription(kData + "ELAN CANDO Windows7.1-finger-drag-up-down.events", error);
+  const auto r = readEvemuWithDescription(
+      dataBytes + "ELAN CANDO Windows7.1-finger-drag-up-down.events", error);
   ASSERT_TRUE(r.has_value()) << error;
   EXPECT_FALSE(r->device.hasCode(EV_ABS, 0x1d));
   EXPECT_EQ(r->events[7].code, 0x1d);

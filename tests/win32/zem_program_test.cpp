@@ -14,7 +14,7 @@
 
 namespace {
 
-constexpr DWORD kPatienceMs = 60000;  // Wine may take a while to start a program
+constexpr DWORD patienceMs = 60000;  // Wine may take a while to start a program
 
 // A started ZEM.exe; ended by force if a test leaves it running.
 class Program {
@@ -39,7 +39,7 @@ class Program {
   bool running() const { return WaitForSingleObject(info_.hProcess, 0) == WAIT_TIMEOUT; }
   // The exit code, or STILL_ACTIVE when it did not end in time.
   DWORD waitForExit() const {
-    WaitForSingleObject(info_.hProcess, kPatienceMs);
+    WaitForSingleObject(info_.hProcess, patienceMs);
     DWORD code = STILL_ACTIVE;
     GetExitCodeProcess(info_.hProcess, &code);
     return code;
@@ -52,11 +52,11 @@ class Program {
 // The main window once its program runs the message loop (its creation,
 // with the settings load, is over), or null.
 HWND waitForMainWindow(const Program& program) {
-  const ULONGLONG end = GetTickCount64() + kPatienceMs;
+  const ULONGLONG end = GetTickCount64() + patienceMs;
   while (GetTickCount64() < end && program.running()) {
     if (const HWND window = FindWindowW(MainWindow::className, MainWindow::title)) {
       DWORD_PTR result = 0;
-      if (SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, kPatienceMs, &result) != 0) {
+      if (SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, patienceMs, &result) != 0) {
         return window;
       }
     }

@@ -5,7 +5,7 @@
 namespace Utf8 {
 namespace {
 
-constexpr char32_t kReplacement = 0xFFFD;
+constexpr char32_t replacement = 0xFFFD;
 
 void appendWide(std::wstring& out, char32_t c) {
   if constexpr (sizeof(wchar_t) == 2) {
@@ -92,7 +92,7 @@ std::string fromWide(const std::wstring& text) {
         ++i;
       }
     }
-    if ((c >= 0xD800 && c <= 0xDFFF) || c > 0x10FFFF) c = kReplacement;
+    if ((c >= 0xD800 && c <= 0xDFFF) || c > 0x10FFFF) c = replacement;
     appendUtf8(out, c);
   }
   return out;

@@ -9,7 +9,7 @@
 
 namespace {
 
-constexpr std::uint32_t kPhoneOrientationField = 0x800000;  // the phone's DM_DISPLAYORIENTATION
+constexpr std::uint32_t phoneOrientationField = 0x800000;  // the phone's DM_DISPLAYORIENTATION
 
 bool isQuarterTurn(DWORD mode) { return mode == DMDO_90 || mode == DMDO_270; }
 
@@ -37,7 +37,7 @@ void Win32Input::keyEvent(std::uint8_t virtualKey, std::uint8_t scanCode, std::u
 }
 
 std::int32_t Win32Input::changeOrientation(const OrientationRequest& request) {
-  if ((request.fields & kPhoneOrientationField) == 0) return DISP_CHANGE_BADPARAM;
+  if ((request.fields & phoneOrientationField) == 0) return DISP_CHANGE_BADPARAM;
   const std::optional<DisplayOrientation> target = displayOrientationFor(request.orientation);
   if (!target) return DISP_CHANGE_BADMODE;
 

@@ -12,7 +12,7 @@
 
 namespace {
 
-constexpr DWORD kLongestPath = 32768;  // characters, the system's limit
+constexpr DWORD longestPath = 32768;  // characters, the system's limit
 
 DWORD WINAPI runRoutine(LPVOID parameter) {
   const std::unique_ptr<std::function<void()>> routine(
@@ -64,7 +64,7 @@ bool Win32Processes::moduleFileName(std::uint32_t processId, std::size_t maxChar
   // grows until the path fits whole, up to the system's limit. A path
   // longer than the caller's limit is not cut either: it counts as
   // unreadable.
-  for (DWORD capacity = MAX_PATH;; capacity = std::min<DWORD>(2 * capacity, kLongestPath)) {
+  for (DWORD capacity = MAX_PATH;; capacity = std::min<DWORD>(2 * capacity, longestPath)) {
     std::vector<wchar_t> buffer(capacity, L'\0');
     DWORD length = capacity;
     if (QueryFullProcessImageNameW(process.get(), 0, buffer.data(), &length) != FALSE) {
@@ -72,7 +72,7 @@ bool Win32Processes::moduleFileName(std::uint32_t processId, std::size_t maxChar
       path.assign(buffer.data(), length);
       return true;
     }
-    if (GetLastError() != ERROR_INSUFFICIENT_BUFFER || capacity >= kLongestPath) return false;
+    if (GetLastError() != ERROR_INSUFFICIENT_BUFFER || capacity >= longestPath) return false;
   }
 }
 

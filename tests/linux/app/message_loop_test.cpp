@@ -69,19 +69,18 @@ class MessageLoopTest : public ::testing::Test {
 
 TEST_F(MessageLoopTest, PostedAndDriverMessagesArriveInOrderAndWakeTheLoop) {
   EXPECT_EQ(handler.seen.size(), 1u);  // the create message
-  EXPECT_GE(main, LinuxWindowPort::kFirstOwnWindow);
+  EXPECT_GE(main, LinuxWindowPort::firstOwnWindow);
   LinuxHookPort hook(windows, logger);
   EXPECT_EQ(hook.findWindow(MainWindow::className, MainWindow::title), main);
-  constexpr int kPerThread = 1000;
+  constexpr int perThread = 1000;
   std::thread first([&] {
-    for (int i = 0; i < kPerThread; ++i) EXPECT_TRUE(hook.postMessage(main, WM_APP_TOUCH, 1, i));
+    for (int i = 0; i < perThread; ++i) EXPECT_TRUE(hook.postMessage(main, WM_APP_TOUCH, 1, i));
   });
   std::thread second([&] {
-    for (int i = 0; i < kPerThread; ++i)
-      EXPECT_TRUE(hook.postMessage(main, WM_APP_TOUCH_END, 1, i));
+    for (int i = 0; i < perThread; ++i) EXPECT_TRUE(hook.postMessage(main, WM_APP_TOUCH_END, 1, i));
   });
   LParam expected[2] = {0, 0};
-  for (int i = 0; i < 2 * kPerThread; ++i) {
+  for (int i = 0; i < 2 * perThread; ++i) {
     const QueuedMessage message = next();
     ASSERT_TRUE(message.message == WM_APP_TOUCH || message.message == WM_APP_TOUCH_END);
     EXPECT_EQ(message.lParam, expected[message.message - WM_APP_TOUCH]++);
@@ -96,7 +95,7 @@ TEST_F(MessageLoopTest, AFullDriverQueueFailsThePostAtOnce) {
   LinuxHookPort hook(windows, logger);
   std::size_t posted = 0;
   while (hook.postMessage(main, WM_APP_TOUCH, 1, 0)) ++posted;
-  EXPECT_EQ(posted, LinuxWindowPort::kDriverQueueSize);
+  EXPECT_EQ(posted, LinuxWindowPort::driverQueueSize);
   EXPECT_EQ(hook.lastError(), errorNotEnoughQuota);
   EXPECT_FALSE(hook.postMessage(42, WM_APP_TOUCH, 1, 0));  // not the program's window
   EXPECT_EQ(hook.lastError(), errorInvalidWindowHandle);

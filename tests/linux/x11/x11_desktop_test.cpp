@@ -22,8 +22,8 @@
 
 namespace {
 
-constexpr std::uint32_t kBlue = 0x3060C0;
-constexpr std::uint32_t kGreen = 0x20A040;
+constexpr std::uint32_t blue = 0x3060C0;
+constexpr std::uint32_t green = 0x20A040;
 
 std::string hex(std::uint32_t keysym) {
   std::ostringstream out;
@@ -43,7 +43,7 @@ class X11DesktopTest : public ::testing::Test {
     ASSERT_TRUE(desktop) << error;
   }
 
-  pid_t app(const std::string& name, const std::string& title, std::uint32_t color = kBlue,
+  pid_t app(const std::string& name, const std::string& title, std::uint32_t color = blue,
             std::vector<std::string> extra = {}) {
     std::ostringstream colour;
     colour << std::hex << color;
@@ -84,7 +84,7 @@ TEST_F(X11DesktopTest, FrontWindowStackingOrderAndActivation) {
   app("c", "Gamma");
   ASSERT_TRUE(inFront(L"Gamma"));
   // Only application windows: a toolbar is no switch target.
-  app("kbd", "Bar", kGreen, {"--type", "toolbar", "--geometry", "0,700,480,100"});
+  app("kbd", "Bar", green, {"--type", "toolbar", "--geometry", "0,700,480,100"});
   ASSERT_TRUE(XTest::waitFor([&] { return titlesTopFirst().size() == 3; }));
   EXPECT_EQ(titlesTopFirst(), (std::vector<std::wstring>{L"Gamma", L"Beta", L"Alpha"}));
 
@@ -114,7 +114,7 @@ TEST_F(X11DesktopTest, FrontWindowStackingOrderAndActivation) {
 }
 
 TEST_F(X11DesktopTest, WindowWithoutProcessIdHasNone) {
-  app("a", "Anonymous", kBlue, {"--no-pid"});
+  app("a", "Anonymous", blue, {"--no-pid"});
   const WindowHandle window = desktop->findWindowByTitle(L"Anonymous");
   ASSERT_NE(window, 0u);
   std::uint32_t pid = 77;
@@ -124,7 +124,7 @@ TEST_F(X11DesktopTest, WindowWithoutProcessIdHasNone) {
 
 TEST_F(X11DesktopTest, CloseAsksTheWindowPolitely) {
   const pid_t a = app("a", "Alpha");
-  const pid_t stubborn = app("b", "Stubborn", kBlue, {"--stay"});
+  const pid_t stubborn = app("b", "Stubborn", blue, {"--stay"});
   const WindowHandle alpha = desktop->findWindowByTitle(L"Alpha");
   ASSERT_TRUE(desktop->postToWindow(alpha, WindowMessage::close, 0, 0));
   EXPECT_TRUE(XTest::waitFor([&] { return session.ended(a); }));
@@ -202,7 +202,7 @@ TEST_F(X11DesktopTest, OnScreenKeyboardCountsWhileItsWindowIsMapped) {
 }
 
 TEST_F(X11DesktopTest, GesturePictureIsShownWithBlackCutOutAndInputPassingThrough) {
-  app("a", "Alpha", kBlue);
+  app("a", "Alpha", blue);
   ASSERT_TRUE(inFront(L"Alpha"));
   SimPhone phone;
   OverlayDisplay overlay(phone.windows(), desktop->overlayDevice(), phone.debug());
@@ -214,16 +214,16 @@ TEST_F(X11DesktopTest, GesturePictureIsShownWithBlackCutOutAndInputPassingThroug
   XTest::Screenshot shot;
   ASSERT_TRUE(XTest::waitFor([&] {
     shot = XTest::takeScreenshot(session.display());
-    return shot.width == 480 && shot.at(240, 400) != kBlue;
+    return shot.width == 480 && shot.at(240, 400) != blue;
   }));
   // The tile's corners are black in the picture: the application shows there.
-  EXPECT_EQ(shot.at(120, 280), kBlue);
-  EXPECT_EQ(shot.at(359, 519), kBlue);
-  EXPECT_NE(shot.at(130, 400), kBlue);  // the tile itself, inside its edge
-  EXPECT_EQ(shot.at(119, 400), kBlue);  // outside the picture
-  EXPECT_EQ(shot.at(360, 400), kBlue);
-  EXPECT_EQ(shot.at(240, 279), kBlue);
-  EXPECT_EQ(shot.at(240, 520), kBlue);
+  EXPECT_EQ(shot.at(120, 280), blue);
+  EXPECT_EQ(shot.at(359, 519), blue);
+  EXPECT_NE(shot.at(130, 400), blue);  // the tile itself, inside its edge
+  EXPECT_EQ(shot.at(119, 400), blue);  // outside the picture
+  EXPECT_EQ(shot.at(360, 400), blue);
+  EXPECT_EQ(shot.at(240, 279), blue);
+  EXPECT_EQ(shot.at(240, 520), blue);
   // The window never takes the focus, is never managed and lets a click
   // through to the application below.
   EXPECT_EQ(desktop->foregroundWindow(), desktop->findWindowByTitle(L"Alpha"));
@@ -236,11 +236,11 @@ TEST_F(X11DesktopTest, GesturePictureIsShownWithBlackCutOutAndInputPassingThroug
   overlay.hidePicture();
   EXPECT_EQ(desktop->x11Overlay().shownWindow(), 0u);
   EXPECT_TRUE(XTest::waitFor(
-      [&] { return XTest::takeScreenshot(session.display()).at(240, 400) == kBlue; }));
+      [&] { return XTest::takeScreenshot(session.display()).at(240, 400) == blue; }));
 }
 
 TEST_F(X11DesktopTest, PadPictureOverTheBottomWithTheApplicationBetweenItsButtons) {
-  app("a", "Alpha", kBlue);
+  app("a", "Alpha", blue);
   SimPhone phone;
   OverlayDisplay overlay(phone.windows(), desktop->overlayDevice(), phone.debug());
   ASSERT_EQ(overlay.loadPicture(168, 0, 480, {480, 320}, ImageKind::compressed), 0);
@@ -262,7 +262,7 @@ TEST_F(X11DesktopTest, PadPictureOverTheBottomWithTheApplicationBetweenItsButton
     for (int x = 0; x < 480; x += 3) {
       const std::uint32_t colour = pad->pixels[static_cast<std::size_t>((y - 480) * 480 + x)];
       if (colour == 0) {
-        EXPECT_EQ(shot.at(x, y), kBlue) << x << "," << y;
+        EXPECT_EQ(shot.at(x, y), blue) << x << "," << y;
         ++beneath;
       } else {
         EXPECT_EQ(shot.at(x, y), colour) << x << "," << y;
@@ -273,7 +273,7 @@ TEST_F(X11DesktopTest, PadPictureOverTheBottomWithTheApplicationBetweenItsButton
   }
   EXPECT_GT(picture, 100);
   EXPECT_GT(beneath, 1000);
-  EXPECT_EQ(shot.at(240, 240), kBlue);  // the top is left to the application
+  EXPECT_EQ(shot.at(240, 240), blue);  // the top is left to the application
 }
 
 TEST_F(X11DesktopTest, RotationIsRequestedWithRandR) {
@@ -318,7 +318,7 @@ TEST_F(X11DesktopTest, WindowManagerGoneFallsBackToTheServerAndSaysSoOnce) {
 }
 
 TEST_F(X11DesktopTest, HomeShowsTheDesktop) {
-  app("d", "Desk", kGreen, {"--type", "desktop"});
+  app("d", "Desk", green, {"--type", "desktop"});
   app("a", "Alpha");
   ASSERT_TRUE(inFront(L"Alpha"));
   // "home" brings the window titled "Desktop" forward: the root stands for it.

@@ -15,7 +15,7 @@
 
 namespace {
 
-constexpr int kMaxEvents = 16;
+constexpr int maxEvents = 16;
 
 std::string errorText() { return std::strerror(errno); }
 
@@ -240,10 +240,10 @@ void LinuxWindowPort::postQuitMessage(std::int32_t exitCode) {
 
 void LinuxWindowPort::pump(int timeoutMs) {
   if (epoll_ < 0) return;
-  epoll_event events[kMaxEvents];
+  epoll_event events[maxEvents];
   int count = 0;
   do {
-    count = epoll_wait(epoll_, events, kMaxEvents, timeoutMs);
+    count = epoll_wait(epoll_, events, maxEvents, timeoutMs);
   } while (count < 0 && errno == EINTR);
   for (int i = 0; i < count; ++i) {
     const auto watch = watches_.find(events[i].data.u64);
@@ -320,7 +320,7 @@ std::uintptr_t LinuxWindowPort::setTimer(WindowHandle window, std::uintptr_t id,
     existing = timers_.emplace(key, timer).first;
   }
   // Setting a timer again restarts it with the new period.
-  const std::uint32_t period = ms < kMinimumTimerMs ? kMinimumTimerMs : ms;
+  const std::uint32_t period = ms < minimumTimerMs ? minimumTimerMs : ms;
   itimerspec timing{};
   timing.it_value.tv_sec = static_cast<time_t>(period / 1000);
   timing.it_value.tv_nsec = static_cast<long>(period % 1000) * 1000000L;

@@ -4,7 +4,7 @@ namespace TextCodec {
 
 namespace {
 
-constexpr char32_t kReplacement = 0xFFFD;
+constexpr char32_t replacement = 0xFFFD;
 
 bool isScalar(char32_t c) { return c <= 0x10FFFF && (c < 0xD800 || c > 0xDFFF); }
 
@@ -63,7 +63,7 @@ bool decodeUtf8(const std::string& text, std::u32string& out, std::size_t& badOf
 }
 
 void appendUtf8(std::string& out, char32_t c) {
-  if (!isScalar(c)) c = kReplacement;
+  if (!isScalar(c)) c = replacement;
   if (c < 0x80) {
     out.push_back(static_cast<char>(c));
   } else if (c < 0x800) {
@@ -101,7 +101,7 @@ std::wstring fromUtf8(const std::string& text) {
   for (std::size_t pos = 0; pos < text.size();) {
     char32_t c = 0;
     const std::size_t length = decodeOne(text, pos, c);
-    out.push_back(static_cast<wchar_t>(length == 0 ? kReplacement : c));
+    out.push_back(static_cast<wchar_t>(length == 0 ? replacement : c));
     pos += length == 0 ? 1 : length;
   }
   return out;
@@ -136,7 +136,7 @@ std::vector<std::uint8_t> encodeUtf16(const std::u32string& text) {
     out.push_back(static_cast<std::uint8_t>(u >> 8));
   };
   for (char32_t c : text) {
-    if (!isScalar(c)) c = kReplacement;
+    if (!isScalar(c)) c = replacement;
     if (c >= 0x10000) {
       push(0xD800 + ((c - 0x10000) >> 10));
       push(0xDC00 + ((c - 0x10000) & 0x3FF));

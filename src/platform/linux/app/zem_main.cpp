@@ -31,7 +31,7 @@
 
 namespace {
 
-constexpr const char* kUsage =
+constexpr const char* usageText =
     "usage: zem [--device PATH] [--screen WxH] [--verbose] [--touch-trace FILE]\n"
     "       zem --check [--device PATH]\n";
 
@@ -94,7 +94,7 @@ const char* environment(const char* name) { return std::getenv(name); }
 int main(int argc, char** argv) {
   Options options;
   if (!parseOptions(argc, argv, options)) {
-    std::cerr << kUsage;
+    std::cerr << usageText;
     return 2;
   }
   const ProgramPaths paths = ProgramPaths::fromEnvironment(environment, getuid());
