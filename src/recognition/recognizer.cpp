@@ -37,7 +37,8 @@ RecognitionResult Recognizer::recognize(const Path2D& stroke) {
     return {};
   }
   // normalize, in the recogniser's own buffers.
-  resampleInto(stroke, candidate_, segments_);
+  candidate_.resize(2 * static_cast<std::size_t>(numPoints_) + 2);
+  candidate_.resize(resampleInto(stroke, candidate_.data(), segments_, reach_));
   scaleToSquare(candidate_);
   translateToOrigin(candidate_);
   const auto usable = [](const Point2D& p) { return std::isfinite(p.x) && std::isfinite(p.y); };
@@ -180,45 +181,22 @@ void Recognizer::normalize(Path2D& path) {
 }
 
 Path2D Recognizer::resample(const Path2D& src) const {
-  Path2D out;
+  Path2D out(2 * static_cast<std::size_t>(numPoints_) + 2);
   std::vector<double> segments;
-  resampleInto(src, out, segments);
+  std::vector<double> reach;
+  out.resize(resampleInto(src, out.data(), segments, reach));
   return out;
 }
 
-// Walks the polyline once, carrying the position of the last emitted point in
-// `prev`. Measuring from an emitted point to the same source point on the next
-// pass gives exactly what inserting the emitted point into the source path
-// would give, without moving the path's tail: linear instead of quadratic.
-// Each segment's length is measured once, for the path's length, and read
-// again wherever the walk measures from the segment's own start.
-void Recognizer::resampleInto(const Path2D& src, Path2D& out, std::vector<double>& segments) const {
-  out.clear();
-  if (src.empty()) {
-    return;
-  }
-  // pathLength, keeping the terms: all roots first, then the sum in order.
-  const std::size_t size = src.size();
-  const Point2D* points = src.data();
-  segments.resize(size);
-  double* segment = segments.data();
-  for (std::size_t i = 1; i < size; ++i) segment[i] = distance(points[i - 1], points[i]);
-  double length = 0.0;
-  for (std::size_t i = 1; i < size; ++i) length += segment[i];
+namespace {
 
-  const double interval = length / static_cast<double>(numPoints_ - 1);
-  if (!(interval > 0.0) || !std::isfinite(interval)) {
-    return;  // coincident or non-finite points: no equidistant points exist
-  }
-  // A legitimate stroke yields numPoints points (rounding may add one). Far
-  // more means an interval too small to move a coordinate this large, which
-  // would otherwise emit the same point for ever.
-  const std::size_t runaway = 2 * static_cast<std::size_t>(numPoints_);
-  out.resize(runaway + 2);
-  Point2D* emitted = out.data();
+// The walk of resampleInto, deciding every step by the exact test. Used
+// when the guided walk below strayed from it.
+std::size_t plainWalk(const Point2D* points, std::size_t size, const double* segment,
+                      double interval, std::size_t numPoints, Point2D* emitted) {
+  const std::size_t runaway = 2 * numPoints;
   std::size_t count = 0;
   emitted[count++] = points[0];
-
   // Whole segments are passed with their kept lengths until one reaches the
   // interval; the points emitted on it are then measured afresh, each from
   // the one before, to the segment's end.
@@ -235,12 +213,9 @@ void Recognizer::resampleInto(const Path2D& src, Path2D& out, std::vector<double
     for (;;) {
       const Point2D q(prev.x + t * (cur.x - prev.x), prev.y + t * (cur.y - prev.y));
       emitted[count++] = q;
-      if (count > runaway) {
-        out.clear();
-        return;
-      }
+      if (count > runaway) return 0;
       prev = q;  // the next pass measures from q to the same source point
-      d = distance(prev, cur);
+      d = Recognizer::distance(prev, cur);
       // The distance is never -0, so 0 + d is d and interval - 0 is interval:
       // the sums of the plain walk, without their latency.
       if (!(d >= interval)) break;
@@ -248,10 +223,105 @@ void Recognizer::resampleInto(const Path2D& src, Path2D& out, std::vector<double
     }
     accumulated = d;
   }
-  if (count == static_cast<std::size_t>(numPoints_) - 1) {
-    emitted[count++] = points[size - 1];
+  return count;
+}
+
+// The same walk, with the same arithmetic, steered by a guess. Each step's
+// exact test waits for a square root and a division of the step before, so
+// a branch on it stalls the walk whenever it is mispredicted, about once per
+// emitted point. The guess, whether the path's length up to the segment's
+// end (`reach`) passes the next point's nominal position, is known early, so
+// the walk branches on it and only records whether it agreed with the exact
+// test. The last point, whose nominal position is the path's end and where
+// rounding decides, is found by the exact test alone. Returns false when a
+// guess disagreed: the points are then not the walk's and must be redone.
+bool guidedWalk(const Point2D* points, std::size_t size, const double* segment, const double* reach,
+                double interval, std::size_t numPoints, Point2D* emitted,
+                std::size_t& emittedCount) {
+  const std::size_t runaway = 2 * numPoints;
+  const std::size_t guidedBelow = numPoints - 1;
+  std::size_t count = 0;
+  emitted[count++] = points[0];
+  bool agreed = true;
+  const auto steer = [&](bool exact, std::size_t i) {
+    const bool guess = reach[i] >= static_cast<double>(count) * interval;
+    const bool taken = count < guidedBelow ? guess : exact;
+    agreed &= taken == exact;
+    return taken;
+  };
+  double accumulated = 0.0;
+  for (std::size_t i = 1; i < size; ++i) {
+    double d = segment[i];
+    if (!steer(accumulated + d >= interval, i)) {
+      accumulated += d;
+      continue;
+    }
+    Point2D prev = points[i - 1];
+    const Point2D cur = points[i];
+    double t = (interval - accumulated) / d;
+    for (;;) {
+      const Point2D q(prev.x + t * (cur.x - prev.x), prev.y + t * (cur.y - prev.y));
+      emitted[count++] = q;
+      if (count > runaway) {
+        emittedCount = 0;
+        return agreed;
+      }
+      prev = q;
+      d = Recognizer::distance(prev, cur);
+      if (!steer(d >= interval, i)) break;
+      t = interval / d;
+    }
+    accumulated = d;
   }
-  out.resize(count);
+  emittedCount = count;
+  return agreed;
+}
+
+}  // namespace
+
+// Walks the polyline once, carrying the position of the last emitted point in
+// `prev`. Measuring from an emitted point to the same source point on the next
+// pass gives exactly what inserting the emitted point into the source path
+// would give, without moving the path's tail: linear instead of quadratic.
+// Each segment's length is measured once, for the path's length, and read
+// again wherever the walk measures from the segment's own start. `out` holds
+// at least 2 * numPoints + 2 points; returns how many were written.
+std::size_t Recognizer::resampleInto(const Path2D& src, Point2D* out, std::vector<double>& segments,
+                                     std::vector<double>& reach) const {
+  if (src.empty()) {
+    return 0;
+  }
+  // pathLength, keeping the terms: all roots first, then the sum in order.
+  const std::size_t size = src.size();
+  const Point2D* points = src.data();
+  if (segments.size() < size) segments.resize(size);
+  if (reach.size() < size) reach.resize(size);
+  double* segment = segments.data();
+  double* reached = reach.data();
+  for (std::size_t i = 1; i < size; ++i) segment[i] = distance(points[i - 1], points[i]);
+  double length = 0.0;
+  reached[0] = 0.0;
+  for (std::size_t i = 1; i < size; ++i) {
+    length += segment[i];
+    reached[i] = length;
+  }
+
+  const double interval = length / static_cast<double>(numPoints_ - 1);
+  if (!(interval > 0.0) || !std::isfinite(interval)) {
+    return 0;  // coincident or non-finite points: no equidistant points exist
+  }
+  // A legitimate stroke yields numPoints points (rounding may add one). Far
+  // more means an interval too small to move a coordinate this large, which
+  // would otherwise emit the same point for ever: no points.
+  const auto n = static_cast<std::size_t>(numPoints_);
+  std::size_t count = 0;
+  if (!guidedWalk(points, size, segment, reached, interval, n, out, count)) {
+    count = plainWalk(points, size, segment, interval, n, out);
+  }
+  if (count == n - 1) {
+    out[count++] = points[size - 1];
+  }
+  return count;
 }
 
 double Recognizer::pathLength(const Path2D& path) {
