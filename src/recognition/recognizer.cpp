@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
+#include <cstring>
 #include <limits>
 
 namespace Gestures {
@@ -77,37 +78,45 @@ namespace {
 
 constexpr std::size_t blockPoints = 8;
 
-// Adds the distances of points [first, first + count) of a template and the
-// candidate to `sum`, one after the other in point order: the very sum that
-// pathDistance forms. The square roots are taken first, free of the sum, so
-// they can run side by side.
-double addDistances(double sum, const double* tx, const double* ty, const double* cx,
-                    const double* cy, std::size_t first, std::size_t count) {
-  double roots[blockPoints];
-  for (std::size_t j = 0; j < count; ++j) {
-    const double dx = tx[first + j] - cx[first + j];
-    const double dy = ty[first + j] - cy[first + j];
-    roots[j] = std::sqrt(dx * dx + dy * dy);
-  }
-  for (std::size_t j = 0; j < count; ++j) sum += roots[j];
-  return sum;
+// A template is dropped only when a lower bound of its distance sum exceeds
+// the best sum by this fraction. The bound and the sum each come from the
+// same squared distances through a few dozen roundings, far below this, so a
+// dropped template could neither have tied with the best nor beaten it.
+constexpr double dropMargin = 1e-9;
+
+// Bounds are not used below these: their products would lose relative
+// precision in the subnormal range.
+constexpr double smallestBoundedSum = 1e-100;
+constexpr double smallestBoundedSquareSum = 1e-200;
+
+// Two doubles side by side: the squares run in vector lanes on every
+// target, each lane rounding exactly as a lone double would.
+using Pair = double __attribute__((vector_size(16)));
+
+Pair loadPair(const double* p) {
+  Pair v;
+  std::memcpy(&v, p, sizeof v);
+  return v;
 }
 
 }  // namespace
 
-// The same choice as the plain loop, with less work. Every template's sum of
-// point distances is formed in point order, as pathDistance forms it, so
-// each distance comes out the same to the last bit. What changes is which
-// sums are finished:
-// - the first block of points is summed for every template, and the one
-//   with the lowest partial sum is finished first: a near template sets a
-//   low best early;
-// - a sum only grows (its terms are not negative), and dividing by the point
-//   count keeps the order, so once a partial mean can no longer be below the
-//   best (or equal to it with an earlier template) the template cannot win
-//   and is dropped;
-// - the others go on block by block side by side, so their sums, each a
-//   chain of additions, do not wait for one another.
+// The same choice as the plain loop, with less work. Every sum that is
+// finished is formed in point order from the squared distances that
+// pathDistance forms, so each distance comes out the same to the last bit.
+// Square roots are the costly part, and most templates need none:
+// - the squared point distances a_k of every template come first, with
+//   S1 = sum a_k and S2 = sum a_k^2. Between norms, S1 <= (sum sqrt a_k)^(2/3)
+//   * S2^(1/3) (Hoelder), so the distance sum is at least sqrt(S1^3 / S2);
+// - the template with the least S1, the nearest by its squares, is finished
+//   first and sets the best sum;
+// - a template whose bound lies clearly above the best sum cannot win and is
+//   dropped: S1^3 > best^2 * S2, free of roots. A bound that is not a number
+//   drops nothing;
+// - the rest are summed block by block and abandoned once their partial
+//   mean can no longer be below the best (or equal to it with an earlier
+//   template): a sum only grows, and dividing by the point count keeps the
+//   order.
 std::ptrdiff_t Recognizer::nearestTemplateInBlocks(double& best) {
   const std::size_t n = candidate_.size();
   const std::size_t count = templates_.size();
@@ -120,52 +129,75 @@ std::ptrdiff_t Recognizer::nearestTemplateInBlocks(double& best) {
   }
   const double* cx = candidateX_.data();
   const double* cy = candidateY_.data();
-  const std::size_t stride = static_cast<std::size_t>(numPoints_);
-  const std::size_t firstBlock = std::min(blockPoints, n);
-  const auto addBlock = [&](std::size_t t, double sum, std::size_t k) {
-    return addDistances(sum, &templateX_[t * stride], &templateY_[t * stride], cx, cy, k,
-                        std::min(blockPoints, n - k));
-  };
 
-  sums_.resize(count);
+  squares_.resize(count * n);
+  squareSums_.resize(count);
+  squareSquareSums_.resize(count);
   std::size_t first = 0;
   for (std::size_t t = 0; t < count; ++t) {
-    sums_[t] = addBlock(t, 0.0, 0);
-    if (sums_[t] < sums_[first] || std::isnan(sums_[first])) first = t;
+    const double* tx = &templateX_[t * n];
+    const double* ty = &templateY_[t * n];
+    double* square = &squares_[t * n];
+    Pair sum = {0.0, 0.0};
+    Pair squareSum = {0.0, 0.0};
+    std::size_t k = 0;
+    for (; k + 2 <= n; k += 2) {
+      const Pair dx = loadPair(tx + k) - loadPair(cx + k);
+      const Pair dy = loadPair(ty + k) - loadPair(cy + k);
+      const Pair a = dx * dx + dy * dy;
+      std::memcpy(square + k, &a, sizeof a);
+      sum += a;
+      squareSum += a * a;
+    }
+    double s1 = sum[0] + sum[1];
+    double s2 = squareSum[0] + squareSum[1];
+    for (; k < n; ++k) {
+      const double dx = tx[k] - cx[k];
+      const double dy = ty[k] - cy[k];
+      square[k] = dx * dx + dy * dy;
+      s1 += square[k];
+      s2 += square[k] * square[k];
+    }
+    squareSums_[t] = s1;
+    squareSquareSums_[t] = s2;
+    if (s1 < squareSums_[first] || std::isnan(squareSums_[first])) first = t;
   }
 
   std::ptrdiff_t bestIndex = -1;
+  double bestSum = 0.0;
   const auto canWin = [&](double mean, std::size_t t) {
     return mean < best ||
            (mean == best && bestIndex >= 0 && static_cast<std::ptrdiff_t>(t) < bestIndex);
   };
-  for (std::size_t k = firstBlock; k < n; k += blockPoints)
-    sums_[first] = addBlock(first, sums_[first], k);
-  if (canWin(sums_[first] / points, first)) {
-    best = sums_[first] / points;
-    bestIndex = static_cast<std::ptrdiff_t>(first);
-  }
-
-  // The rest, block by block; order_ holds the templates still in the race.
-  order_.clear();
-  for (std::size_t t = 0; t < count; ++t) {
-    if (t != first) order_.push_back(t);
-  }
-  for (std::size_t k = firstBlock; k < n && !order_.empty(); k += blockPoints) {
-    std::size_t kept = 0;
-    for (const std::size_t t : order_) {
-      if (!canWin(sums_[t] / points, t)) continue;
-      sums_[t] = addBlock(t, sums_[t], k);
-      order_[kept++] = t;
+  // The exact sum, block by block: the roots are taken first, free of the
+  // sum, so they run side by side; then they are added in point order.
+  const auto finish = [&](std::size_t t) {
+    const double* square = &squares_[t * n];
+    double sum = 0.0;
+    for (std::size_t k = 0; k < n; k += blockPoints) {
+      if (!canWin(sum / points, t)) return;
+      const std::size_t blockCount = std::min(blockPoints, n - k);
+      double roots[blockPoints];
+      for (std::size_t j = 0; j < blockCount; ++j) roots[j] = std::sqrt(square[k + j]);
+      for (std::size_t j = 0; j < blockCount; ++j) sum += roots[j];
     }
-    order_.resize(kept);
-  }
-  for (const std::size_t t : order_) {
-    const double d = sums_[t] / points;
-    if (canWin(d, t)) {
-      best = d;
+    if (canWin(sum / points, t)) {
+      best = sum / points;
+      bestSum = sum;
       bestIndex = static_cast<std::ptrdiff_t>(t);
     }
+  };
+  const auto dropped = [&](std::size_t t) {
+    const double limit = bestSum * (1.0 + dropMargin);
+    const double s1 = squareSums_[t];
+    const double s2 = squareSquareSums_[t];
+    return bestIndex >= 0 && limit >= smallestBoundedSum && s2 >= smallestBoundedSquareSum &&
+           s1 * s1 * s1 > limit * limit * s2;
+  };
+
+  finish(first);
+  for (std::size_t t = 0; t < count; ++t) {
+    if (t != first && !dropped(t)) finish(t);
   }
   return bestIndex;
 }

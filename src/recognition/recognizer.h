@@ -124,8 +124,9 @@ class Recognizer {
   std::vector<double> reach_;
   std::vector<double> candidateX_;
   std::vector<double> candidateY_;
-  std::vector<double> sums_;
-  std::vector<std::size_t> order_;
+  std::vector<double> squares_;
+  std::vector<double> squareSums_;
+  std::vector<double> squareSquareSums_;
 };
 
 }  // namespace Gestures
