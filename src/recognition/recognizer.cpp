@@ -11,9 +11,27 @@ namespace Gestures {
 namespace {
 // Fixed from 2 x 250^2; deliberately independent of the square size.
 constexpr double diagonalSquared = 125000.0;
+
+Rect2D boxOf(const Point2D* points, std::size_t count) {
+  double minX = Geometry::largestDouble;
+  double minY = Geometry::largestDouble;
+  double maxX = -Geometry::largestDouble;
+  double maxY = -Geometry::largestDouble;
+  for (std::size_t k = 0; k < count; ++k) {
+    const Point2D& p = points[k];
+    if (p.x < minX) minX = p.x;
+    if (p.x > maxX) maxX = p.x;
+    if (p.y < minY) minY = p.y;
+    if (p.y > maxY) maxY = p.y;
+  }
+  return Rect2D(minX, minY, maxX - minX, maxY - minY);
+}
+
 }  // namespace
 
-Recognizer::Recognizer() : halfDiagonal_(0.5 * std::sqrt(diagonalSquared)) {}
+Recognizer::Recognizer() : halfDiagonal_(0.5 * std::sqrt(diagonalSquared)) {
+  walk_.resize(2 * static_cast<std::size_t>(numPoints_) + 2);
+}
 
 int Recognizer::addTemplate(std::int32_t id, std::wstring name, Path2D points,
                             std::int32_t bitmapId) {
@@ -37,13 +55,38 @@ RecognitionResult Recognizer::recognize(const Path2D& stroke) {
   if (templates_.empty() || stroke.empty()) {
     return {};
   }
-  // normalize, in the recogniser's own buffers.
-  candidate_.resize(2 * static_cast<std::size_t>(numPoints_) + 2);
-  candidate_.resize(resampleInto(stroke, candidate_.data(), segments_, reach_));
-  scaleToSquare(candidate_);
-  translateToOrigin(candidate_);
-  const auto usable = [](const Point2D& p) { return std::isfinite(p.x) && std::isfinite(p.y); };
-  if (candidate_.empty() || !std::all_of(candidate_.begin(), candidate_.end(), usable)) {
+  // normalize, in the recogniser's own buffers: the same steps and the same
+  // arithmetic, in fewer passes, into the x and y rows the search reads.
+  const std::size_t count = resampleInto(stroke, walk_.data(), segments_, reach_);
+  const Point2D* walked = walk_.data();
+  lastBounds_ = boxOf(walked, count);
+  if (count == 0) {
+    return {};
+  }
+  const double side =
+      lastBounds_.width > lastBounds_.height ? lastBounds_.width : lastBounds_.height;
+  const double factor = static_cast<double>(squareSize_) / side;
+  candidateX_.resize(count);
+  candidateY_.resize(count);
+  double* cx = candidateX_.data();
+  double* cy = candidateY_.data();
+  double sumX = 0.0;
+  double sumY = 0.0;
+  for (std::size_t k = 0; k < count; ++k) {
+    cx[k] = walked[k].x * factor;
+    cy[k] = walked[k].y * factor;
+    sumX += cx[k];
+    sumY += cy[k];
+  }
+  const double centreX = sumX / static_cast<double>(count);
+  const double centreY = sumY / static_cast<double>(count);
+  bool usable = true;
+  for (std::size_t k = 0; k < count; ++k) {
+    cx[k] = cx[k] - centreX;
+    cy[k] = cy[k] - centreY;
+    usable &= std::isfinite(cx[k]) & std::isfinite(cy[k]);
+  }
+  if (!usable) {
     return {};
   }
   double best = Geometry::largestDouble;
@@ -60,9 +103,12 @@ RecognitionResult Recognizer::recognize(const Path2D& stroke) {
 // registered first. A distance that is not a number, or not below the
 // largest double, never wins.
 std::ptrdiff_t Recognizer::nearestTemplate(double& best) {
-  if (templatesInBlocks_ && candidate_.size() == static_cast<std::size_t>(numPoints_)) {
+  const std::size_t count = candidateX_.size();
+  if (templatesInBlocks_ && count == static_cast<std::size_t>(numPoints_)) {
     return nearestTemplateInBlocks(best);
   }
+  candidate_.resize(count);
+  for (std::size_t k = 0; k < count; ++k) candidate_[k] = {candidateX_[k], candidateY_[k]};
   std::ptrdiff_t bestIndex = -1;
   for (std::size_t i = 0; i < templates_.size(); ++i) {
     const double d = pathDistance(candidate_, templates_[i].points);
@@ -118,15 +164,9 @@ Pair loadPair(const double* p) {
 //   template): a sum only grows, and dividing by the point count keeps the
 //   order.
 std::ptrdiff_t Recognizer::nearestTemplateInBlocks(double& best) {
-  const std::size_t n = candidate_.size();
+  const std::size_t n = candidateX_.size();
   const std::size_t count = templates_.size();
   const auto points = static_cast<double>(n);
-  candidateX_.resize(n);
-  candidateY_.resize(n);
-  for (std::size_t k = 0; k < n; ++k) {
-    candidateX_[k] = candidate_[k].x;
-    candidateY_[k] = candidate_[k].y;
-  }
   const double* cx = candidateX_.data();
   const double* cy = candidateY_.data();
 
@@ -370,19 +410,7 @@ double Recognizer::distance(const Point2D& a, const Point2D& b) {
   return std::sqrt(dx * dx + dy * dy);
 }
 
-Rect2D Recognizer::boundingBox(const Path2D& path) {
-  double minX = Geometry::largestDouble;
-  double minY = Geometry::largestDouble;
-  double maxX = -Geometry::largestDouble;
-  double maxY = -Geometry::largestDouble;
-  for (const Point2D& p : path) {
-    if (p.x < minX) minX = p.x;
-    if (p.x > maxX) maxX = p.x;
-    if (p.y < minY) minY = p.y;
-    if (p.y > maxY) maxY = p.y;
-  }
-  return Rect2D(minX, minY, maxX - minX, maxY - minY);
-}
+Rect2D Recognizer::boundingBox(const Path2D& path) { return boxOf(path.data(), path.size()); }
 
 void Recognizer::scaleToSquare(Path2D& path) {
   const Rect2D box = boundingBox(path);

@@ -118,7 +118,10 @@ class Recognizer {
   std::vector<double> templateY_;
   bool templatesInBlocks_ = true;
 
-  // Work buffers of recognize, kept between calls.
+  // Work buffers of recognize, kept between calls. The candidate lives in
+  // candidateX_ and candidateY_; candidate_ holds it again only for the
+  // plain loop over templates shorter than numPoints.
+  Path2D walk_;  // resampled points, room for 2 * numPoints + 2
   Path2D candidate_;
   std::vector<double> segments_;
   std::vector<double> reach_;
