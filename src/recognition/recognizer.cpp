@@ -178,19 +178,31 @@ std::ptrdiff_t Recognizer::nearestTemplateInBlocks(double& best) {
     const double* tx = &templateX_[t * n];
     const double* ty = &templateY_[t * n];
     double* square = &squares_[t * n];
-    Pair sum = {0.0, 0.0};
-    Pair squareSum = {0.0, 0.0};
-    std::size_t k = 0;
-    for (; k + 2 <= n; k += 2) {
-      const Pair dx = loadPair(tx + k) - loadPair(cx + k);
-      const Pair dy = loadPair(ty + k) - loadPair(cy + k);
+    // Four points a step, into two accumulators each: the sums' chains of
+    // additions would otherwise set the pace.
+    Pair sum[2] = {{0.0, 0.0}, {0.0, 0.0}};
+    Pair squareSum[2] = {{0.0, 0.0}, {0.0, 0.0}};
+    const auto addSquares = [&](std::size_t at, std::size_t lane) {
+      const Pair dx = loadPair(tx + at) - loadPair(cx + at);
+      const Pair dy = loadPair(ty + at) - loadPair(cy + at);
       const Pair a = dx * dx + dy * dy;
-      std::memcpy(square + k, &a, sizeof a);
-      sum += a;
-      squareSum += a * a;
+      std::memcpy(square + at, &a, sizeof a);
+      sum[lane] += a;
+      squareSum[lane] += a * a;
+    };
+    std::size_t k = 0;
+    for (; k + 4 <= n; k += 4) {
+      addSquares(k, 0);
+      addSquares(k + 2, 1);
     }
-    double s1 = sum[0] + sum[1];
-    double s2 = squareSum[0] + squareSum[1];
+    if (k + 2 <= n) {
+      addSquares(k, 0);
+      k += 2;
+    }
+    const Pair sums = sum[0] + sum[1];
+    const Pair squareSums = squareSum[0] + squareSum[1];
+    double s1 = sums[0] + sums[1];
+    double s2 = squareSums[0] + squareSums[1];
     for (; k < n; ++k) {
       const double dx = tx[k] - cx[k];
       const double dy = ty[k] - cy[k];
@@ -363,19 +375,25 @@ std::size_t Recognizer::resampleInto(const Path2D& src, Point2D* out, std::vecto
   if (src.empty()) {
     return 0;
   }
-  // pathLength, keeping the terms: all roots first, then the sum in order.
+  // pathLength, keeping the terms: the roots of a run of segments first,
+  // then their sum in order. The roots run side by side, and the sum of one
+  // run overlaps the roots of the next.
   const std::size_t size = src.size();
   const Point2D* points = src.data();
   if (segments.size() < size) segments.resize(size);
   if (reach.size() < size) reach.resize(size);
   double* segment = segments.data();
   double* reached = reach.data();
-  for (std::size_t i = 1; i < size; ++i) segment[i] = distance(points[i - 1], points[i]);
+  constexpr std::size_t run = 8;
   double length = 0.0;
   reached[0] = 0.0;
-  for (std::size_t i = 1; i < size; ++i) {
-    length += segment[i];
-    reached[i] = length;
+  for (std::size_t first = 1; first < size; first += run) {
+    const std::size_t end = std::min(first + run, size);
+    for (std::size_t i = first; i < end; ++i) segment[i] = distance(points[i - 1], points[i]);
+    for (std::size_t i = first; i < end; ++i) {
+      length += segment[i];
+      reached[i] = length;
+    }
   }
 
   const double interval = length / static_cast<double>(numPoints_ - 1);
