@@ -384,6 +384,13 @@ std::size_t Recognizer::resampleInto(const Path2D& src, Point2D* out, std::vecto
   if (reach.size() < size) reach.resize(size);
   double* segment = segments.data();
   double* reached = reach.data();
+  // A stroke fresh from the touch tracker is rarely in the nearest cache:
+  // ask for all of it at once rather than line after line as it is read.
+  constexpr std::size_t lineBytes = 64;
+  const auto* bytes = reinterpret_cast<const char*>(points);
+  for (std::size_t at = 0; at < size * sizeof(Point2D); at += lineBytes) {
+    __builtin_prefetch(bytes + at);
+  }
   constexpr std::size_t run = 8;
   double length = 0.0;
   reached[0] = 0.0;
