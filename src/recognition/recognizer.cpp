@@ -84,7 +84,8 @@ RecognitionResult Recognizer::recognize(const Path2D& stroke) {
   for (std::size_t k = 0; k < count; ++k) {
     cx[k] = cx[k] - centreX;
     cy[k] = cy[k] - centreY;
-    usable &= std::isfinite(cx[k]) & std::isfinite(cy[k]);
+    usable &= std::isfinite(cx[k]);
+    usable &= std::isfinite(cy[k]);
   }
   if (!usable) {
     return {};
