@@ -1,7 +1,9 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <iterator>
+#include <set>
 #include <sstream>
 #include <string>
 #include <tuple>
@@ -149,6 +151,44 @@ TEST(ScenarioParser, ReadsWindowsDriverThreadsNotificationsAndTheExitCode) {
   ASSERT_TRUE(result.scenario.exitCode);
   EXPECT_EQ(result.scenario.exitCode->code, -1);
   EXPECT_TRUE(result.scenario.expectations.empty());
+}
+
+// The command table is the format's one list of words: every command it
+// names is read, and the fuzz dictionary holds every word of its syntax.
+TEST(ScenarioParser, TheCommandTableCoversTheParserAndTheFuzzDictionary) {
+  std::ifstream file(std::string(ZEM_TEST_DATA_DIR) + "/../../fuzz/scenario.dict");
+  ASSERT_TRUE(file) << "fuzz/scenario.dict cannot be read";
+  std::set<std::string> dictionary;
+  for (std::string line; std::getline(file, line);) {
+    if (line.size() > 2 && line.front() == '"' && line.back() == '"') {
+      dictionary.insert(line.substr(1, line.size() - 2));
+    }
+  }
+  for (const Command& command : commands()) {
+    const std::string name(command.name);
+    for (const std::string before : {"", "start\n"}) {
+      for (const Problem& p : parseScenario(before + name + "\n").errors) {
+        EXPECT_THAT(p.message, ::testing::Not(::testing::HasSubstr("unknown command")))
+            << name << " is in the table but not read";
+      }
+    }
+    std::istringstream usage{std::string(command.usage)};
+    for (std::string word; usage >> word;) {
+      for (std::size_t bar; (bar = word.find_first_of("|[]")) != std::string::npos;) {
+        word[bar] = ' ';
+      }
+      std::istringstream parts(word);
+      for (std::string part; parts >> part;) {
+        const bool keyword =
+            part.find_first_not_of("abcdefghijklmnopqrstuvwxyz+-") == std::string::npos ||
+            part == "->";
+        if (keyword) {
+          EXPECT_EQ(dictionary.count(part), 1u)
+              << "\"" << part << "\" (in " << command.usage << ") is not in fuzz/scenario.dict";
+        }
+      }
+    }
+  }
 }
 
 TEST(ScenarioExpectations, MatchInOrderAndGuardTheGapsBetweenMatches) {
