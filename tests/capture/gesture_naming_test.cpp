@@ -27,19 +27,15 @@ TEST(GestureNamingTest, BothFingersWithOneShapeNameItsTwoFingerGesture) {
     std::int32_t bitmapId;
     const wchar_t* name;
   } rows[] = {
-      {1, 13, 171, L"SwipeRightDouble"},
-      {2, 14, 170, L"SwipeLeftDouble"},
-      {3, 15, 172, L"SwipeUpDouble"},
-      {4, 16, 169, L"SwipeDownDouble"},
-      {5, 17, 178, L"SwipeRightLeftDouble"},
-      {6, 18, 177, L"SwipeLeftRightDouble"},
-      {7, 19, 179, L"SwipeUpDownDouble"},
-      {8, 20, 176, L"SwipeDownUpDouble"},
-      {9, 21, 159, L"QuestionmarkDouble"},
-      {10, 22, 160, L"SquareDouble"},
-      {11, 23, 174, L"DiamondDouble"},
-      {12, 0, 0, L"Unknown"},  // Delete has no pair
+      // clang-format off
+      {1, 13, 171, L"SwipeRightDouble"}, {2, 14, 170, L"SwipeLeftDouble"},
+      {3, 15, 172, L"SwipeUpDouble"}, {4, 16, 169, L"SwipeDownDouble"},
+      {5, 17, 178, L"SwipeRightLeftDouble"}, {6, 18, 177, L"SwipeLeftRightDouble"},
+      {7, 19, 179, L"SwipeUpDownDouble"}, {8, 20, 176, L"SwipeDownUpDouble"},
+      {9, 21, 159, L"QuestionmarkDouble"}, {10, 22, 160, L"SquareDouble"},
+      {11, 23, 174, L"DiamondDouble"}, {12, 0, 0, L"Unknown"} /* Delete has no pair */,
       {0, 0, 0, L"Unknown"},
+      // clang-format on
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(testing::Message() << "both fingers drew stroke " << row.strokeId);

@@ -1,6 +1,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 #include <set>
@@ -153,9 +154,9 @@ TEST(ScenarioParser, ReadsWindowsDriverThreadsNotificationsAndTheExitCode) {
   EXPECT_TRUE(result.scenario.expectations.empty());
 }
 
-// The command table is the format's one list of words: every command it
-// names is read, and the fuzz dictionary holds every word of its syntax.
-TEST(ScenarioParser, TheCommandTableCoversTheParserAndTheFuzzDictionary) {
+// The command table is the format's one list of words (it dispatches and
+// prints the help): the fuzz dictionary must hold every word of its syntax.
+TEST(ScenarioParser, TheFuzzDictionaryHoldsEveryWordOfTheCommandTable) {
   std::ifstream file(std::string(ZEM_TEST_DATA_DIR) + "/../../fuzz/scenario.dict");
   ASSERT_TRUE(file) << "fuzz/scenario.dict cannot be read";
   std::set<std::string> dictionary;
@@ -165,27 +166,17 @@ TEST(ScenarioParser, TheCommandTableCoversTheParserAndTheFuzzDictionary) {
     }
   }
   for (const Command& command : commands()) {
-    const std::string name(command.name);
-    for (const std::string before : {"", "start\n"}) {
-      for (const Problem& p : parseScenario(before + name + "\n").errors) {
-        EXPECT_THAT(p.message, ::testing::Not(::testing::HasSubstr("unknown command")))
-            << name << " is in the table but not read";
-      }
-    }
-    std::istringstream usage{std::string(command.usage)};
-    for (std::string word; usage >> word;) {
-      for (std::size_t bar; (bar = word.find_first_of("|[]")) != std::string::npos;) {
-        word[bar] = ' ';
-      }
-      std::istringstream parts(word);
-      for (std::string part; parts >> part;) {
-        const bool keyword =
-            part.find_first_not_of("abcdefghijklmnopqrstuvwxyz+-") == std::string::npos ||
-            part == "->";
-        if (keyword) {
-          EXPECT_EQ(dictionary.count(part), 1u)
-              << "\"" << part << "\" (in " << command.usage << ") is not in fuzz/scenario.dict";
-        }
+    std::string syntax(command.usage);
+    std::replace_if(
+        syntax.begin(), syntax.end(), [](char c) { return c == '|' || c == '[' || c == ']'; }, ' ');
+    std::istringstream words(syntax);
+    for (std::string word; words >> word;) {
+      const bool keyword =
+          word.find_first_not_of("abcdefghijklmnopqrstuvwxyz+-") == std::string::npos ||
+          word == "->";
+      if (keyword) {
+        EXPECT_EQ(dictionary.count(word), 1u)
+            << "\"" << word << "\" (in " << command.usage << ") is not in fuzz/scenario.dict";
       }
     }
   }

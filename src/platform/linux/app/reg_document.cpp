@@ -148,7 +148,7 @@ std::string escapedQuoted(const std::u32string& text) {
 // The text of a string value when the quoted form carries its bytes exactly.
 std::optional<std::u32string> plainText(const RegValue& value) {
   if (value.type != Registry::typeString || value.data.size() % 2 != 0) return std::nullopt;
-  const std::optional<std::u32string> text =
+  std::optional<std::u32string> text =
       Text::utf16BytesToUtf32(value.data.data(), value.data.size());
   if (!text) return std::nullopt;
   for (const char32_t c : *text) {
