@@ -99,20 +99,30 @@ void parseTiming(Cursor& cursor, const char* durationWord, std::uint32_t& durati
   }
 }
 
+// What one line adds: its samples from the current time on, which it moves
+// on. Nothing of it is kept when the line turns out bad.
+struct LineState {
+  int line = 0;
+  const char* whole = "trace";
+  std::uint64_t now = 0;
+  std::uint64_t touchSamples = 0;
+  std::vector<TimedSample> added;
+};
+
 // Samples every interval while the fingers move along their paths, one at
 // the end, and the release one interval later.
 void addTouch(const std::vector<std::vector<Pixel>>& fingers, std::uint32_t durationMs,
-              std::uint32_t intervalMs, int line, const char* whole, std::uint64_t& now,
-              std::uint64_t& touchSamples, std::vector<TimedSample>& out) {
+              std::uint32_t intervalMs, LineState& state) {
   // One every interval before the end, the one at the end and the release.
   const std::uint64_t count = (std::uint64_t{durationMs} + intervalMs - 1) / intervalMs + 2;
-  if (count > kMaxSamplesPerTrace - touchSamples) {
-    fail("more than " + std::to_string(kMaxSamplesPerTrace) + " samples in the " + whole);
+  if (count > kMaxSamplesPerTrace - state.touchSamples) {
+    fail("more than " + std::to_string(kMaxSamplesPerTrace) + " samples in the " + state.whole);
   }
-  touchSamples += count;
+  state.touchSamples += count;
   std::vector<std::uint64_t> offsets;
-  for (std::uint64_t offset = 0; offset < durationMs; offset += intervalMs)
+  for (std::uint64_t offset = 0; offset < durationMs; offset += intervalMs) {
     offsets.push_back(offset);
+  }
   offsets.push_back(durationMs);
   TouchSequence touch;
   for (const std::uint64_t offset : offsets) {
@@ -127,85 +137,113 @@ void addTouch(const std::vector<std::vector<Pixel>>& fingers, std::uint32_t dura
     }
   }
   touch.release();  // the fingers lift where they were
-  const std::uint64_t start = now;
-  now = start + durationMs + intervalMs;
-  offsets.push_back(now - start);
+  const std::uint64_t start = state.now;
+  state.now = start + durationMs + intervalMs;
+  offsets.push_back(state.now - start);
   const std::vector<MultipointSample> samples = touch.samples();
-  for (std::size_t i = 0; i < samples.size(); ++i)
-    out.push_back({start + offsets[i], line, samples[i]});
+  for (std::size_t i = 0; i < samples.size(); ++i) {
+    state.added.push_back({start + offsets[i], state.line, samples[i]});
+  }
+}
+
+void addWait(Cursor& cursor, LineState& state) {
+  const auto ms = parseU32(cursor.requireWord("time"), "time");
+  cursor.requireEnd();
+  state.now += ms;
+}
+
+void addSample(Cursor& cursor, LineState& state) {
+  std::vector<std::uint32_t> numbers;
+  while (!cursor.atEnd()) numbers.push_back(parseU32(cursor.word(), "sample value"));
+  if (numbers.size() != 1 && numbers.size() != 3 && numbers.size() != 5) {
+    fail("write sample COUNT [X1 Y1 [X2 Y2]] in quarter pixels");
+  }
+  numbers.resize(5, 0);
+  TimedSample timed;
+  timed.timeMs = state.now;
+  timed.line = state.line;
+  timed.sample.pointCount = numbers[0];
+  timed.sample.firstX = numbers[1];
+  timed.sample.firstY = numbers[2];
+  timed.sample.secondX = numbers[3];
+  timed.sample.secondY = numbers[4];
+  state.added.push_back(timed);
+}
+
+void addStroke(Cursor& cursor, LineState& state) {
+  std::vector<std::vector<Pixel>> fingers{parsePath(cursor)};
+  if (cursor.accept("and")) fingers.push_back(parsePath(cursor));
+  std::uint32_t durationMs = kDefaultStrokeMs;
+  std::uint32_t intervalMs = kDefaultIntervalMs;
+  parseTiming(cursor, "in", durationMs, intervalMs);
+  addTouch(fingers, durationMs, intervalMs, state);
+}
+
+void addTap(Cursor& cursor, LineState& state) {
+  const Pixel point = parsePoint(cursor.requireWord("point"));
+  std::uint32_t durationMs = kDefaultTapMs;
+  std::uint32_t intervalMs = kDefaultIntervalMs;
+  parseTiming(cursor, "for", durationMs, intervalMs);
+  addTouch({{point, point}}, durationMs, intervalMs, state);
+}
+
+// The command table: each command with its syntax and what reads its line.
+struct Entry {
+  TraceBuilder::Command command;
+  void (*add)(Cursor& cursor, LineState& state);
+};
+
+const std::vector<Entry>& table() {
+  static const std::vector<Entry> entries{
+      {{"wait", "wait MS", "the time moves on"}, addWait},
+      {{"sample", "sample COUNT [X1 Y1 [X2 Y2]]", "a raw driver sample, in quarter pixels"},
+       addSample},
+      {{"stroke", "stroke PATH [and PATH] [in MS] [every MS]",
+        "PATH: X,Y -> X,Y [-> X,Y ...] [via X,Y ...]; via points lie between the first and the "
+        "last point. Each finger moves at constant speed along its path for the duration "
+        "(default 300 ms): a sample every interval (default 10 ms) and one at the end, then a "
+        "release sample (count 0) one interval later, which is the new current time."},
+       addStroke},
+      {{"tap", "tap X,Y [for MS] [every MS]",
+        "a finger held still (default 100 ms), sampled like a stroke"},
+       addTap},
+  };
+  return entries;
+}
+
+const Entry* find(std::string_view command) {
+  for (const Entry& entry : table()) {
+    if (entry.command.name == command) return &entry;
+  }
+  return nullptr;
 }
 
 }  // namespace
 
 const std::vector<TraceBuilder::Command>& TraceBuilder::commands() {
-  static const std::vector<Command> table{
-      {"wait", "wait MS", "the time moves on"},
-      {"sample", "sample COUNT [X1 Y1 [X2 Y2]]", "a raw driver sample, in quarter pixels"},
-      {"stroke", "stroke PATH [and PATH] [in MS] [every MS]",
-       "PATH: X,Y -> X,Y [-> X,Y ...] [via X,Y ...]; via points lie between the first and the "
-       "last point. Each finger moves at constant speed along its path for the duration "
-       "(default 300 ms): a sample every interval (default 10 ms) and one at the end, then a "
-       "release sample (count 0) one interval later, which is the new current time."},
-      {"tap", "tap X,Y [for MS] [every MS]",
-       "a finger held still (default 100 ms), sampled like a stroke"},
-  };
-  return table;
+  static const std::vector<Command> list = [] {
+    std::vector<Command> commands;
+    for (const Entry& entry : table()) commands.push_back(entry.command);
+    return commands;
+  }();
+  return list;
 }
 
-bool TraceBuilder::isTraceCommand(std::string_view word) {
-  const auto& table = commands();
-  return std::any_of(table.begin(), table.end(),
-                     [word](const Command& c) { return c.name == word; });
-}
+bool TraceBuilder::isTraceCommand(std::string_view word) { return find(word) != nullptr; }
 
 std::string TraceBuilder::add(std::string_view command, std::string_view rest, int line) {
   Cursor cursor(rest);
-  std::uint64_t now = now_;
-  std::uint64_t touchSamples = touchSamples_;
-  std::vector<TimedSample> added;
+  LineState state{line, whole_, now_, touchSamples_, {}};
   try {
-    if (command == "wait") {
-      const auto ms = parseU32(cursor.requireWord("time"), "time");
-      cursor.requireEnd();
-      now += ms;
-    } else if (command == "sample") {
-      std::vector<std::uint32_t> numbers;
-      while (!cursor.atEnd()) numbers.push_back(parseU32(cursor.word(), "sample value"));
-      if (numbers.size() != 1 && numbers.size() != 3 && numbers.size() != 5) {
-        fail("write sample COUNT [X1 Y1 [X2 Y2]] in quarter pixels");
-      }
-      numbers.resize(5, 0);
-      TimedSample timed;
-      timed.timeMs = now;
-      timed.line = line;
-      timed.sample.pointCount = numbers[0];
-      timed.sample.firstX = numbers[1];
-      timed.sample.firstY = numbers[2];
-      timed.sample.secondX = numbers[3];
-      timed.sample.secondY = numbers[4];
-      added.push_back(timed);
-    } else if (command == "stroke") {
-      std::vector<std::vector<Pixel>> fingers{parsePath(cursor)};
-      if (cursor.accept("and")) fingers.push_back(parsePath(cursor));
-      std::uint32_t durationMs = kDefaultStrokeMs;
-      std::uint32_t intervalMs = kDefaultIntervalMs;
-      parseTiming(cursor, "in", durationMs, intervalMs);
-      addTouch(fingers, durationMs, intervalMs, line, whole_, now, touchSamples, added);
-    } else if (command == "tap") {
-      const Pixel point = parsePoint(cursor.requireWord("point"));
-      std::uint32_t durationMs = kDefaultTapMs;
-      std::uint32_t intervalMs = kDefaultIntervalMs;
-      parseTiming(cursor, "for", durationMs, intervalMs);
-      addTouch({{point, point}}, durationMs, intervalMs, line, whole_, now, touchSamples, added);
-    } else {
-      fail("unknown command " + quote(command));
-    }
+    const Entry* entry = find(command);
+    if (entry == nullptr) fail("unknown command " + quote(command));
+    entry->add(cursor, state);
   } catch (const Lexer::SyntaxError& failure) {
     return failure.message;
   }
-  now_ = now;
-  touchSamples_ = touchSamples;
-  samples_.insert(samples_.end(), added.begin(), added.end());
+  now_ = state.now;
+  touchSamples_ = state.touchSamples;
+  samples_.insert(samples_.end(), state.added.begin(), state.added.end());
   return std::string();
 }
 
