@@ -49,7 +49,7 @@ class TouchSequence {
   // A frame with no finger down, at the last points.
   TouchSequence& release();
 
-  // A frame with any point count: a count the driver should not report.
+  // One frame with any point count, also one the driver should not report.
   TouchSequence& frame(std::uint32_t pointCount, Pixel first, Pixel second = {});
 
   const std::vector<Frame>& frames() const { return frames_; }
@@ -65,6 +65,8 @@ class TouchSequence {
   std::vector<Message> messages() const;
 
   static MultipointSample sample(const Frame& frame);
+  // The message of a frame with no point, one or two (other counts post
+  // nothing; here they read as two).
   static Message message(const Frame& frame);
 
  private:
