@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
+#include <cstring>
 #include <limits>
 
 namespace Gestures {
@@ -10,9 +11,27 @@ namespace Gestures {
 namespace {
 // Fixed from 2 x 250^2; deliberately independent of the square size.
 constexpr double diagonalSquared = 125000.0;
+
+Rect2D boxOf(const Point2D* points, std::size_t count) {
+  double minX = Geometry::largestDouble;
+  double minY = Geometry::largestDouble;
+  double maxX = -Geometry::largestDouble;
+  double maxY = -Geometry::largestDouble;
+  for (std::size_t k = 0; k < count; ++k) {
+    const Point2D& p = points[k];
+    if (p.x < minX) minX = p.x;
+    if (p.x > maxX) maxX = p.x;
+    if (p.y < minY) minY = p.y;
+    if (p.y > maxY) maxY = p.y;
+  }
+  return Rect2D(minX, minY, maxX - minX, maxY - minY);
+}
+
 }  // namespace
 
-Recognizer::Recognizer() : halfDiagonal_(0.5 * std::sqrt(diagonalSquared)) {}
+Recognizer::Recognizer() : halfDiagonal_(0.5 * std::sqrt(diagonalSquared)) {
+  walk_.resize(2 * static_cast<std::size_t>(numPoints_) + 2);
+}
 
 int Recognizer::addTemplate(std::int32_t id, std::wstring name, Path2D points,
                             std::int32_t bitmapId) {
@@ -36,12 +55,39 @@ RecognitionResult Recognizer::recognize(const Path2D& stroke) {
   if (templates_.empty() || stroke.empty()) {
     return {};
   }
-  // normalize, in the recogniser's own buffers.
-  resampleInto(stroke, candidate_, segments_);
-  scaleToSquare(candidate_);
-  translateToOrigin(candidate_);
-  const auto usable = [](const Point2D& p) { return std::isfinite(p.x) && std::isfinite(p.y); };
-  if (candidate_.empty() || !std::all_of(candidate_.begin(), candidate_.end(), usable)) {
+  // normalize, in the recogniser's own buffers: the same steps and the same
+  // arithmetic, in fewer passes, into the x and y rows the search reads.
+  const std::size_t count = resampleInto(stroke, walk_.data(), segments_, reach_);
+  const Point2D* walked = walk_.data();
+  lastBounds_ = boxOf(walked, count);
+  if (count == 0) {
+    return {};
+  }
+  const double side =
+      lastBounds_.width > lastBounds_.height ? lastBounds_.width : lastBounds_.height;
+  const double factor = static_cast<double>(squareSize_) / side;
+  candidateX_.resize(count);
+  candidateY_.resize(count);
+  double* cx = candidateX_.data();
+  double* cy = candidateY_.data();
+  double sumX = 0.0;
+  double sumY = 0.0;
+  for (std::size_t k = 0; k < count; ++k) {
+    cx[k] = walked[k].x * factor;
+    cy[k] = walked[k].y * factor;
+    sumX += cx[k];
+    sumY += cy[k];
+  }
+  const double centreX = sumX / static_cast<double>(count);
+  const double centreY = sumY / static_cast<double>(count);
+  bool usable = true;
+  for (std::size_t k = 0; k < count; ++k) {
+    cx[k] = cx[k] - centreX;
+    cy[k] = cy[k] - centreY;
+    usable &= std::isfinite(cx[k]);
+    usable &= std::isfinite(cy[k]);
+  }
+  if (!usable) {
     return {};
   }
   double best = Geometry::largestDouble;
@@ -58,9 +104,12 @@ RecognitionResult Recognizer::recognize(const Path2D& stroke) {
 // registered first. A distance that is not a number, or not below the
 // largest double, never wins.
 std::ptrdiff_t Recognizer::nearestTemplate(double& best) {
-  if (templatesInBlocks_ && candidate_.size() == static_cast<std::size_t>(numPoints_)) {
+  const std::size_t count = candidateX_.size();
+  if (templatesInBlocks_ && count == static_cast<std::size_t>(numPoints_)) {
     return nearestTemplateInBlocks(best);
   }
+  candidate_.resize(count);
+  for (std::size_t k = 0; k < count; ++k) candidate_[k] = {candidateX_[k], candidateY_[k]};
   std::ptrdiff_t bestIndex = -1;
   for (std::size_t i = 0; i < templates_.size(); ++i) {
     const double d = pathDistance(candidate_, templates_[i].points);
@@ -76,95 +125,132 @@ namespace {
 
 constexpr std::size_t blockPoints = 8;
 
-// Adds the distances of points [first, first + count) of a template and the
-// candidate to `sum`, one after the other in point order: the very sum that
-// pathDistance forms. The square roots are taken first, free of the sum, so
-// they can run side by side.
-double addDistances(double sum, const double* tx, const double* ty, const double* cx,
-                    const double* cy, std::size_t first, std::size_t count) {
-  double roots[blockPoints];
-  for (std::size_t j = 0; j < count; ++j) {
-    const double dx = tx[first + j] - cx[first + j];
-    const double dy = ty[first + j] - cy[first + j];
-    roots[j] = std::sqrt(dx * dx + dy * dy);
-  }
-  for (std::size_t j = 0; j < count; ++j) sum += roots[j];
-  return sum;
+// A template is dropped only when a lower bound of its distance sum exceeds
+// the best sum by this fraction. The bound and the sum each come from the
+// same squared distances through a few dozen roundings, far below this, so a
+// dropped template could neither have tied with the best nor beaten it.
+constexpr double dropMargin = 1e-9;
+
+// Bounds are not used below these: their products would lose relative
+// precision in the subnormal range.
+constexpr double smallestBoundedSum = 1e-100;
+constexpr double smallestBoundedSquareSum = 1e-200;
+
+// Two doubles side by side: the squares run in vector lanes on every
+// target, each lane rounding exactly as a lone double would.
+using Pair = double __attribute__((vector_size(16)));
+
+Pair loadPair(const double* p) {
+  Pair v;
+  std::memcpy(&v, p, sizeof v);
+  return v;
 }
 
 }  // namespace
 
-// The same choice as the plain loop, with less work. Every template's sum of
-// point distances is formed in point order, as pathDistance forms it, so
-// each distance comes out the same to the last bit. What changes is which
-// sums are finished:
-// - the first block of points is summed for every template, and the one
-//   with the lowest partial sum is finished first: a near template sets a
-//   low best early;
-// - a sum only grows (its terms are not negative), and dividing by the point
-//   count keeps the order, so once a partial mean can no longer be below the
-//   best (or equal to it with an earlier template) the template cannot win
-//   and is dropped;
-// - the others go on block by block side by side, so their sums, each a
-//   chain of additions, do not wait for one another.
+// The same choice as the plain loop, with less work. Every sum that is
+// finished is formed in point order from the squared distances that
+// pathDistance forms, so each distance comes out the same to the last bit.
+// Square roots are the costly part, and most templates need none:
+// - the squared point distances a_k of every template come first, with
+//   S1 = sum a_k and S2 = sum a_k^2. Between norms, S1 <= (sum sqrt a_k)^(2/3)
+//   * S2^(1/3) (Hoelder), so the distance sum is at least sqrt(S1^3 / S2);
+// - the template with the least S1, the nearest by its squares, is finished
+//   first and sets the best sum;
+// - a template whose bound lies clearly above the best sum cannot win and is
+//   dropped: S1^3 > best^2 * S2, free of roots. A bound that is not a number
+//   drops nothing;
+// - the rest are summed block by block and abandoned once their partial
+//   mean can no longer be below the best (or equal to it with an earlier
+//   template): a sum only grows, and dividing by the point count keeps the
+//   order.
 std::ptrdiff_t Recognizer::nearestTemplateInBlocks(double& best) {
-  const std::size_t n = candidate_.size();
+  const std::size_t n = candidateX_.size();
   const std::size_t count = templates_.size();
   const auto points = static_cast<double>(n);
-  candidateX_.resize(n);
-  candidateY_.resize(n);
-  for (std::size_t k = 0; k < n; ++k) {
-    candidateX_[k] = candidate_[k].x;
-    candidateY_[k] = candidate_[k].y;
-  }
   const double* cx = candidateX_.data();
   const double* cy = candidateY_.data();
-  const std::size_t stride = static_cast<std::size_t>(numPoints_);
-  const std::size_t firstBlock = std::min(blockPoints, n);
-  const auto addBlock = [&](std::size_t t, double sum, std::size_t k) {
-    return addDistances(sum, &templateX_[t * stride], &templateY_[t * stride], cx, cy, k,
-                        std::min(blockPoints, n - k));
-  };
 
-  sums_.resize(count);
+  squares_.resize(count * n);
+  squareSums_.resize(count);
+  squareSquareSums_.resize(count);
   std::size_t first = 0;
   for (std::size_t t = 0; t < count; ++t) {
-    sums_[t] = addBlock(t, 0.0, 0);
-    if (sums_[t] < sums_[first] || std::isnan(sums_[first])) first = t;
+    const double* tx = &templateX_[t * n];
+    const double* ty = &templateY_[t * n];
+    double* square = &squares_[t * n];
+    // Four points a step, into two accumulators each: the sums' chains of
+    // additions would otherwise set the pace.
+    Pair sum[2] = {{0.0, 0.0}, {0.0, 0.0}};
+    Pair squareSum[2] = {{0.0, 0.0}, {0.0, 0.0}};
+    const auto addSquares = [&](std::size_t at, std::size_t lane) {
+      const Pair dx = loadPair(tx + at) - loadPair(cx + at);
+      const Pair dy = loadPair(ty + at) - loadPair(cy + at);
+      const Pair a = dx * dx + dy * dy;
+      std::memcpy(square + at, &a, sizeof a);
+      sum[lane] += a;
+      squareSum[lane] += a * a;
+    };
+    std::size_t k = 0;
+    for (; k + 4 <= n; k += 4) {
+      addSquares(k, 0);
+      addSquares(k + 2, 1);
+    }
+    if (k + 2 <= n) {
+      addSquares(k, 0);
+      k += 2;
+    }
+    const Pair sums = sum[0] + sum[1];
+    const Pair squareSums = squareSum[0] + squareSum[1];
+    double s1 = sums[0] + sums[1];
+    double s2 = squareSums[0] + squareSums[1];
+    for (; k < n; ++k) {
+      const double dx = tx[k] - cx[k];
+      const double dy = ty[k] - cy[k];
+      square[k] = dx * dx + dy * dy;
+      s1 += square[k];
+      s2 += square[k] * square[k];
+    }
+    squareSums_[t] = s1;
+    squareSquareSums_[t] = s2;
+    if (s1 < squareSums_[first] || std::isnan(squareSums_[first])) first = t;
   }
 
   std::ptrdiff_t bestIndex = -1;
+  double bestSum = 0.0;
   const auto canWin = [&](double mean, std::size_t t) {
     return mean < best ||
            (mean == best && bestIndex >= 0 && static_cast<std::ptrdiff_t>(t) < bestIndex);
   };
-  for (std::size_t k = firstBlock; k < n; k += blockPoints)
-    sums_[first] = addBlock(first, sums_[first], k);
-  if (canWin(sums_[first] / points, first)) {
-    best = sums_[first] / points;
-    bestIndex = static_cast<std::ptrdiff_t>(first);
-  }
-
-  // The rest, block by block; order_ holds the templates still in the race.
-  order_.clear();
-  for (std::size_t t = 0; t < count; ++t) {
-    if (t != first) order_.push_back(t);
-  }
-  for (std::size_t k = firstBlock; k < n && !order_.empty(); k += blockPoints) {
-    std::size_t kept = 0;
-    for (const std::size_t t : order_) {
-      if (!canWin(sums_[t] / points, t)) continue;
-      sums_[t] = addBlock(t, sums_[t], k);
-      order_[kept++] = t;
+  // The exact sum, block by block: the roots are taken first, free of the
+  // sum, so they run side by side; then they are added in point order.
+  const auto finish = [&](std::size_t t) {
+    const double* square = &squares_[t * n];
+    double sum = 0.0;
+    for (std::size_t k = 0; k < n; k += blockPoints) {
+      if (!canWin(sum / points, t)) return;
+      const std::size_t blockCount = std::min(blockPoints, n - k);
+      double roots[blockPoints];
+      for (std::size_t j = 0; j < blockCount; ++j) roots[j] = std::sqrt(square[k + j]);
+      for (std::size_t j = 0; j < blockCount; ++j) sum += roots[j];
     }
-    order_.resize(kept);
-  }
-  for (const std::size_t t : order_) {
-    const double d = sums_[t] / points;
-    if (canWin(d, t)) {
-      best = d;
+    if (canWin(sum / points, t)) {
+      best = sum / points;
+      bestSum = sum;
       bestIndex = static_cast<std::ptrdiff_t>(t);
     }
+  };
+  const auto dropped = [&](std::size_t t) {
+    const double limit = bestSum * (1.0 + dropMargin);
+    const double s1 = squareSums_[t];
+    const double s2 = squareSquareSums_[t];
+    return bestIndex >= 0 && limit >= smallestBoundedSum && s2 >= smallestBoundedSquareSum &&
+           s1 * s1 * s1 > limit * limit * s2;
+  };
+
+  finish(first);
+  for (std::size_t t = 0; t < count; ++t) {
+    if (t != first && !dropped(t)) finish(t);
   }
   return bestIndex;
 }
@@ -180,45 +266,22 @@ void Recognizer::normalize(Path2D& path) {
 }
 
 Path2D Recognizer::resample(const Path2D& src) const {
-  Path2D out;
+  Path2D out(2 * static_cast<std::size_t>(numPoints_) + 2);
   std::vector<double> segments;
-  resampleInto(src, out, segments);
+  std::vector<double> reach;
+  out.resize(resampleInto(src, out.data(), segments, reach));
   return out;
 }
 
-// Walks the polyline once, carrying the position of the last emitted point in
-// `prev`. Measuring from an emitted point to the same source point on the next
-// pass gives exactly what inserting the emitted point into the source path
-// would give, without moving the path's tail: linear instead of quadratic.
-// Each segment's length is measured once, for the path's length, and read
-// again wherever the walk measures from the segment's own start.
-void Recognizer::resampleInto(const Path2D& src, Path2D& out, std::vector<double>& segments) const {
-  out.clear();
-  if (src.empty()) {
-    return;
-  }
-  // pathLength, keeping the terms: all roots first, then the sum in order.
-  const std::size_t size = src.size();
-  const Point2D* points = src.data();
-  segments.resize(size);
-  double* segment = segments.data();
-  for (std::size_t i = 1; i < size; ++i) segment[i] = distance(points[i - 1], points[i]);
-  double length = 0.0;
-  for (std::size_t i = 1; i < size; ++i) length += segment[i];
+namespace {
 
-  const double interval = length / static_cast<double>(numPoints_ - 1);
-  if (!(interval > 0.0) || !std::isfinite(interval)) {
-    return;  // coincident or non-finite points: no equidistant points exist
-  }
-  // A legitimate stroke yields numPoints points (rounding may add one). Far
-  // more means an interval too small to move a coordinate this large, which
-  // would otherwise emit the same point for ever.
-  const std::size_t runaway = 2 * static_cast<std::size_t>(numPoints_);
-  out.resize(runaway + 2);
-  Point2D* emitted = out.data();
+// The walk of resampleInto, deciding every step by the exact test. Used
+// when the guided walk below strayed from it.
+std::size_t plainWalk(const Point2D* points, std::size_t size, const double* segment,
+                      double interval, std::size_t numPoints, Point2D* emitted) {
+  const std::size_t runaway = 2 * numPoints;
   std::size_t count = 0;
   emitted[count++] = points[0];
-
   // Whole segments are passed with their kept lengths until one reaches the
   // interval; the points emitted on it are then measured afresh, each from
   // the one before, to the segment's end.
@@ -235,12 +298,9 @@ void Recognizer::resampleInto(const Path2D& src, Path2D& out, std::vector<double
     for (;;) {
       const Point2D q(prev.x + t * (cur.x - prev.x), prev.y + t * (cur.y - prev.y));
       emitted[count++] = q;
-      if (count > runaway) {
-        out.clear();
-        return;
-      }
+      if (count > runaway) return 0;
       prev = q;  // the next pass measures from q to the same source point
-      d = distance(prev, cur);
+      d = Recognizer::distance(prev, cur);
       // The distance is never -0, so 0 + d is d and interval - 0 is interval:
       // the sums of the plain walk, without their latency.
       if (!(d >= interval)) break;
@@ -248,10 +308,118 @@ void Recognizer::resampleInto(const Path2D& src, Path2D& out, std::vector<double
     }
     accumulated = d;
   }
-  if (count == static_cast<std::size_t>(numPoints_) - 1) {
-    emitted[count++] = points[size - 1];
+  return count;
+}
+
+// The same walk, with the same arithmetic, steered by a guess. Each step's
+// exact test waits for a square root and a division of the step before, so
+// a branch on it stalls the walk whenever it is mispredicted, about once per
+// emitted point. The guess, whether the path's length up to the segment's
+// end (`reach`) passes the next point's nominal position, is known early, so
+// the walk branches on it and only records whether it agreed with the exact
+// test. The last point, whose nominal position is the path's end and where
+// rounding decides, is found by the exact test alone. Returns false when a
+// guess disagreed: the points are then not the walk's and must be redone.
+bool guidedWalk(const Point2D* points, std::size_t size, const double* segment, const double* reach,
+                double interval, std::size_t numPoints, Point2D* emitted,
+                std::size_t& emittedCount) {
+  const std::size_t runaway = 2 * numPoints;
+  const std::size_t guidedBelow = numPoints - 1;
+  std::size_t count = 0;
+  emitted[count++] = points[0];
+  bool agreed = true;
+  const auto steer = [&](bool exact, std::size_t i) {
+    const bool guess = reach[i] >= static_cast<double>(count) * interval;
+    const bool taken = count < guidedBelow ? guess : exact;
+    agreed &= taken == exact;
+    return taken;
+  };
+  double accumulated = 0.0;
+  for (std::size_t i = 1; i < size; ++i) {
+    double d = segment[i];
+    if (!steer(accumulated + d >= interval, i)) {
+      accumulated += d;
+      continue;
+    }
+    Point2D prev = points[i - 1];
+    const Point2D cur = points[i];
+    double t = (interval - accumulated) / d;
+    for (;;) {
+      const Point2D q(prev.x + t * (cur.x - prev.x), prev.y + t * (cur.y - prev.y));
+      emitted[count++] = q;
+      if (count > runaway) {
+        emittedCount = 0;
+        return agreed;
+      }
+      prev = q;
+      d = Recognizer::distance(prev, cur);
+      if (!steer(d >= interval, i)) break;
+      t = interval / d;
+    }
+    accumulated = d;
   }
-  out.resize(count);
+  emittedCount = count;
+  return agreed;
+}
+
+}  // namespace
+
+// Walks the polyline once, carrying the position of the last emitted point in
+// `prev`. Measuring from an emitted point to the same source point on the next
+// pass gives exactly what inserting the emitted point into the source path
+// would give, without moving the path's tail: linear instead of quadratic.
+// Each segment's length is measured once, for the path's length, and read
+// again wherever the walk measures from the segment's own start. `out` holds
+// at least 2 * numPoints + 2 points; returns how many were written.
+std::size_t Recognizer::resampleInto(const Path2D& src, Point2D* out, std::vector<double>& segments,
+                                     std::vector<double>& reach) const {
+  if (src.empty()) {
+    return 0;
+  }
+  // pathLength, keeping the terms: the roots of a run of segments first,
+  // then their sum in order. The roots run side by side, and the sum of one
+  // run overlaps the roots of the next.
+  const std::size_t size = src.size();
+  const Point2D* points = src.data();
+  if (segments.size() < size) segments.resize(size);
+  if (reach.size() < size) reach.resize(size);
+  double* segment = segments.data();
+  double* reached = reach.data();
+  // A stroke fresh from the touch tracker is rarely in the nearest cache:
+  // ask for all of it at once rather than line after line as it is read.
+  constexpr std::size_t lineBytes = 64;
+  const auto* bytes = reinterpret_cast<const char*>(points);
+  for (std::size_t at = 0; at < size * sizeof(Point2D); at += lineBytes) {
+    __builtin_prefetch(bytes + at);
+  }
+  constexpr std::size_t run = 8;
+  double length = 0.0;
+  reached[0] = 0.0;
+  for (std::size_t first = 1; first < size; first += run) {
+    const std::size_t end = std::min(first + run, size);
+    for (std::size_t i = first; i < end; ++i) segment[i] = distance(points[i - 1], points[i]);
+    for (std::size_t i = first; i < end; ++i) {
+      length += segment[i];
+      reached[i] = length;
+    }
+  }
+
+  const double interval = length / static_cast<double>(numPoints_ - 1);
+  if (!(interval > 0.0) || !std::isfinite(interval)) {
+    return 0;  // coincident or non-finite points: no equidistant points exist
+  }
+  // A legitimate stroke yields numPoints points (rounding may add one). Far
+  // more means an interval too small to move a coordinate this large, which
+  // would otherwise emit the same point for ever: no points.
+  const auto n = static_cast<std::size_t>(numPoints_);
+  std::size_t count = 0;
+  if (!guidedWalk(points, size, segment, reached, interval, n, out, count)) {
+    count = plainWalk(points, size, segment, interval, n, out);
+  }
+  if (count == n - 1) {
+    out[count++] = points[size - 1];
+  }
+  return count;
 }
 
 double Recognizer::pathLength(const Path2D& path) {
@@ -268,19 +436,7 @@ double Recognizer::distance(const Point2D& a, const Point2D& b) {
   return std::sqrt(dx * dx + dy * dy);
 }
 
-Rect2D Recognizer::boundingBox(const Path2D& path) {
-  double minX = Geometry::largestDouble;
-  double minY = Geometry::largestDouble;
-  double maxX = -Geometry::largestDouble;
-  double maxY = -Geometry::largestDouble;
-  for (const Point2D& p : path) {
-    if (p.x < minX) minX = p.x;
-    if (p.x > maxX) maxX = p.x;
-    if (p.y < minY) minY = p.y;
-    if (p.y > maxY) maxY = p.y;
-  }
-  return Rect2D(minX, minY, maxX - minX, maxY - minY);
-}
+Rect2D Recognizer::boundingBox(const Path2D& path) { return boxOf(path.data(), path.size()); }
 
 void Recognizer::scaleToSquare(Path2D& path) {
   const Rect2D box = boundingBox(path);

@@ -96,8 +96,10 @@ class Recognizer {
   const Rect2D& lastBounds() const { return lastBounds_; }
 
  private:
-  // resample's walk, into `out`, with the segment lengths kept in `segments`.
-  void resampleInto(const Path2D& src, Path2D& out, std::vector<double>& segments) const;
+  // resample's walk, into `out`, with the segment lengths kept in `segments`
+  // and the length up to each segment's end in `reach`.
+  std::size_t resampleInto(const Path2D& src, Point2D* out, std::vector<double>& segments,
+                           std::vector<double>& reach) const;
   // The position of the nearest template for the normalised candidate_, -1
   // for none; its distance in `best`.
   std::ptrdiff_t nearestTemplate(double& best);
@@ -116,13 +118,18 @@ class Recognizer {
   std::vector<double> templateY_;
   bool templatesInBlocks_ = true;
 
-  // Work buffers of recognize, kept between calls.
+  // Work buffers of recognize, kept between calls. The candidate lives in
+  // candidateX_ and candidateY_; candidate_ holds it again only for the
+  // plain loop over templates shorter than numPoints.
+  Path2D walk_;  // resampled points, room for 2 * numPoints + 2
   Path2D candidate_;
   std::vector<double> segments_;
+  std::vector<double> reach_;
   std::vector<double> candidateX_;
   std::vector<double> candidateY_;
-  std::vector<double> sums_;
-  std::vector<std::size_t> order_;
+  std::vector<double> squares_;
+  std::vector<double> squareSums_;
+  std::vector<double> squareSquareSums_;
 };
 
 }  // namespace Gestures

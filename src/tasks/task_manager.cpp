@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <utility>
 
-#include "registry/wide_text.h"
+#include "text/lower_case.h"
 
 namespace {
 
@@ -98,7 +98,7 @@ std::wstring TaskManager::windowAppName(WindowHandle window, NameForm form) {
       path.size() > modulePathChars - 1) {
     return {};
   }
-  path = WideText::lowerCased(std::move(path));
+  path = Text::lowerCased(std::move(path));
   if (form == NameForm::fileName) {
     // Either separator: Linux paths have slashes.
     const std::size_t slash = path.find_last_of(L"\\/");
@@ -121,7 +121,7 @@ std::size_t TaskManager::collectProcesses(std::vector<ProcessInfo>& list, std::s
   // A failed snapshot visits nothing.
   processes_.forEachProcess([&](const ProcessInfo& entry) {
     ProcessInfo info = entry;
-    info.name = WideText::lowerCased(entry.name);
+    info.name = Text::lowerCased(entry.name);
     list.push_back(std::move(info));
     ++added;
     return added < max;

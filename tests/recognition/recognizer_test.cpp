@@ -5,8 +5,11 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <iterator>
 #include <limits>
 #include <random>
+#include <string>
+#include <vector>
 
 #include "reference_resample.h"
 
@@ -94,6 +97,33 @@ TEST(ResampleTest, MatchesTheInsertingWalkBitForBit) {
     for (std::size_t i = 0; i < actual.size(); ++i) {
       ASSERT_TRUE(sameBits(actual[i].x, expected[i].x) && sameBits(actual[i].y, expected[i].y))
           << "trial " << trial << " point " << i;
+    }
+  }
+}
+
+// Samples spaced evenly along a line put the walk's points on the polyline's
+// vertices, up to rounding: each step is decided by the last bit, the case
+// where the walk's quick guess and its exact test part. The points must still
+// be those of inserting into the source.
+TEST(ResampleTest, SamplesOnTheWalksOwnSpacingMatchTheInsertingWalk) {
+  const Recognizer r;
+  for (const double step : {0.1, 1.0 / 3.0, 0.7, 1e-3, 7.7, 12.345}) {
+    for (const int points : {16, 32, 63, 94}) {
+      for (const Point2D direction : {Point2D(1, 0), Point2D(0, -1), Point2D(1, 0.5)}) {
+        Path2D src;
+        for (int i = 0; i < points; ++i) {
+          src.emplace_back(i * step * direction.x, 100.0 + i * step * direction.y);
+        }
+        const Path2D expected = Reference::resample(src).points;
+        const Path2D actual = r.resample(src);
+        const std::string what = "step " + std::to_string(step) + ", " + std::to_string(points) +
+                                 " points, direction " + std::to_string(direction.y);
+        ASSERT_EQ(actual.size(), expected.size()) << what;
+        for (std::size_t i = 0; i < actual.size(); ++i) {
+          ASSERT_TRUE(sameBits(actual[i].x, expected[i].x) && sameBits(actual[i].y, expected[i].y))
+              << what << ", point " << i;
+        }
+      }
     }
   }
 }
@@ -187,11 +217,32 @@ TEST(RecognizerTest, TemplateShorterThanTheCandidateIsNeverRead) {
   EXPECT_EQ(r.recognize({{0, 0}, {100, 0}}).id, 2);
 }
 
-// recognize skips work (hopeless templates are dropped part-way, templates
-// are finished out of order) but must choose exactly as the plain loop over
-// pathDistance does: the smallest distance, the earlier template on a tie.
-// Random templates with exact duplicates and mirror images (equal distances
-// for a level stroke) make ties; every result is compared to the last bit.
+// recognize skips work (templates are dropped by a bound of their distance
+// sum without a square root, or part-way through it, and finished out of
+// order) but must choose exactly as the plain loop over pathDistance does:
+// the smallest distance, the earlier template on a tie. Every result is
+// compared to the last bit.
+void expectPlainLoopChoice(Recognizer& r, const Path2D& stroke, const std::string& what) {
+  Path2D normalized = stroke;
+  r.normalize(normalized);
+  double best = largestDouble;
+  std::ptrdiff_t expected = -1;
+  for (std::size_t i = 0; i < r.templates().size(); ++i) {
+    const double d = Recognizer::pathDistance(normalized, r.templates()[i].points);
+    if (d < best) {
+      best = d;
+      expected = static_cast<std::ptrdiff_t>(i);
+    }
+  }
+  const RecognitionResult result = r.recognize(stroke);
+  ASSERT_GE(expected, 0) << what;
+  EXPECT_EQ(result.id, r.templates()[static_cast<std::size_t>(expected)].id) << what;
+  const double score = 1.0 - best / r.halfDiagonal();
+  EXPECT_TRUE(sameBits(result.score, score)) << what;
+}
+
+// Random templates with exact duplicates, mirror images (equal distances for
+// a level stroke), near duplicates (sums a hair apart) and far shapes.
 TEST(RecognizerTest, ChoosesAsThePlainLoopDoesIncludingTies) {
   std::mt19937 random(20261207);
   std::uniform_real_distribution<double> coordinate(0.0, 400.0);
@@ -201,13 +252,18 @@ TEST(RecognizerTest, ChoosesAsThePlainLoopDoesIncludingTies) {
     return path;
   };
   Recognizer r;
+  std::vector<Path2D> shapes;
   for (std::int32_t id = 1; id <= 12; ++id) {
     const Path2D path = randomPath(3 + id % 5);
+    shapes.push_back(path);
     Path2D mirrored = path;
     for (Point2D& p : mirrored) p.y = -p.y;
+    Path2D nudged = path;
+    nudged.back().x += 1e-7;
     r.addTemplate(id, L"T", path, 0);
     if (id % 3 == 0) r.addTemplate(100 + id, L"D", path, 0);
     if (id % 4 == 0) r.addTemplate(200 + id, L"M", mirrored, 0);
+    if (id % 5 == 0) r.addTemplate(300 + id, L"N", nudged, 0);
   }
   for (int n = 0; n < 500; ++n) {
     // Every fifth stroke is level, so mirrored templates tie with their own.
@@ -215,23 +271,41 @@ TEST(RecognizerTest, ChoosesAsThePlainLoopDoesIncludingTies) {
     if (n % 5 == 0) {
       for (Point2D& p : stroke) p.y = 7.0;
     }
-    Path2D normalized = stroke;
-    r.normalize(normalized);
-    double best = largestDouble;
-    std::ptrdiff_t expected = -1;
-    for (std::size_t i = 0; i < r.templates().size(); ++i) {
-      const double d = Recognizer::pathDistance(normalized, r.templates()[i].points);
-      if (d < best) {
-        best = d;
-        expected = static_cast<std::ptrdiff_t>(i);
-      }
-    }
-    const RecognitionResult result = r.recognize(stroke);
-    ASSERT_GE(expected, 0) << n;
-    EXPECT_EQ(result.id, r.templates()[static_cast<std::size_t>(expected)].id) << n;
-    const double score = 1.0 - best / r.halfDiagonal();
-    EXPECT_EQ(std::memcmp(&result.score, &score, sizeof score), 0) << n;
+    expectPlainLoopChoice(r, stroke, "random stroke " + std::to_string(n));
   }
+  // A stroke drawn exactly as a template: a distance of zero, tied with the
+  // template's duplicate and a hair away from its near duplicate.
+  for (std::size_t i = 0; i < shapes.size(); ++i) {
+    expectPlainLoopChoice(r, shapes[i], "template shape " + std::to_string(i));
+    Path2D nudged = shapes[i];
+    nudged.front().y -= 1e-9;
+    expectPlainLoopChoice(r, nudged, "nudged template shape " + std::to_string(i));
+  }
+}
+
+// An arc and its copy (equal squares, so equal bounds and an exact tie), its
+// mirror image (a hair away from it against a level stroke), a far template
+// first and the nearest last: neither the order of the search nor equal
+// bounds may change the choice.
+TEST(RecognizerTest, ChoosesAsThePlainLoopWithEqualBoundsAndTheWinnerLast) {
+  Recognizer r;
+  r.addTemplate(1, L"Far", {{0, 0}, {0, 300}, {300, 300}}, 0);
+  r.addTemplate(2, L"Mirror", {{0, 40}, {150, 0}, {300, 40}}, 0);
+  r.addTemplate(3, L"Arc", {{0, 0}, {150, 40}, {300, 0}}, 0);
+  r.addTemplate(4, L"ArcAgain", {{0, 0}, {150, 40}, {300, 0}}, 0);
+  r.addTemplate(5, L"Bump", {{0, 0}, {150, 20}, {300, 0}}, 0);
+  const Path2D arc = {{0, 0}, {150, 40}, {300, 0}};
+  const Path2D level = {{0, 0}, {300, 0}};
+  const Path2D strokes[] = {arc, level, {{0, 2}, {150, 41}, {300, 1}}, {{0, 300}, {0, 0}}};
+  for (std::size_t i = 0; i < std::size(strokes); ++i) {
+    expectPlainLoopChoice(r, strokes[i], "stroke " + std::to_string(i));
+  }
+  const RecognitionResult exact = r.recognize(arc);
+  EXPECT_EQ(exact.id, 3);  // zero distance, tied with its copy
+  EXPECT_EQ(exact.score, 1.0);
+  r.addTemplate(6, L"Flat", level, 0);
+  EXPECT_EQ(r.recognize(level).id, 6);  // the exact match registered last
+  expectPlainLoopChoice(r, level, "level stroke with its own template");
 }
 
 TEST(GeometryHelpersTest, SmallAndEmptyPaths) {

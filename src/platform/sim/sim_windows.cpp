@@ -9,6 +9,7 @@
 #include "ports/hook_port.h"
 #include "ports/main_window.h"
 #include "ports/touch_messages.h"
+#include "text/utf8.h"
 
 namespace {
 
@@ -449,7 +450,7 @@ void SimWindows::logForeground() {
 }
 
 std::string SimWindows::quotedTitle(Handle window) const {
-  return "\"" + toUtf8(title(window)) + "\"";
+  return "\"" + Text::toUtf8(title(window)) + "\"";
 }
 
 const SimWindows::Window* SimWindows::lookup(Handle window) const {
