@@ -25,12 +25,12 @@ struct RecordingCase {
 // device declares (what the VM replays is what the panel reported).
 TEST(EvemuRecordingTest, ReadsEveryRecording) {
   const RecordingCase cases[] = {
-      {"Atmel maXTouch Touchscreen.1-finger-drag-up-down.events", "Atmel maXTouch Touchscreen", 502,
+      {"Atmel_maXTouch_Touchscreen.1-finger-drag-up-down.events", "Atmel maXTouch Touchscreen", 502,
        799, 10},
-      {"Atmel maXTouch Touchscreen.4-finger-drag-down.events", "Atmel maXTouch Touchscreen", 309,
+      {"Atmel_maXTouch_Touchscreen.4-finger-drag-down.events", "Atmel maXTouch Touchscreen", 309,
        799, 10},
       {"EP0430M09.2-finger-scroll-down.events", "EP0430M09", 695, 1279, 5},
-      {"ELAN CANDO Windows7.1-finger-drag-up-down.events", "ELAN CANDO Windows7", 1849, 3008, 10},
+      {"ELAN_CANDO_Windows7.1-finger-drag-up-down.events", "ELAN CANDO Windows7", 1849, 3008, 10},
   };
   for (const RecordingCase& c : cases) {
     SCOPED_TRACE(c.file);
@@ -54,7 +54,7 @@ TEST(EvemuRecordingTest, ReadsEveryRecording) {
 TEST(EvemuRecordingTest, UndeclaredCodesAreEventsNotErrors) {
   std::string error;
   const auto r =
-      readEvemuWithDescription(kData + "ELAN CANDO Windows7.1-finger-drag-up-down.events", error);
+      readEvemuWithDescription(kData + "ELAN_CANDO_Windows7.1-finger-drag-up-down.events", error);
   ASSERT_TRUE(r.has_value()) << error;
   EXPECT_FALSE(r->device.hasCode(EV_ABS, 0x1d));
   EXPECT_EQ(r->events[7].code, 0x1d);

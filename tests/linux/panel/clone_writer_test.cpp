@@ -147,8 +147,8 @@ TEST_P(CloneOfRecording, ShowsThePanelsContactsAfterEveryFrame) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Evdev, CloneOfRecording,
-                         testing::Values("Atmel maXTouch Touchscreen.1-finger-fast-taps.events",
-                                         "Atmel maXTouch Touchscreen.4-finger-drag-down.events",
+                         testing::Values("Atmel_maXTouch_Touchscreen.1-finger-fast-taps.events",
+                                         "Atmel_maXTouch_Touchscreen.4-finger-drag-down.events",
                                          "EP0430M09.2-finger-scroll-down.events",
                                          "EP0430M09.4-finger-drag-down.events"));
 
@@ -163,7 +163,7 @@ TEST(CloneOfRecordings, WithAPassThroughRectangle) {
   registry.setString(TouchDriverRegistry::root, TouchDriverRegistry::key,
                      TouchDriverRegistry::lockTouch, L"0,0,480,540");
   for (const char* name : {"EP0430M09.4-finger-drag-down.events",
-                           "Atmel maXTouch Touchscreen.4-finger-drag-down.events"}) {
+                           "Atmel_maXTouch_Touchscreen.4-finger-drag-down.events"}) {
     TouchPipeline pipeline(registry, hook);
     pipeline.readSwitch();
     const EvemuRecording r = PanelFixtures::readRecording(name);
