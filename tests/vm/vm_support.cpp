@@ -157,7 +157,7 @@ std::string findNode(int fd, std::string& error) {
     for (const auto& entry : std::filesystem::directory_iterator(dir, ec)) {
       const std::string name = entry.path().filename().string();
       if (name.rfind("event", 0) != 0) continue;
-      const std::string node = "/dev/input/" + name;
+      std::string node = "/dev/input/" + name;
       if (access(node.c_str(), R_OK) == 0) return node;
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
@@ -460,6 +460,7 @@ ZemProcess::ZemProcess(const std::string& program, const std::vector<std::string
   std::vector<std::string> words = arguments;
   words.insert(words.begin(), program);
   std::vector<char*> argv;
+  argv.reserve(words.size() + 1);
   for (std::string& w : words) argv.push_back(w.data());
   argv.push_back(nullptr);
   pid_t pid = -1;

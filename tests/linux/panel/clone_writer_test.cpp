@@ -8,10 +8,8 @@
 
 #include <map>
 
-#include "hook/touch_driver_registry.h"
 #include "panel_fixtures.h"
 #include "platform/linux/panel/touch_pipeline.h"
-#include "platform/sim/sim_registry.h"
 #include "recording_hook_port.h"
 
 namespace {
@@ -158,10 +156,8 @@ INSTANTIATE_TEST_SUITE_P(Evdev, CloneOfRecording,
 TEST(CloneOfRecordings, WithAPassThroughRectangle) {
   SimRegistry registry;
   RecordingHookPort hook;
-  registry.setDword(TouchDriverRegistry::root, TouchDriverRegistry::key,
-                    TouchDriverRegistry::multiTouchDemo, 1);
-  registry.setString(TouchDriverRegistry::root, TouchDriverRegistry::key,
-                     TouchDriverRegistry::lockTouch, L"0,0,480,540");
+  setSwitch(registry, 1);
+  setArea(registry, L"0,0,480,540");
   for (const char* name : {"EP0430M09.4-finger-drag-down.events",
                            "Atmel_maXTouch_Touchscreen.4-finger-drag-down.events"}) {
     TouchPipeline pipeline(registry, hook);
