@@ -28,7 +28,8 @@ int main(int argc, char** argv) {
       char comma = 0;
       if (!(point >> x >> comma >> y)) x = y = -1;
     } else if (arg == "--timeout" && i + 1 < argc) {
-      std::istringstream(argv[++i]) >> timeoutMs;
+      long ms = 0;
+      if (std::istringstream(argv[++i]) >> ms && ms >= 0) timeoutMs = ms;
     } else {
       output = arg;
     }
