@@ -72,26 +72,17 @@ namespace {
 
 std::string lastError(const char* what) { return std::string(what) + ": " + std::strerror(errno); }
 
-// The ioctl that declares one code of each event type.
+// The ioctl that declares one code of each event type; 0 for EV_SYN (implied)
+// and force feedback (not replayed).
 unsigned long setBitRequest(unsigned type) {
-  switch (type) {
-    case EV_KEY:
-      return UI_SET_KEYBIT;
-    case EV_REL:
-      return UI_SET_RELBIT;
-    case EV_ABS:
-      return UI_SET_ABSBIT;
-    case EV_MSC:
-      return UI_SET_MSCBIT;
-    case EV_LED:
-      return UI_SET_LEDBIT;
-    case EV_SND:
-      return UI_SET_SNDBIT;
-    case EV_SW:
-      return UI_SET_SWBIT;
-    default:
-      return 0;  // EV_SYN is implied; force feedback is not replayed
+  const std::pair<unsigned, unsigned long> requests[] = {
+      {EV_KEY, UI_SET_KEYBIT}, {EV_REL, UI_SET_RELBIT}, {EV_ABS, UI_SET_ABSBIT},
+      {EV_MSC, UI_SET_MSCBIT}, {EV_LED, UI_SET_LEDBIT}, {EV_SND, UI_SET_SNDBIT},
+      {EV_SW, UI_SET_SWBIT}};
+  for (const auto& [t, request] : requests) {
+    if (t == type) return request;
   }
+  return 0;
 }
 
 bool declare(int fd, const PanelDescription& d, std::string& error) {

@@ -11,7 +11,6 @@
 // The checks run in order on one running zem (each builds on the state the
 // previous one left); settings go in through its files, as a user's editor
 // would write them.
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <time.h>
 #include <unistd.h>
@@ -19,12 +18,9 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <map>
 #include <memory>
-#include <set>
 #include <string>
 #include <thread>
 #include <vector>
@@ -247,12 +243,6 @@ class Rig {
     cloneFramesSeen_ = view.frames().size();
     return frames;
   }
-  std::vector<Contact> cloneContacts() {
-    ContactView view(kSlots);
-    view.feed(clone_->events());
-    return view.active();
-  }
-
   // Keys typed since the last call.
   std::vector<Key> keys(std::size_t atLeast = 0, int waitMs = 2000) {
     keys_->waitFor(keysSeen_ + atLeast * 2, milliseconds(waitMs));
@@ -266,7 +256,6 @@ class Rig {
     return out;
   }
   EventReader& keyReader() { return *keys_; }
-  std::size_t keysSeen() const { return keysSeen_; }
   void skipKeys() { keysSeen_ = keys_->events().size(); }
 
   bool otherSawNothing() { return other_->events().empty(); }
@@ -285,7 +274,9 @@ class Rig {
   // Contacts the clone shows once the driver had time to react.
   std::vector<Contact> cloneContactsAfterSettling() {
     pause(2 * kSettleMs);
-    return cloneContacts();
+    ContactView view(kSlots);
+    view.feed(clone_->events());
+    return view.active();
   }
 
   ZemProcess& zem() { return *zem_; }
