@@ -23,6 +23,7 @@
 #include "platform/sim/sim_phone.h"
 #include "ports/input_port.h"
 #include "ports/platform.h"
+#include "trace/touch_sequence.h"
 
 namespace {
 
@@ -70,34 +71,12 @@ class KeyStopwatch : public InputPort {
 // One gesture's or tap's samples in the driver's quarter pixels, the
 // release (count 0) last.
 using Samples = std::vector<MultipointSample>;
-
-MultipointSample sampleAt(std::uint32_t count, double x1, double y1, double x2, double y2) {
-  MultipointSample s;
-  s.pointCount = count;
-  s.firstX = static_cast<std::uint32_t>(x1 * 4.0);
-  s.firstY = static_cast<std::uint32_t>(y1 * 4.0);
-  s.secondX = static_cast<std::uint32_t>(x2 * 4.0);
-  s.secondY = static_cast<std::uint32_t>(y2 * 4.0);
-  return s;
-}
-
-struct Pixel {
-  double x, y;
-};
+using Pixel = TouchSequence::Pixel;
 
 // Two fingers moving at constant speed from a0 and b0 to a1 and b1:
 // `moving` samples, then the release.
 Samples twoFingerSwipe(int moving, Pixel a0, Pixel a1, Pixel b0, Pixel b1) {
-  Samples samples;
-  for (int i = 0; i < moving; ++i) {
-    const double t = static_cast<double>(i) / static_cast<double>(moving - 1);
-    samples.push_back(sampleAt(2, a0.x + (a1.x - a0.x) * t, a0.y + (a1.y - a0.y) * t,
-                               b0.x + (b1.x - b0.x) * t, b0.y + (b1.y - b0.y) * t));
-  }
-  MultipointSample release = samples.back();
-  release.pointCount = 0;
-  samples.push_back(release);
-  return samples;
+  return TouchSequence().press(a0, b0).move(a1, b1, moving - 1).release().samples();
 }
 
 // ZEM on a phone with Notes in front, the input wrapped by the stopwatch.
@@ -195,7 +174,7 @@ void appGamepadTouchToKey(benchmark::State& state) {
       state, p, kFirstTapMs, kTapPeriodMs,
       [](std::int64_t i) {
         const double x = (i & 1) != 0 ? 101.0 : 100.0;
-        return Samples{sampleAt(1, x, 520.0, 0.0, 0.0), sampleAt(0, x, 520.0, 0.0, 0.0)};
+        return TouchSequence().press({x, 520.0}).release().samples();
       },
       [&p] { return p.app.mode() == AppMode::controller; });
   countPerSample(state, seconds, 1);

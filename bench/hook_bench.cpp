@@ -4,10 +4,12 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdint>
+#include <vector>
 
 #include "hook/touch_driver_registry.h"
 #include "hook/touch_forwarder.h"
 #include "platform/sim/sim_registry.h"
+#include "trace/touch_sequence.h"
 
 namespace {
 
@@ -35,18 +37,8 @@ struct Loaded {
   TouchForwarder library{port, registry};
 };
 
-MultipointSample sample(std::uint32_t count, std::uint32_t x1, std::uint32_t x2) {
-  MultipointSample s;
-  s.pointCount = count;
-  s.firstX = x1;
-  s.firstY = 4 * 400;
-  s.secondX = x2;
-  s.secondY = 4 * 500;
-  return s;
-}
-
 // The finger alternates between two positions: every call posts.
-void runMoving(benchmark::State& state, const MultipointSample (&positions)[2]) {
+void runMoving(benchmark::State& state, const std::vector<MultipointSample>& positions) {
   Loaded l;
   std::uint32_t i = 0;
   for (auto _ : state) {
@@ -59,20 +51,19 @@ void runMoving(benchmark::State& state, const MultipointSample (&positions)[2]) 
 }
 
 void hookOneFingerMoving(benchmark::State& state) {
-  const MultipointSample positions[2] = {sample(1, 4 * 100, 0), sample(1, 4 * 101, 0)};
-  runMoving(state, positions);
+  runMoving(state, TouchSequence().press({100, 400}).press({101, 400}).samples());
 }
 BENCHMARK(hookOneFingerMoving);
 
 void hookTwoFingersMoving(benchmark::State& state) {
-  const MultipointSample positions[2] = {sample(2, 4 * 100, 4 * 300), sample(2, 4 * 100, 4 * 301)};
-  runMoving(state, positions);
+  runMoving(state,
+            TouchSequence().press({100, 400}, {300, 500}).press({100, 400}, {301, 500}).samples());
 }
 BENCHMARK(hookTwoFingersMoving);
 
 void hookOneFingerResting(benchmark::State& state) {
   Loaded l;
-  const MultipointSample resting = sample(1, 4 * 100, 0);
+  const MultipointSample resting = TouchSequence().press({100, 400}).samples().front();
   for (auto _ : state) {
     MultipointSample s = resting;
     l.library.hook(s);

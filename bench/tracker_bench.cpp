@@ -10,32 +10,29 @@
 
 #include "capture/packed_point.h"
 #include "capture/touch_tracker.h"
+#include "trace/touch_sequence.h"
 
 namespace {
 
 constexpr std::uint32_t kOneFinger = 1;  // wParam of a one-finger sample
 constexpr int kSamples = 50;             // a typical two-finger swipe
 
-struct Words {
-  std::uint32_t second;  // wParam
-  std::uint32_t first;   // lParam
-};
+using Words = TouchSequence::Message;  // wParam: second point, lParam: first
 
 // Two fingers 100 pixels apart swipe right with a slight wave, as packed words.
 std::vector<Words> twoFingerSwipe() {
-  std::vector<Words> out;
+  TouchSequence touch;
   for (int i = 0; i < kSamples; ++i) {
     const double u = static_cast<double>(i) / (kSamples - 1);
-    const auto x = static_cast<std::uint32_t>(std::lround(40 + 400 * u));
-    const auto y = static_cast<std::uint32_t>(std::lround(300 + 8 * std::sin(6.0 * u)));
-    out.push_back({PackedPoint::pack(x, y + 100), PackedPoint::pack(x, y)});
+    const TouchSequence::Pixel p(std::round(40 + 400 * u), std::round(300 + 8 * std::sin(6.0 * u)));
+    i == 0 ? touch.press(p, {p.x, p.y + 100}) : touch.move(p, {p.x, p.y + 100});
   }
-  return out;
+  return touch.messages();
 }
 
 void feed(TouchTracker& t, const std::vector<Words>& touch) {
   for (const Words& w : touch)
-    t.touchUpdate(w.second, w.first, SampleMode::gestures(Screen::upright));
+    t.touchUpdate(w.wParam, w.lParam, SampleMode::gestures(Screen::upright));
 }
 
 // One gesture-mode sample; the strokes are emptied after every 50 samples (a
@@ -45,7 +42,7 @@ void BM_TouchUpdateGestureMode(benchmark::State& state) {
   const std::vector<Words> touch = twoFingerSwipe();
   std::size_t i = 0;
   for (auto _ : state) {
-    t.touchUpdate(touch[i].second, touch[i].first, SampleMode::gestures(Screen::upright));
+    t.touchUpdate(touch[i].wParam, touch[i].lParam, SampleMode::gestures(Screen::upright));
     if (++i == touch.size()) {
       i = 0;
       t.reset();
@@ -60,11 +57,11 @@ BENCHMARK(BM_TouchUpdateGestureMode);
 void BM_TouchUpdateControllerMode(benchmark::State& state) {
   TouchTracker t;
   t.touchUpdate(kOneFinger, PackedPoint::pack(100, 700), SampleMode::controller(Screen::upright));
-  const Words samples[] = {{PackedPoint::pack(105, 700), PackedPoint::pack(100, 700)},
-                           {PackedPoint::pack(135, 605), PackedPoint::pack(130, 600)}};
+  const std::vector<Words> samples =
+      TouchSequence().press({100, 700}, {105, 700}).press({130, 600}, {135, 605}).messages();
   std::size_t i = 0;
   for (auto _ : state) {
-    t.touchUpdate(samples[i].second, samples[i].first, SampleMode::controller(Screen::upright));
+    t.touchUpdate(samples[i].wParam, samples[i].lParam, SampleMode::controller(Screen::upright));
     i ^= 1;
     benchmark::DoNotOptimize(t.currentPoint(Finger::second));
   }

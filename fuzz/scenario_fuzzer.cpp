@@ -16,13 +16,13 @@
 #include "fuzz_input.h"
 #include "scenario.h"
 #include "scenario_parser.h"
-#include "utf8.h"
+#include "text/utf8.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string_view text(reinterpret_cast<const char*>(data), size);
   const int lines = static_cast<int>(std::count(text.begin(), text.end(), '\n')) + 1;
 
-  if (const auto wide = Utf8::toWide(text)) FUZZ_CHECK(Utf8::fromWide(*wide) == text);
+  if (const auto wide = Text::fromUtf8(text)) FUZZ_CHECK(Text::toUtf8(*wide) == text);
 
   const Scenario::ParseResult result = Scenario::parseScenario(text);
   for (const Scenario::Problem& p : result.errors) {

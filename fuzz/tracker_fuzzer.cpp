@@ -28,6 +28,7 @@
 #include <string>
 
 #include "capture/gesture_naming.h"
+#include "capture/packed_point.h"
 #include "capture/touch_tracker.h"
 #include "fuzz_input.h"
 
@@ -50,10 +51,6 @@ Flags readFlags(FuzzInput::Reader& in) {
   return f;
 }
 
-std::uint32_t pack(std::uint32_t x, std::uint32_t y) {
-  return ((x | 0x8000u) & 0xFFFFu) | ((y & 0xFFFFu) << 16);
-}
-
 // A message word: no point (1), a packed screen point, or any 32 bits.
 std::uint32_t word(FuzzInput::Reader& in) {
   switch (in.u8() % 4u) {
@@ -63,7 +60,7 @@ std::uint32_t word(FuzzInput::Reader& in) {
       return in.u32();
     default: {
       const std::uint32_t x = in.u16() % 512u;
-      return pack(x, in.u16() % 1024u);
+      return PackedPoint::pack(x, in.u16() % 1024u);
     }
   }
 }
@@ -154,8 +151,9 @@ void strokeRun(TouchTracker& t, FuzzInput::Reader& in) {
   y[1] = y[0];
   for (unsigned i = 0; i < samples; ++i) {
     const auto at = [&](int k) {
-      return pack(static_cast<std::uint32_t>(x[k] + dx[k] * static_cast<std::int32_t>(i)) & 0xFFFu,
-                  static_cast<std::uint32_t>(y[k] + dy[k] * static_cast<std::int32_t>(i)));
+      return PackedPoint::pack(
+          static_cast<std::uint32_t>(x[k] + dx[k] * static_cast<std::int32_t>(i)) & 0xFFFu,
+          static_cast<std::uint32_t>(y[k] + dy[k] * static_cast<std::int32_t>(i)));
     };
     t.touchUpdate(twoFingers ? at(1) : 1u, at(0), f.controllerMode, f.recordStrokes, f.rotated);
     checkTracker(t);

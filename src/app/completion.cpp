@@ -4,7 +4,7 @@
 
 #include "app/app_settings.h"
 #include "app/gesture_app.h"
-#include "registry/wide_text.h"
+#include "text/lower_case.h"
 
 namespace {
 
@@ -123,7 +123,7 @@ bool GestureApp::RunCommandWord(const std::wstring& binding) {
       {L"controller", [](GestureApp& app) { return app.showController(); }},
   };
 
-  const std::wstring word = WideText::lowerCased(binding);
+  const std::wstring word = Text::lowerCased(binding);
   for (const CommandWord& command : commandWords) {
     if (word != command.word) continue;
     if (command.action != nullptr) return command.action(*this);

@@ -1,59 +1,13 @@
 #include "hook/touch_area.h"
 
-#include <limits>
+#include <string_view>
+
+#include "text/integer_list.h"
 
 namespace TouchArea {
 
-namespace {
-
-bool isBlank(wchar_t c) noexcept {
-  return c == L' ' || c == L'\t' || c == L'\n' || c == L'\v' || c == L'\f' || c == L'\r';
-}
-
-// One "%d" from position `i`; false (and `i` unspecified) when no digit follows
-// the optional blanks and sign.
-bool scanInt(const wchar_t* text, std::size_t size, std::size_t& i, std::int32_t& value) noexcept {
-  while (i < size && isBlank(text[i])) ++i;
-  bool negative = false;
-  if (i < size && (text[i] == L'+' || text[i] == L'-')) {
-    negative = text[i] == L'-';
-    ++i;
-  }
-  // Accumulated as a magnitude that stops growing past the range, so any
-  // number of digits is safe.
-  constexpr std::int64_t limit = std::int64_t{std::numeric_limits<std::int32_t>::max()} + 1;
-  std::int64_t magnitude = 0;
-  bool anyDigit = false;
-  while (i < size && text[i] >= L'0' && text[i] <= L'9') {
-    anyDigit = true;
-    if (magnitude <= limit) magnitude = magnitude * 10 + (text[i] - L'0');
-    ++i;
-  }
-  if (!anyDigit) return false;
-  if (negative) {
-    value = static_cast<std::int32_t>(-(magnitude < limit ? magnitude : limit));
-  } else {
-    value = static_cast<std::int32_t>(magnitude < limit ? magnitude : limit - 1);
-  }
-  return true;
-}
-
-}  // namespace
-
 int scan(const wchar_t* text, std::size_t size, Fields& fields) noexcept {
-  std::size_t i = 0;
-  int scanned = 0;
-  for (std::int32_t& field : fields) {
-    if (scanned > 0) {
-      if (i >= size || text[i] != L',') break;
-      ++i;
-    }
-    std::int32_t value = 0;
-    if (!scanInt(text, size, i, value)) break;
-    field = value;
-    ++scanned;
-  }
-  return scanned;
+  return static_cast<int>(Text::scanIntegers(std::wstring_view(text, size), fields));
 }
 
 }  // namespace TouchArea

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <utility>
 
-#include "registry/wide_text.h"
+#include "text/lower_case.h"
 
 namespace {
 
@@ -98,7 +98,7 @@ std::wstring TaskManager::windowAppName(WindowHandle window, NameForm form) {
       path.size() > kModulePathChars - 1) {
     return {};
   }
-  path = WideText::lowerCased(std::move(path));
+  path = Text::lowerCased(std::move(path));
   if (form == NameForm::fileName) {
     // Either separator: Linux paths have slashes.
     const std::size_t slash = path.find_last_of(L"\\/");
@@ -126,7 +126,7 @@ std::size_t TaskManager::collectProcesses(std::vector<ProcessInfo>& list, std::s
     info.parentProcessId = entry.parentProcessId;
     info.threadCount = entry.threadCount;
     info.moduleId = entry.moduleId;
-    info.name = WideText::lowerCased(entry.exeFile);
+    info.name = Text::lowerCased(entry.exeFile);
     list.push_back(std::move(info));
     ++added;
     return added < max;

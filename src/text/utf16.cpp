@@ -65,6 +65,39 @@ std::wstring fromUtf16Bytes(const std::uint8_t* data, std::size_t byteCount) {
   return text;
 }
 
+std::vector<std::uint8_t> utf32ToUtf16Bytes(std::u32string_view text) {
+  std::vector<std::uint8_t> bytes;
+  bytes.reserve(2 * text.size());
+  for (char32_t c : text) {
+    if (c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) c = replacementCharacter;
+    if (c >= 0x10000) {
+      appendUnit(bytes, 0xD800 | ((c - 0x10000) >> 10));
+      appendUnit(bytes, 0xDC00 | ((c - 0x10000) & 0x3FF));
+    } else {
+      appendUnit(bytes, c);
+    }
+  }
+  return bytes;
+}
+
+std::optional<std::u32string> utf16BytesToUtf32(const std::uint8_t* data, std::size_t byteCount) {
+  const std::size_t units = byteCount / 2;
+  std::u32string text;
+  text.reserve(units);
+  for (std::size_t i = 0; i < units; ++i) {
+    const std::uint32_t unit = unitAt(data, i);
+    if (isHighSurrogate(unit) && i + 1 < units && isLowSurrogate(unitAt(data, i + 1))) {
+      const std::uint32_t low = unitAt(data, ++i);
+      text.push_back(0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00));
+    } else if (isHighSurrogate(unit) || isLowSurrogate(unit)) {
+      return std::nullopt;
+    } else {
+      text.push_back(unit);
+    }
+  }
+  return text;
+}
+
 std::size_t unitsBeforeNul(const std::uint8_t* data, std::size_t byteCount) {
   const std::size_t units = byteCount / 2;
   std::size_t count = 0;

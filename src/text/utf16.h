@@ -13,7 +13,9 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace Text {
@@ -28,5 +30,13 @@ std::wstring fromUtf16Bytes(const std::uint8_t* data, std::size_t byteCount);
 // The number of whole code units at `data` before the first NUL unit, or all
 // whole units of `byteCount` when there is none.
 std::size_t unitsBeforeNul(const std::uint8_t* data, std::size_t byteCount);
+
+// Code points to UTF-16LE bytes; a value that is no Unicode scalar value
+// (a surrogate, above U+10FFFF) becomes U+FFFD.
+std::vector<std::uint8_t> utf32ToUtf16Bytes(std::u32string_view text);
+
+// The code points of the UTF-16LE code units at `data` (an odd last byte is
+// ignored); nothing when a surrogate is unpaired.
+std::optional<std::u32string> utf16BytesToUtf32(const std::uint8_t* data, std::size_t byteCount);
 
 }  // namespace Text

@@ -124,6 +124,32 @@ std::optional<std::wstring> fromUtf8(std::string_view text) {
   return out;
 }
 
+std::wstring fromUtf8Lossy(std::string_view text) {
+  std::wstring out;
+  out.reserve(text.size());
+  while (!text.empty()) {
+    const Decoded d = decode(text);
+    appendWide(out, d.length == 0 ? replacementCharacter : d.code);
+    text.remove_prefix(d.length == 0 ? 1 : d.length);
+  }
+  return out;
+}
+
+std::optional<std::u32string> utf8ToUtf32(std::string_view text, std::size_t* badOffset) {
+  std::u32string out;
+  out.reserve(text.size());
+  for (std::size_t offset = 0; offset < text.size();) {
+    const Decoded d = decode(text.substr(offset));
+    if (d.length == 0) {
+      if (badOffset != nullptr) *badOffset = offset;
+      return std::nullopt;
+    }
+    out.push_back(d.code);
+    offset += d.length;
+  }
+  return out;
+}
+
 std::size_t utf8SequenceLength(std::string_view text) {
   return text.empty() ? 0 : decode(text).length;
 }

@@ -5,6 +5,9 @@
 #include <limits>
 #include <utility>
 
+#include "trace/line_lexer.h"
+#include "trace/touch_sequence.h"
+
 namespace Trace {
 namespace {
 
@@ -13,117 +16,18 @@ constexpr std::uint32_t kDefaultTapMs = 100;
 constexpr std::uint32_t kDefaultIntervalMs = 10;
 // Pixels: a packed touch point carries x in 15 bits and y in 16.
 constexpr std::uint32_t kMaxPixel = 32767;
-constexpr std::uint32_t kQuarterPixelsPerPixel = 4;
 // Samples of one stroke or tap; more is a typo, not a gesture.
 constexpr std::uint64_t kMaxSamplesPerTouch = 100000;
 // Samples of all strokes and taps together: a few lines must not make a
 // trace that no memory holds.
 constexpr std::uint64_t kMaxSamplesPerTrace = 1000000;
 
-struct ParseFailure {
-  std::string message;
-};
-
-[[noreturn]] void fail(std::string message) { throw ParseFailure{std::move(message)}; }
-
-std::string quote(std::string_view text) { return "\"" + std::string(text) + "\""; }
-
-bool isSpace(char c) { return c == ' ' || c == '\t' || c == '\v' || c == '\f' || c == '\r'; }
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
-
-// The line without its comment: `#` at the start or after white space.
-std::string_view withoutComment(std::string_view line) {
-  for (std::size_t i = 0; i < line.size(); ++i) {
-    if (line[i] == '#' && (i == 0 || isSpace(line[i - 1]))) return line.substr(0, i);
-  }
-  return line;
-}
-
-// The words of one line.
-class Cursor {
- public:
-  explicit Cursor(std::string_view text) : text_(text) {}
-
-  bool atEnd() {
-    skipSpace();
-    return pos_ >= text_.size();
-  }
-  std::string_view word() {
-    skipSpace();
-    const std::size_t start = pos_;
-    while (pos_ < text_.size() && !isSpace(text_[pos_])) ++pos_;
-    return text_.substr(start, pos_ - start);
-  }
-  std::string_view peekWord() {
-    const std::size_t saved = pos_;
-    const std::string_view w = word();
-    pos_ = saved;
-    return w;
-  }
-  bool accept(std::string_view keyword) {
-    if (peekWord() != keyword) return false;
-    word();
-    return true;
-  }
-  std::string_view requireWord(const char* what) {
-    const std::string_view w = word();
-    if (w.empty()) fail(std::string("missing ") + what);
-    return w;
-  }
-  void requireEnd() {
-    if (atEnd()) return;
-    std::string_view rest = text_.substr(pos_);
-    while (!rest.empty() && isSpace(rest.back())) rest.remove_suffix(1);
-    fail("unexpected " + quote(rest));
-  }
-
- private:
-  void skipSpace() {
-    while (pos_ < text_.size() && isSpace(text_[pos_])) ++pos_;
-  }
-
-  std::string_view text_;
-  std::size_t pos_ = 0;
-};
-
-// Decimal, or hexadecimal after 0x; at most `max`.
-std::uint64_t parseUnsigned(std::string_view token, std::uint64_t max, const char* what) {
-  const std::string shown = std::string(what) + " " + quote(token);
-  unsigned base = 10;
-  std::string_view digits = token;
-  if (digits.size() > 2 && digits[0] == '0' && (digits[1] == 'x' || digits[1] == 'X')) {
-    base = 16;
-    digits.remove_prefix(2);
-  }
-  if (digits.empty()) fail("bad " + shown);
-  std::uint64_t value = 0;
-  for (const char c : digits) {
-    unsigned digit = 0;
-    if (isDigit(c)) {
-      digit = static_cast<unsigned>(c - '0');
-    } else if (base == 16 && c >= 'a' && c <= 'f') {
-      digit = static_cast<unsigned>(c - 'a' + 10);
-    } else if (base == 16 && c >= 'A' && c <= 'F') {
-      digit = static_cast<unsigned>(c - 'A' + 10);
-    } else {
-      fail("bad " + shown);
-    }
-    if (value > (max - digit) / base)
-      fail(shown + " is too large (at most " + std::to_string(max) + ")");
-    value = value * base + digit;
-  }
-  return value;
-}
-
-std::uint32_t parseU32(std::string_view token, const char* what) {
-  return static_cast<std::uint32_t>(
-      parseUnsigned(token, std::numeric_limits<std::uint32_t>::max(), what));
-}
-
-struct Pixel {
-  double x = 0.0;
-  double y = 0.0;
-};
+using Lexer::Cursor;
+using Lexer::fail;
+using Lexer::parseU32;
+using Lexer::parseUnsigned;
+using Lexer::quote;
+using Pixel = TouchSequence::Pixel;
 
 // "X,Y" in whole pixels.
 Pixel parsePoint(std::string_view token) {
@@ -137,7 +41,7 @@ Pixel parsePoint(std::string_view token) {
   return {static_cast<double>(x), static_cast<double>(y)};
 }
 
-bool looksLikePoint(std::string_view token) { return !token.empty() && isDigit(token[0]); }
+bool looksLikePoint(std::string_view token) { return !token.empty() && Lexer::isDigit(token[0]); }
 
 // The point at `fraction` (0 to 1) of a polyline's length.
 Pixel pointAlong(const std::vector<Pixel>& path, double fraction) {
@@ -157,10 +61,6 @@ Pixel pointAlong(const std::vector<Pixel>& path, double fraction) {
     remaining -= length;
   }
   return path.back();
-}
-
-std::uint32_t quarterPixels(double pixels) {
-  return static_cast<std::uint32_t>(std::lround(pixels * kQuarterPixelsPerPixel));
 }
 
 // X,Y -> X,Y [-> X,Y ...] [via X,Y ...]
@@ -199,99 +99,151 @@ void parseTiming(Cursor& cursor, const char* durationWord, std::uint32_t& durati
   }
 }
 
+// What one line adds: its samples from the current time on, which it moves
+// on. Nothing of it is kept when the line turns out bad.
+struct LineState {
+  int line = 0;
+  const char* whole = "trace";
+  std::uint64_t now = 0;
+  std::uint64_t touchSamples = 0;
+  std::vector<TimedSample> added;
+};
+
 // Samples every interval while the fingers move along their paths, one at
 // the end, and the release one interval later.
 void addTouch(const std::vector<std::vector<Pixel>>& fingers, std::uint32_t durationMs,
-              std::uint32_t intervalMs, int line, const char* whole, std::uint64_t& now,
-              std::uint64_t& touchSamples, std::vector<TimedSample>& out) {
+              std::uint32_t intervalMs, LineState& state) {
   // One every interval before the end, the one at the end and the release.
   const std::uint64_t count = (std::uint64_t{durationMs} + intervalMs - 1) / intervalMs + 2;
-  if (count > kMaxSamplesPerTrace - touchSamples) {
-    fail("more than " + std::to_string(kMaxSamplesPerTrace) + " samples in the " + whole);
+  if (count > kMaxSamplesPerTrace - state.touchSamples) {
+    fail("more than " + std::to_string(kMaxSamplesPerTrace) + " samples in the " + state.whole);
   }
-  touchSamples += count;
-  const std::uint64_t start = now;
-  const auto sampleAt = [&](std::uint64_t offset) {
+  state.touchSamples += count;
+  std::vector<std::uint64_t> offsets;
+  for (std::uint64_t offset = 0; offset < durationMs; offset += intervalMs) {
+    offsets.push_back(offset);
+  }
+  offsets.push_back(durationMs);
+  TouchSequence touch;
+  for (const std::uint64_t offset : offsets) {
     const double fraction =
         durationMs == 0 ? 1.0 : static_cast<double>(offset) / static_cast<double>(durationMs);
-    TimedSample timed;
-    timed.timeMs = start + offset;
-    timed.line = line;
-    MultipointSample& sample = timed.sample;
-    sample.pointCount = static_cast<std::uint32_t>(fingers.size());
     const Pixel first = pointAlong(fingers[0], fraction);
-    sample.firstX = quarterPixels(first.x);
-    sample.firstY = quarterPixels(first.y);
-    if (fingers.size() > 1) {
-      const Pixel second = pointAlong(fingers[1], fraction);
-      sample.secondX = quarterPixels(second.x);
-      sample.secondY = quarterPixels(second.y);
+    const Pixel second = fingers.size() > 1 ? pointAlong(fingers[1], fraction) : Pixel{};
+    if (touch.frames().empty()) {
+      fingers.size() > 1 ? touch.press(first, second) : touch.press(first);
+    } else {
+      touch.move(first, second);
     }
-    out.push_back(timed);
-    return timed;
+  }
+  touch.release();  // the fingers lift where they were
+  const std::uint64_t start = state.now;
+  state.now = start + durationMs + intervalMs;
+  offsets.push_back(state.now - start);
+  const std::vector<MultipointSample> samples = touch.samples();
+  for (std::size_t i = 0; i < samples.size(); ++i) {
+    state.added.push_back({start + offsets[i], state.line, samples[i]});
+  }
+}
+
+void addWait(Cursor& cursor, LineState& state) {
+  const auto ms = parseU32(cursor.requireWord("time"), "time");
+  cursor.requireEnd();
+  state.now += ms;
+}
+
+void addSample(Cursor& cursor, LineState& state) {
+  std::vector<std::uint32_t> numbers;
+  while (!cursor.atEnd()) numbers.push_back(parseU32(cursor.word(), "sample value"));
+  if (numbers.size() != 1 && numbers.size() != 3 && numbers.size() != 5) {
+    fail("write sample COUNT [X1 Y1 [X2 Y2]] in quarter pixels");
+  }
+  numbers.resize(5, 0);
+  TimedSample timed;
+  timed.timeMs = state.now;
+  timed.line = state.line;
+  timed.sample.pointCount = numbers[0];
+  timed.sample.firstX = numbers[1];
+  timed.sample.firstY = numbers[2];
+  timed.sample.secondX = numbers[3];
+  timed.sample.secondY = numbers[4];
+  state.added.push_back(timed);
+}
+
+void addStroke(Cursor& cursor, LineState& state) {
+  std::vector<std::vector<Pixel>> fingers{parsePath(cursor)};
+  if (cursor.accept("and")) fingers.push_back(parsePath(cursor));
+  std::uint32_t durationMs = kDefaultStrokeMs;
+  std::uint32_t intervalMs = kDefaultIntervalMs;
+  parseTiming(cursor, "in", durationMs, intervalMs);
+  addTouch(fingers, durationMs, intervalMs, state);
+}
+
+void addTap(Cursor& cursor, LineState& state) {
+  const Pixel point = parsePoint(cursor.requireWord("point"));
+  std::uint32_t durationMs = kDefaultTapMs;
+  std::uint32_t intervalMs = kDefaultIntervalMs;
+  parseTiming(cursor, "for", durationMs, intervalMs);
+  addTouch({{point, point}}, durationMs, intervalMs, state);
+}
+
+// The command table: each command with its syntax and what reads its line.
+struct Entry {
+  TraceBuilder::Command command;
+  void (*add)(Cursor& cursor, LineState& state);
+};
+
+const std::vector<Entry>& table() {
+  static const std::vector<Entry> entries{
+      {{"wait", "wait MS", "the time moves on"}, addWait},
+      {{"sample", "sample COUNT [X1 Y1 [X2 Y2]]", "a raw driver sample, in quarter pixels"},
+       addSample},
+      {{"stroke", "stroke PATH [and PATH] [in MS] [every MS]",
+        "PATH: X,Y -> X,Y [-> X,Y ...] [via X,Y ...]; via points lie between the first and the "
+        "last point. Each finger moves at constant speed along its path for the duration "
+        "(default 300 ms): a sample every interval (default 10 ms) and one at the end, then a "
+        "release sample (count 0) one interval later, which is the new current time."},
+       addStroke},
+      {{"tap", "tap X,Y [for MS] [every MS]",
+        "a finger held still (default 100 ms), sampled like a stroke"},
+       addTap},
   };
-  for (std::uint64_t offset = 0; offset < durationMs; offset += intervalMs) sampleAt(offset);
-  TimedSample release = sampleAt(durationMs);
-  release.sample.pointCount = 0;  // the fingers lift where they were
-  now = start + durationMs + intervalMs;
-  release.timeMs = now;
-  out.push_back(release);
+  return entries;
+}
+
+const Entry* find(std::string_view command) {
+  for (const Entry& entry : table()) {
+    if (entry.command.name == command) return &entry;
+  }
+  return nullptr;
 }
 
 }  // namespace
 
-bool TraceBuilder::isTraceCommand(std::string_view word) {
-  return word == "wait" || word == "sample" || word == "stroke" || word == "tap";
+const std::vector<TraceBuilder::Command>& TraceBuilder::commands() {
+  static const std::vector<Command> list = [] {
+    std::vector<Command> commands;
+    for (const Entry& entry : table()) commands.push_back(entry.command);
+    return commands;
+  }();
+  return list;
 }
+
+bool TraceBuilder::isTraceCommand(std::string_view word) { return find(word) != nullptr; }
 
 std::string TraceBuilder::add(std::string_view command, std::string_view rest, int line) {
   Cursor cursor(rest);
-  std::uint64_t now = now_;
-  std::uint64_t touchSamples = touchSamples_;
-  std::vector<TimedSample> added;
+  LineState state{line, whole_, now_, touchSamples_, {}};
   try {
-    if (command == "wait") {
-      const auto ms = parseU32(cursor.requireWord("time"), "time");
-      cursor.requireEnd();
-      now += ms;
-    } else if (command == "sample") {
-      std::vector<std::uint32_t> numbers;
-      while (!cursor.atEnd()) numbers.push_back(parseU32(cursor.word(), "sample value"));
-      if (numbers.size() != 1 && numbers.size() != 3 && numbers.size() != 5) {
-        fail("write sample COUNT [X1 Y1 [X2 Y2]] in quarter pixels");
-      }
-      numbers.resize(5, 0);
-      TimedSample timed;
-      timed.timeMs = now;
-      timed.line = line;
-      timed.sample.pointCount = numbers[0];
-      timed.sample.firstX = numbers[1];
-      timed.sample.firstY = numbers[2];
-      timed.sample.secondX = numbers[3];
-      timed.sample.secondY = numbers[4];
-      added.push_back(timed);
-    } else if (command == "stroke") {
-      std::vector<std::vector<Pixel>> fingers{parsePath(cursor)};
-      if (cursor.accept("and")) fingers.push_back(parsePath(cursor));
-      std::uint32_t durationMs = kDefaultStrokeMs;
-      std::uint32_t intervalMs = kDefaultIntervalMs;
-      parseTiming(cursor, "in", durationMs, intervalMs);
-      addTouch(fingers, durationMs, intervalMs, line, whole_, now, touchSamples, added);
-    } else if (command == "tap") {
-      const Pixel point = parsePoint(cursor.requireWord("point"));
-      std::uint32_t durationMs = kDefaultTapMs;
-      std::uint32_t intervalMs = kDefaultIntervalMs;
-      parseTiming(cursor, "for", durationMs, intervalMs);
-      addTouch({{point, point}}, durationMs, intervalMs, line, whole_, now, touchSamples, added);
-    } else {
-      fail("unknown command " + quote(command));
-    }
-  } catch (const ParseFailure& failure) {
+    const Entry* entry = find(command);
+    if (entry == nullptr) fail("unknown command " + quote(command));
+    entry->add(cursor, state);
+  } catch (const Lexer::SyntaxError& failure) {
     return failure.message;
   }
-  now_ = now;
-  touchSamples_ = touchSamples;
-  samples_.insert(samples_.end(), added.begin(), added.end());
+  now_ = state.now;
+  touchSamples_ = state.touchSamples;
+  samples_.insert(samples_.end(), state.added.begin(), state.added.end());
   return std::string();
 }
 
@@ -305,20 +257,21 @@ ParseResult parseTrace(std::string_view text) {
     ++line;
     std::size_t end = text.find('\n');
     if (end == std::string_view::npos) end = text.size();
-    std::string_view current = withoutComment(text.substr(0, end));
+    Cursor cursor(Lexer::withoutComment(text.substr(0, end), Lexer::Quotes::plain));
     text.remove_prefix(std::min(end + 1, text.size()));
-    while (!current.empty() && isSpace(current.front())) current.remove_prefix(1);
-    std::size_t wordEnd = 0;
-    while (wordEnd < current.size() && !isSpace(current[wordEnd])) ++wordEnd;
-    const std::string_view command = current.substr(0, wordEnd);
+    const std::string_view command = cursor.word();
     if (command.empty()) continue;
     if (!TraceBuilder::isTraceCommand(command)) {
-      result.errors.push_back({line, quote(command) +
-                                         " does not belong in a trace (only wait, sample, "
-                                         "stroke and tap)"});
+      const auto& commands = TraceBuilder::commands();
+      std::string names(commands.front().name);
+      for (std::size_t i = 1; i < commands.size(); ++i) {
+        names += (i + 1 == commands.size() ? " and " : ", ") + std::string(commands[i].name);
+      }
+      result.errors.push_back(
+          {line, quote(command) + " does not belong in a trace (only " + names + ")"});
       continue;
     }
-    std::string problem = builder.add(command, current.substr(wordEnd), line);
+    std::string problem = builder.add(command, cursor.rest(), line);
     if (!problem.empty()) result.errors.push_back({line, std::move(problem)});
   }
   result.trace.samples = builder.takeSamples();

@@ -1,15 +1,6 @@
-// Touch traces: timed samples of the touch driver's record, written by hand.
-//
-//   wait MS
-//   sample COUNT [X1 Y1 [X2 Y2]]   a raw driver sample, quarter pixels
-//   stroke PATH [and PATH] [in MS] [every MS]
-//       PATH: X,Y -> X,Y [-> X,Y ...] [via X,Y ...], pixels. Via points lie
-//       between the first and the last point. Each finger moves at constant
-//       speed along its path for the duration (default 300 ms); a sample
-//       every interval (default 10 ms) and one at the end, then a release
-//       sample (count 0) one interval later, which is the new current time.
-//   tap X,Y [for MS] [every MS]    a finger held still (default 100 ms),
-//                                  sampled like a stroke
+// Touch traces: timed samples of the touch driver's record, written by hand,
+// one command a line (TraceBuilder::commands() lists them with their
+// syntax). Points are X,Y in whole pixels unless a command says otherwise.
 //
 // `#` at the start of a line or after white space starts a comment. Times
 // start at 0 with the first line. The touch-driver hosts play traces (the
@@ -56,6 +47,13 @@ class TraceBuilder {
   // `whole` names the text in the message about too many samples.
   explicit TraceBuilder(const char* whole = "trace") : whole_(whole) {}
 
+  // One command of the format, for help texts and dictionaries.
+  struct Command {
+    std::string_view name;
+    std::string_view usage;        // its syntax, starting with the name
+    std::string_view description;  // what it adds
+  };
+  static const std::vector<Command>& commands();
   static bool isTraceCommand(std::string_view word);
 
   // One line: its command and the text after it (without a comment). Adds

@@ -9,9 +9,9 @@
 #include <vector>
 
 #include "app/app_settings.h"
-#include "capture/packed_point.h"
-#include "hook/touch_messages.h"
 #include "platform/sim/sim_phone.h"
+#include "text/utf8.h"
+#include "trace/touch_sequence.h"
 
 namespace {
 
@@ -50,10 +50,11 @@ struct App {
   }
   // Two fingers 100 pixels apart swipe right: "SwipeRightDouble".
   void swipeRightDouble() {
-    for (std::uint32_t x = 40; x <= 440; x += 20) {
-      app.WindowProcedure(0, WM_APP_TOUCH, PackedPoint::pack(x, 400), PackedPoint::pack(x, 300));
+    const TouchSequence swipe =
+        TouchSequence().press({40, 400}, {40, 300}).move({440, 400}, {440, 300}, 20).release();
+    for (const TouchSequence::Message& m : swipe.messages()) {
+      app.WindowProcedure(0, m.message, m.wParam, m.lParam);
     }
-    app.WindowProcedure(0, WM_APP_TOUCH_END, touchSinglePointWParam, 0);
   }
   bool logged(const std::string& text) { return phone.log().contains(text); }
   std::vector<std::string> events(const std::vector<std::string>& prefixes = {}) {
@@ -76,7 +77,7 @@ TEST(GestureAppTest, BindingSplitsAtTheFirstCommaWithoutTrimming) {
     App a;
     a.phone.addProgram(L"p", L"PClass", L"P");
     EXPECT_TRUE(a.app.LaunchBinding(row.binding));
-    EXPECT_EQ(a.events({"launch"}), row.launches) << toUtf8(row.binding);
+    EXPECT_EQ(a.events({"launch"}), row.launches) << Text::toUtf8(row.binding);
   }
 }
 

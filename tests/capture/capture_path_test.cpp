@@ -20,6 +20,7 @@
 #include "platform/sim/sim_windows.h"
 #include "recognition/recognizer.h"
 #include "stroke_fixtures.h"
+#include "trace/touch_sequence.h"
 
 namespace {
 
@@ -46,10 +47,6 @@ Path2D placeOnScreen(const Path2D& points) {
   return placed;
 }
 
-std::uint32_t quarterPixels(double pixels) {
-  return static_cast<std::uint32_t>(std::lround(pixels * 4));
-}
-
 struct CapturedTouch {
   Gestures::RecognitionResult gesture;
   std::size_t penSamples = 0;  // samples that reached other applications
@@ -74,18 +71,12 @@ class CapturePath {
   // One finger draws `points`; a second one, when `offset` is given, follows
   // it `offset` pixels to the side.
   CapturedTouch draw(const Path2D& points, const Point2D* offset) {
+    TouchSequence sequence;
     for (const Point2D& p : points) {
-      MultipointSample sample;
-      sample.pointCount = offset ? 2 : 1;
-      sample.firstX = quarterPixels(p.x);
-      sample.firstY = quarterPixels(p.y);
-      if (offset) {
-        sample.secondX = quarterPixels(p.x + offset->x);
-        sample.secondY = quarterPixels(p.y + offset->y);
-      }
-      driver_.feed(sample);
+      const Point2D q = offset ? Point2D(p.x + offset->x, p.y + offset->y) : Point2D();
+      sequence.frame(offset ? 2 : 1, p, q);
     }
-    driver_.feed(MultipointSample{});  // every finger lifts
+    for (const MultipointSample& sample : sequence.release().samples()) driver_.feed(sample);
     CapturedTouch touch;
     touch.penSamples = driver_.takePenInput().size();
     for (const SimWindows::Message& m : windows_.takeMessages(zem_)) {

@@ -4,7 +4,6 @@
 
 #include <cmath>
 #include <cstdint>
-#include <tuple>
 
 namespace {
 
@@ -21,55 +20,96 @@ RecognitionResult named(RecognitionResult a, RecognitionResult b, bool oneFinger
 }
 
 // The bindings are stored under these names: a change breaks users' settings.
-TEST(GestureNamingTest, EveryTwoFingerVariant) {
-  // stroke id of both fingers, gesture id, picture, name
-  const std::tuple<std::int32_t, std::int32_t, std::int32_t, const wchar_t*> rows[] = {
+TEST(GestureNamingTest, BothFingersWithOneShapeNameItsTwoFingerGesture) {
+  const struct {
+    std::int32_t strokeId;  // of both fingers
+    std::int32_t id;
+    std::int32_t bitmapId;
+    const wchar_t* name;
+  } rows[] = {
       // clang-format off
       {1, 13, 171, L"SwipeRightDouble"}, {2, 14, 170, L"SwipeLeftDouble"},
       {3, 15, 172, L"SwipeUpDouble"}, {4, 16, 169, L"SwipeDownDouble"},
       {5, 17, 178, L"SwipeRightLeftDouble"}, {6, 18, 177, L"SwipeLeftRightDouble"},
       {7, 19, 179, L"SwipeUpDownDouble"}, {8, 20, 176, L"SwipeDownUpDouble"},
       {9, 21, 159, L"QuestionmarkDouble"}, {10, 22, 160, L"SquareDouble"},
-      {11, 23, 174, L"DiamondDouble"}, {12, 0, 0, L"Unknown"}, {0, 0, 0, L"Unknown"},
+      {11, 23, 174, L"DiamondDouble"}, {12, 0, 0, L"Unknown"} /* Delete has no pair */,
+      {0, 0, 0, L"Unknown"},
       // clang-format on
   };
-  for (const auto& [s, id, bitmapId, name] : rows) {
-    const RecognitionResult g = named(stroke(s, 0.9), stroke(s, 0.8));
-    EXPECT_TRUE(g.id == id && g.name == name && g.bitmapId == bitmapId) << s;
-    EXPECT_DOUBLE_EQ(g.score, id == 0 ? 0.0 : 0.85) << s;  // the mean
+  for (const auto& row : rows) {
+    SCOPED_TRACE(testing::Message() << "both fingers drew stroke " << row.strokeId);
+    const RecognitionResult g = named(stroke(row.strokeId, 0.9), stroke(row.strokeId, 0.8));
+    EXPECT_EQ(g.name, row.name);
+    EXPECT_EQ(g.id, row.id);
+    EXPECT_EQ(g.bitmapId, row.bitmapId) << "the feedback picture";
+    EXPECT_DOUBLE_EQ(g.score, row.id == 0 ? 0.0 : 0.85) << "the mean of both fingers' scores";
   }
-  EXPECT_EQ(named(stroke(1, 0.7), stroke(1, 0.7)).id, 13);  // exactly 0.7 passes
-  EXPECT_EQ(named(stroke(1, 0.9), stroke(1, 0.65)).id, 0);
-  EXPECT_EQ(named(stroke(1, 0.65), stroke(1, 0.9)).id, 0);
-  EXPECT_EQ(named(stroke(1, std::nan("")), stroke(1, 0.9)).id, 0);  // no number: too weak
 }
 
-TEST(GestureNamingTest, OneFingerShapesOnlyWhenSwitchedOn) {
-  for (std::int32_t id = 1; id <= 12; ++id) {  // the other finger unrecognised
-    EXPECT_EQ(named(stroke(id, 0.8), {}, true).id, id >= 10 ? id : 0) << id;
-    EXPECT_EQ(named(stroke(id, 0.8), {}, false).id, 0) << id;
+TEST(GestureNamingTest, AFingerBelowTheThresholdSpoilsTheGesture) {
+  const struct {
+    const char* what;
+    double first, second;
+    std::int32_t id;
+  } rows[] = {
+      {"both exactly at the threshold", 0.7, 0.7, 13},
+      {"the second finger below", 0.9, 0.65, 0},
+      {"the first finger below", 0.65, 0.9, 0},
+      {"a score that is no number", std::nan(""), 0.9, 0},
+  };
+  for (const auto& row : rows) {
+    EXPECT_EQ(named(stroke(1, row.first), stroke(1, row.second)).id, row.id) << row.what;
   }
-  EXPECT_EQ(named(stroke(10, 0.8), {}, true).bounds.width, 400);  // the stroke's own result
-  EXPECT_EQ(named(stroke(10, 0.8), stroke(11, 0.9), true).id, 10);
-  EXPECT_EQ(named(stroke(12, 0.8), stroke(12, 0.9), true).id, 0);  // a Delete pair is none
-  EXPECT_EQ(named(stroke(10, 0.8), stroke(3, 0.5), true).id, 0);   // a weak finger spoils it
+}
+
+TEST(GestureNamingTest, OneFingerCountsForSquareDiamondAndDeleteWhenSwitchedOn) {
+  const RecognitionResult none{};
+  const struct {
+    const char* what;
+    RecognitionResult first, second;
+    bool oneFinger;
+    std::int32_t id;
+  } rows[] = {
+      {"Square alone", stroke(10, 0.8), none, true, 10},
+      {"Diamond alone", stroke(11, 0.8), none, true, 11},
+      {"Delete alone", stroke(12, 0.8), none, true, 12},
+      {"a right swipe alone", stroke(1, 0.8), none, true, 0},
+      {"a question mark alone", stroke(9, 0.8), none, true, 0},
+      {"Square alone, switched off", stroke(10, 0.8), none, false, 0},
+      {"Delete alone, switched off", stroke(12, 0.8), none, false, 0},
+      {"Square beside a Diamond: the first finger's", stroke(10, 0.8), stroke(11, 0.9), true, 10},
+      {"two Deletes make no pair", stroke(12, 0.8), stroke(12, 0.9), true, 0},
+      {"a weak other finger spoils it", stroke(10, 0.8), stroke(3, 0.5), true, 0},
+  };
+  for (const auto& row : rows) {
+    EXPECT_EQ(named(row.first, row.second, row.oneFinger).id, row.id) << row.what;
+  }
+  EXPECT_EQ(named(stroke(10, 0.8), none, true).bounds.width, 400)
+      << "a one-finger gesture is that finger's own result, with its bounds";
 }
 
 // A finger resting within the box takes the other finger's shape.
 TEST(GestureNamingTest, TapAndHold) {
-  RecognitionResult resting = stroke(4, 0.2, 8, 12), diamond = stroke(11, 0.75);
+  const RecognitionResult diamond = stroke(11, 0.75);
+  const RecognitionResult resting = stroke(4, 0.2, 8, 12);  // within 50 x 50
   const RecognitionResult g = named(resting, diamond, false, true);
-  EXPECT_TRUE(g.name == L"DiamondDouble" && g.score == 0.75);
-  EXPECT_EQ(named(diamond, resting, false, true).id, 23);
-  EXPECT_EQ(named(resting, diamond).id, 0);                              // switched off
-  EXPECT_EQ(named(stroke(4, 0.9, 30, 60), diamond, false, true).id, 0);  // 60 is not below 50
-  GestureNaming::nameGesture(resting, diamond, {0.7, false, true, {0, 0, 50, 50}});
-  EXPECT_EQ(resting.id, 11);  // stored, so asking again gives the same
+  EXPECT_EQ(g.name, L"DiamondDouble");
+  EXPECT_EQ(g.score, 0.75) << "the resting finger takes the other's score too";
+  EXPECT_EQ(named(diamond, resting, false, true).id, 23) << "the second finger resting";
+  EXPECT_EQ(named(resting, diamond).id, 0) << "tap-and-hold switched off";
+  EXPECT_EQ(named(stroke(4, 0.9, 30, 60), diamond, false, true).id, 0)
+      << "a stroke 60 pixels high is not within the 50-pixel box";
+
+  RecognitionResult held = resting, other = diamond;
+  GestureNaming::nameGesture(held, other, {0.7, false, true, {0, 0, 50, 50}});
+  EXPECT_EQ(held.id, 11) << "the held finger's result is replaced, so asking again agrees";
 
   // Both fingers rest: the first takes the second's result, which then stays.
   RecognitionResult first = stroke(4, 0.9, 8, 12), second = stroke(3, 0.8, 5, 5);
   GestureNaming::nameGesture(first, second, {0.7, false, true, {0, 0, 50, 50}});
-  EXPECT_TRUE(first.id == 3 && second.id == 3);
+  EXPECT_EQ(first.id, 3) << "the first resting finger takes the second's shape";
+  EXPECT_EQ(second.id, 3) << "the second keeps its own";
 }
 
 }  // namespace

@@ -6,35 +6,41 @@
 #include <cmath>
 #include <cstdint>
 
-#include "capture/packed_point.h"
+#include "hook/touch_messages.h"
+#include "trace/touch_sequence.h"
 
 namespace {
 
 using Geometry::Path2D;
 using Geometry::Point2D;
 
-std::uint32_t word(Point2D p) {
-  return PackedPoint::pack(static_cast<std::uint32_t>(p.x), static_cast<std::uint32_t>(p.y));
-}
-
-// A chainable touch sequence, posted as the hook library posts it: `press` is
-// one sample of one finger (or two; x < 0 is none), `move` n more with each
-// moved dx to the right.
+// A chainable touch sequence, posted as the hook library posts it as soon as
+// each part is added: `press` is one sample of one finger or two, `move` n
+// more with each moved dx to the right.
 struct Touch {
+  explicit Touch(TouchTracker& tracker, bool controllerMode = false, bool rotatedScreen = false)
+      : t(tracker), controller(controllerMode), rotated(rotatedScreen) {}
+
   TouchTracker& t;
-  bool controller = false, rotated = false;
-  Point2D a{}, b{};
-  Touch& press(Point2D p, Point2D q = {-1, 0}) {
-    a = p, b = q;
-    t.touchUpdate(q.x < 0 ? 1U : word(q), word(p), mode());
-    return *this;
-  }
+  bool controller, rotated;
+  TouchSequence sequence;
+  std::size_t posted = 0;
+
+  Touch& press(Point2D p) { return post(sequence.press(p)); }
+  Touch& press(Point2D p, Point2D q) { return post(sequence.press(p, q)); }
   Touch& move(double dx, int n) {
-    for (int i = 0; i < n; ++i) press({a.x + dx, a.y}, b.x < 0 ? b : Point2D(b.x + dx, b.y));
-    return *this;
+    const TouchSequence::Frame last = sequence.frames().back();
+    const double by = dx * n;
+    return post(
+        sequence.move({last.first.x + by, last.first.y}, {last.second.x + by, last.second.y}, n));
   }
-  Touch& release() {
-    t.touchEnd(0, {}, {}, mode());
+  Touch& release() { return post(sequence.release()); }
+  Touch& post(const TouchSequence& added) {
+    for (; posted < added.frames().size(); ++posted) {
+      const TouchSequence::Message m = TouchSequence::message(added.frames()[posted]);
+      m.message == WM_APP_TOUCH ? t.touchUpdate(m.wParam, m.lParam, mode())
+                                : t.touchEnd(0, {}, {}, mode());
+    }
     return *this;
   }
   SampleMode mode() const {

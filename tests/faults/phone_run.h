@@ -16,6 +16,8 @@
 #include "hook/multipoint_sample.h"
 #include "platform/sim/sim_phone.h"
 #include "recognition/geometry.h"
+#include "text/utf8.h"
+#include "trace/touch_sequence.h"
 
 namespace FaultTest {
 
@@ -28,33 +30,27 @@ inline const std::string kRight = "key down 39 -> Notes";
 
 // One panel sample in the driver's quarter pixels.
 inline MultipointSample sampleAt(std::uint32_t count, Pixel a, Pixel b = {}) {
-  const auto q = [](double v) { return static_cast<std::uint32_t>(v * 4.0); };
-  return {count, q(a.x), q(a.y), {0, 0}, q(b.x), q(b.y), 0};
+  return TouchSequence::sample({count, a, b});
 }
 
-// Two fingers at constant speed, 26 samples 10 ms apart, then the release.
-inline std::vector<MultipointSample> twoFingerStroke(Pixel a0, Pixel a1, Pixel b0, Pixel b1) {
-  std::vector<MultipointSample> out;
-  for (int i = 0; i < 26; ++i) {
-    const double t = i / 25.0;
-    out.push_back(sampleAt(2, {a0.x + (a1.x - a0.x) * t, a0.y + (a1.y - a0.y) * t},
-                           {b0.x + (b1.x - b0.x) * t, b0.y + (b1.y - b0.y) * t}));
-  }
-  out.push_back(out.back());
-  out.back().pointCount = 0;
-  return out;
-}
+// Two fingers at constant speed, 26 samples 10 ms apart, then the release:
 // "SwipeRightDouble" (picture 171) and "SwipeUpDouble".
 inline std::vector<MultipointSample> swipeRight() {
-  return twoFingerStroke({90, 330}, {372, 318}, {96, 430}, {380, 421});
+  return TouchSequence()
+      .press({90, 330}, {96, 430})
+      .move({372, 318}, {380, 421}, 25)
+      .release()
+      .samples();
 }
 inline std::vector<MultipointSample> swipeUp() {
-  return twoFingerStroke({180, 660}, {190, 240}, {290, 665}, {296, 250});
+  return TouchSequence()
+      .press({180, 660}, {290, 665})
+      .move({190, 240}, {296, 250}, 25)
+      .release()
+      .samples();
 }
 inline std::vector<MultipointSample> tap(Pixel at) {
-  std::vector<MultipointSample> out(5, sampleAt(1, at));
-  out.push_back(sampleAt(0, at));
-  return out;
+  return TouchSequence().press(at).hold(4).release().samples();
 }
 
 class PhoneRun {
@@ -107,8 +103,8 @@ class PhoneRun {
   int run() {
     const std::size_t observer = phone.registry().addObserver(
         [this](Registry::Root root, const std::wstring& subKey, const std::wstring& name) {
-          changed.insert((root == Registry::currentUser ? "HKCU\\" : "HKLM\\") + toUtf8(subKey) +
-                         "\\" + toUtf8(name));
+          changed.insert((root == Registry::currentUser ? "HKCU\\" : "HKLM\\") +
+                         Text::toUtf8(subKey) + "\\" + Text::toUtf8(name));
         });
     const int code = app.run();
     phone.registry().removeObserver(observer);

@@ -1,7 +1,10 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <fstream>
 #include <iterator>
+#include <set>
 #include <sstream>
 #include <string>
 #include <tuple>
@@ -149,6 +152,34 @@ TEST(ScenarioParser, ReadsWindowsDriverThreadsNotificationsAndTheExitCode) {
   ASSERT_TRUE(result.scenario.exitCode);
   EXPECT_EQ(result.scenario.exitCode->code, -1);
   EXPECT_TRUE(result.scenario.expectations.empty());
+}
+
+// The command table is the format's one list of words (it dispatches and
+// prints the help): the fuzz dictionary must hold every word of its syntax.
+TEST(ScenarioParser, TheFuzzDictionaryHoldsEveryWordOfTheCommandTable) {
+  std::ifstream file(std::string(ZEM_TEST_DATA_DIR) + "/../../fuzz/scenario.dict");
+  ASSERT_TRUE(file) << "fuzz/scenario.dict cannot be read";
+  std::set<std::string> dictionary;
+  for (std::string line; std::getline(file, line);) {
+    if (line.size() > 2 && line.front() == '"' && line.back() == '"') {
+      dictionary.insert(line.substr(1, line.size() - 2));
+    }
+  }
+  for (const Command& command : commands()) {
+    std::string syntax(command.usage);
+    std::replace_if(
+        syntax.begin(), syntax.end(), [](char c) { return c == '|' || c == '[' || c == ']'; }, ' ');
+    std::istringstream words(syntax);
+    for (std::string word; words >> word;) {
+      const bool keyword =
+          word.find_first_not_of("abcdefghijklmnopqrstuvwxyz+-") == std::string::npos ||
+          word == "->";
+      if (keyword) {
+        EXPECT_EQ(dictionary.count(word), 1u)
+            << "\"" << word << "\" (in " << command.usage << ") is not in fuzz/scenario.dict";
+      }
+    }
+  }
 }
 
 TEST(ScenarioExpectations, MatchInOrderAndGuardTheGapsBetweenMatches) {

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "hook/touch_driver_registry.h"
-#include "utf8.h"
+#include "text/utf8.h"
 
 namespace {
 
@@ -61,7 +61,7 @@ bool TouchDriverHost::start() {
                       KEY_QUERY_VALUE | KEY_SET_VALUE | KEY_NOTIFY, nullptr, &key_, nullptr);
   if (status != ERROR_SUCCESS) {
     key_ = nullptr;
-    log_.line("cannot open HKLM\\" + Utf8::fromWide(TouchDriverRegistry::key) + ": " +
+    log_.line("cannot open HKLM\\" + Text::toUtf8(TouchDriverRegistry::key) + ": " +
               describeError(static_cast<DWORD>(status)));
     return false;
   }
@@ -112,7 +112,7 @@ void TouchDriverHost::applySwitch() {
   const bool lockTouchPresent = readText(key_, TouchDriverRegistry::lockTouch, lockTouch);
   if (!seenAny_ || value != lastSwitch_) log_.line("switch " + std::to_string(value));
   if (!seenAny_ || lockTouchPresent != lastLockTouchPresent_ || lockTouch != lastLockTouch_) {
-    log_.line(lockTouchPresent ? "LockTouch \"" + Utf8::fromWide(lockTouch) + "\""
+    log_.line(lockTouchPresent ? "LockTouch \"" + Text::toUtf8(lockTouch) + "\""
                                : "LockTouch missing");
   }
   seenAny_ = true;
@@ -137,23 +137,23 @@ void TouchDriverHost::load() {
   const bool withWindow = windowExists();
   const HMODULE library = LoadLibraryW(libraryPath_.c_str());
   if (library == nullptr) {
-    log_.line("cannot load " + Utf8::fromWide(libraryPath_) + ": " + describeError(GetLastError()));
+    log_.line("cannot load " + Text::toUtf8(libraryPath_) + ": " + describeError(GetLastError()));
     return;
   }
   const auto hook = reinterpret_cast<HookFunction>(
       reinterpret_cast<void*>(GetProcAddress(library, "gMultipointHook")));
   if (hook == nullptr) {
-    log_.line("no gMultipointHook in " + Utf8::fromWide(libraryPath_));
+    log_.line("no gMultipointHook in " + Text::toUtf8(libraryPath_));
     FreeLibrary(library);
     return;
   }
   library_ = library;
   hook_ = hook;
   loadedWithWindow_ = withWindow;
-  log_.line("loaded " + Utf8::fromWide(libraryPath_) +
+  log_.line("loaded " + Text::toUtf8(libraryPath_) +
             (windowTitle_.empty() ? ""
-             : withWindow         ? " (window \"" + Utf8::fromWide(windowTitle_) + "\" present)"
-                                  : " (no window \"" + Utf8::fromWide(windowTitle_) + "\")"));
+             : withWindow         ? " (window \"" + Text::toUtf8(windowTitle_) + "\" present)"
+                                  : " (no window \"" + Text::toUtf8(windowTitle_) + "\")"));
 }
 
 void TouchDriverHost::unload() {

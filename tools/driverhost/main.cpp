@@ -16,8 +16,8 @@
 #include "driver_host.h"
 #include "host_log.h"
 #include "pointer_relay.h"
+#include "text/utf8.h"
 #include "trace/touch_trace.h"
-#include "utf8.h"
 
 namespace {
 
@@ -63,7 +63,7 @@ bool parseOptions(const std::vector<std::wstring>& args, Options& options, std::
     const std::wstring& arg = args[i];
     const auto value = [&](std::wstring& target) {
       if (i + 1 >= args.size()) {
-        error = Utf8::fromWide(arg) + " needs a value";
+        error = Text::toUtf8(arg) + " needs a value";
         return false;
       }
       target = args[++i];
@@ -90,7 +90,7 @@ bool parseOptions(const std::vector<std::wstring>& args, Options& options, std::
     } else if (arg == L"-h" || arg == L"--help") {
       options.help = true;
     } else if (arg.size() > 1 && arg[0] == L'-') {
-      error = "unknown option " + Utf8::fromWide(arg);
+      error = "unknown option " + Text::toUtf8(arg);
       return false;
     } else if (options.trace.empty()) {
       options.trace = arg;
@@ -228,7 +228,7 @@ void play(const Trace::Trace& trace, TouchDriverHost& host, HostLog& log) {
 // Reads and checks a trace file; problems go to standard error.
 bool loadTrace(const std::wstring& path, Trace::Trace& trace) {
   std::string text;
-  const std::string name = Utf8::fromWide(path);
+  const std::string name = Text::toUtf8(path);
   if (!readFile(path, text)) {
     std::fprintf(stderr, "zem-touchhost: cannot read %s\n", name.c_str());
     return false;
@@ -246,7 +246,7 @@ bool loadTrace(const std::wstring& path, Trace::Trace& trace) {
 int waitAndPlay(const Options& options, const Trace::Trace& trace, TouchDriverHost& host,
                 HostLog& log) {
   if (!options.waitTitle.empty()) {
-    const std::string title = Utf8::fromWide(options.waitTitle);
+    const std::string title = Text::toUtf8(options.waitTitle);
     if (!waitUntilReady(host, options.waitTimeoutMs)) {
       log.line("gave up waiting for the window \"" + title + "\" and the library");
       std::fprintf(stderr, "zem-touchhost: no window \"%s\" with the library loaded after %u ms\n",
@@ -268,7 +268,7 @@ int playFromInput(const Options& options, TouchDriverHost& host, HostLog& log) {
     std::string line(buffer);
     while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.pop_back();
     if (line.empty()) continue;
-    const std::optional<std::wstring> path = Utf8::toWide(line);
+    const std::optional<std::wstring> path = Text::fromUtf8(line);
     Trace::Trace trace;
     if (!path || !loadTrace(*path, trace)) {
       log.line("bad trace " + line);
@@ -296,7 +296,7 @@ int run(const Options& options) {
     logFile = _wfopen(options.logFile.c_str(), L"ab");
     if (logFile == nullptr) {
       std::fprintf(stderr, "zem-touchhost: cannot open the log %s\n",
-                   Utf8::fromWide(options.logFile).c_str());
+                   Text::toUtf8(options.logFile).c_str());
       return exitUsage;
     }
   }
@@ -307,7 +307,7 @@ int run(const Options& options) {
   if (!options.trace.empty() && !fromInput && !loadTrace(options.trace, trace)) return exitUsage;
 
   const std::wstring library = options.library.empty() ? defaultLibraryPath() : options.library;
-  log.line("started, library " + Utf8::fromWide(library));
+  log.line("started, library " + Text::toUtf8(library));
   TouchDriverHost host(library, options.waitTitle, log);
   if (!host.start()) return exitNoKey;
 

@@ -26,6 +26,7 @@
 #include "platform/sim/sim_phone.h"
 #include "ports/input_port.h"
 #include "ports/platform.h"
+#include "trace/touch_sequence.h"
 
 namespace {
 
@@ -95,32 +96,16 @@ class KeyChecker : public InputPort {
   std::uint64_t outOfOrder_ = 0;
 };
 
-struct Pixel {
-  double x, y;
-};
-
-MultipointSample sampleAt(std::uint32_t count, Pixel a, Pixel b) {
-  MultipointSample s;
-  s.pointCount = count;
-  s.firstX = static_cast<std::uint32_t>(a.x * 4.0);
-  s.firstY = static_cast<std::uint32_t>(a.y * 4.0);
-  s.secondX = static_cast<std::uint32_t>(b.x * 4.0);
-  s.secondY = static_cast<std::uint32_t>(b.y * 4.0);
-  return s;
-}
+using Pixel = TouchSequence::Pixel;
 
 // Two fingers 100 pixels apart, moving at constant speed, then the release.
 std::vector<MultipointSample> twoFingerSwipe(Pixel from, Pixel to) {
-  std::vector<MultipointSample> samples;
-  for (int i = 0; i < movingSamples; ++i) {
-    const double t = static_cast<double>(i) / (movingSamples - 1);
-    const Pixel a{from.x + (to.x - from.x) * t, from.y + (to.y - from.y) * t};
-    samples.push_back(sampleAt(2, a, {a.x + 6.0, a.y + 100.0}));
-  }
-  MultipointSample release = samples.back();
-  release.pointCount = 0;
-  samples.push_back(release);
-  return samples;
+  const Pixel apart{6.0, 100.0};
+  return TouchSequence()
+      .press(from, {from.x + apart.x, from.y + apart.y})
+      .move(to, {to.x + apart.x, to.y + apart.y}, movingSamples - 1)
+      .release()
+      .samples();
 }
 
 // The resident set size in KiB, from the kernel's status of this process;

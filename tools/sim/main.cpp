@@ -40,6 +40,54 @@ Exit status: 0 when every expectation of every file was met, 1 when one was
 not, 2 on a usage error or when a file could not be read or parsed.
 )";
 
+// Appends `text` to `out` in lines of at most 78 columns, each indented.
+void wrap(std::string_view text, std::size_t indent, std::string& out) {
+  constexpr std::size_t width = 78;
+  std::size_t column = 0;
+  while (!text.empty()) {
+    const std::size_t end = std::min(text.find(' '), text.size());
+    const std::string_view word = text.substr(0, end);
+    text.remove_prefix(std::min(end + 1, text.size()));
+    if (column > indent && column + 1 + word.size() > width) {
+      out += '\n';
+      column = 0;
+    }
+    if (column == 0) {
+      out.append(indent, ' ');
+      column = indent;
+    } else {
+      out += ' ';
+      ++column;
+    }
+    out += word;
+    column += word.size();
+  }
+  out += '\n';
+}
+
+// The usage and every scenario command, from the parser's command table.
+std::string helpText() {
+  std::string text = usageText;
+  const struct {
+    Scenario::Phase phase;
+    const char* title;
+  } groups[] = {{Scenario::Phase::setup, "Scenario lines before start:"},
+                {Scenario::Phase::timeline,
+                 "Scenario lines after start (at the current virtual time, 0 at start):"},
+                {Scenario::Phase::anywhere, "Scenario lines before or after start:"}};
+  for (const auto& group : groups) {
+    text += '\n';
+    text += group.title;
+    text += '\n';
+    for (const Scenario::Command& command : Scenario::commands()) {
+      if (command.phase != group.phase) continue;
+      text += "  " + std::string(command.usage) + '\n';
+      wrap(command.description, 6, text);
+    }
+  }
+  return text;
+}
+
 enum class Outcome { passed, failed, notRun };
 
 struct Options {
@@ -160,7 +208,7 @@ int main(int argc, char** argv) {
     return usageError(error);
   }
   if (options.help) {
-    std::cout << usageText;
+    std::cout << helpText();
     return 0;
   }
 

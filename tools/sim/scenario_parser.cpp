@@ -7,165 +7,24 @@
 #include <string>
 #include <utility>
 
+#include "text/utf8.h"
+#include "trace/line_lexer.h"
 #include "trace/touch_trace.h"
-#include "utf8.h"
 
 namespace Scenario {
 namespace {
 
-struct ParseFailure {
-  std::string message;
-};
-
-[[noreturn]] void fail(std::string message) { throw ParseFailure{std::move(message)}; }
-
-std::string quote(std::string_view text) { return "\"" + std::string(text) + "\""; }
-
-bool isSpace(char c) { return c == ' ' || c == '\t' || c == '\v' || c == '\f'; }
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
-bool isHexDigit(char c) { return isDigit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F'); }
-
-std::string_view trimmed(std::string_view text) {
-  while (!text.empty() && isSpace(text.front())) text.remove_prefix(1);
-  while (!text.empty() && isSpace(text.back())) text.remove_suffix(1);
-  return text;
-}
-
-// The line without its comment: `#` at the start or after white space,
-// outside double quotes.
-std::string_view withoutComment(std::string_view line) {
-  bool inQuotes = false;
-  for (std::size_t i = 0; i < line.size(); ++i) {
-    if (line[i] == '"') {
-      inQuotes = !inQuotes;
-    } else if (line[i] == '#' && !inQuotes && (i == 0 || isSpace(line[i - 1]))) {
-      return line.substr(0, i);
-    }
-  }
-  return line;
-}
+using Lexer::Cursor;
+using Lexer::fail;
+using Lexer::parseU32;
+using Lexer::parseUnsigned;
+using Lexer::quote;
+using Lexer::trimmed;
 
 std::wstring wide(std::string_view utf8) {
   // Lines are checked for well-formed UTF-8 before they are parsed, and every
   // piece taken from one ends at an ASCII character or the line's end.
-  return Utf8::toWide(utf8).value_or(std::wstring());
-}
-
-// Reads the words of one line.
-class Cursor {
- public:
-  explicit Cursor(std::string_view text) : text_(text) {}
-
-  bool atEnd() {
-    skipSpace();
-    return pos_ >= text_.size();
-  }
-  char peek() {
-    skipSpace();
-    return pos_ < text_.size() ? text_[pos_] : '\0';
-  }
-  // The next run of characters up to white space or one of `stops`.
-  std::string_view word(std::string_view stops = {}) {
-    skipSpace();
-    const std::size_t start = pos_;
-    while (pos_ < text_.size() && !isSpace(text_[pos_]) &&
-           stops.find(text_[pos_]) == std::string_view::npos) {
-      ++pos_;
-    }
-    return text_.substr(start, pos_ - start);
-  }
-  std::string_view peekWord() {
-    const std::size_t saved = pos_;
-    const std::string_view w = word();
-    pos_ = saved;
-    return w;
-  }
-  bool accept(std::string_view keyword) {
-    if (peekWord() != keyword) return false;
-    word();
-    return true;
-  }
-  bool acceptChar(char c) {
-    if (peek() != c) return false;
-    ++pos_;
-    return true;
-  }
-  std::string_view requireWord(const char* what) {
-    const std::string_view w = word();
-    if (w.empty()) fail(std::string("missing ") + what);
-    return w;
-  }
-  // A double-quoted text; `""` inside stands for one quote.
-  std::string quoted(const char* what) {
-    if (!acceptChar('"')) {
-      if (atEnd()) fail(std::string("missing ") + what);
-      fail(std::string(what) + " must be in double quotes, not " + quote(peekWord()));
-    }
-    std::string text;
-    while (pos_ < text_.size()) {
-      const char c = text_[pos_++];
-      if (c != '"') {
-        text.push_back(c);
-      } else if (pos_ < text_.size() && text_[pos_] == '"') {
-        text.push_back('"');
-        ++pos_;
-      } else {
-        return text;
-      }
-    }
-    fail(std::string(what) + " lacks its closing quote");
-  }
-  std::string_view rest() {
-    skipSpace();
-    std::string_view r = text_.substr(pos_);
-    while (!r.empty() && isSpace(r.back())) r.remove_suffix(1);
-    return r;
-  }
-  void requireEnd() {
-    if (!atEnd()) fail("unexpected " + quote(rest()));
-  }
-
- private:
-  void skipSpace() {
-    while (pos_ < text_.size() && isSpace(text_[pos_])) ++pos_;
-  }
-
-  std::string_view text_;
-  std::size_t pos_ = 0;
-};
-
-// Decimal, or hexadecimal after 0x; at most `max`.
-std::uint64_t parseUnsigned(std::string_view token, std::uint64_t max, const char* what) {
-  const std::string shown = std::string(what) + " " + quote(token);
-  unsigned base = 10;
-  std::string_view digits = token;
-  if (digits.size() > 2 && digits[0] == '0' && (digits[1] == 'x' || digits[1] == 'X')) {
-    base = 16;
-    digits.remove_prefix(2);
-  }
-  if (digits.empty()) fail("bad " + shown);
-  std::uint64_t value = 0;
-  for (const char c : digits) {
-    unsigned digit = 0;
-    if (isDigit(c)) {
-      digit = static_cast<unsigned>(c - '0');
-    } else if (base == 16 && c >= 'a' && c <= 'f') {
-      digit = static_cast<unsigned>(c - 'a' + 10);
-    } else if (base == 16 && c >= 'A' && c <= 'F') {
-      digit = static_cast<unsigned>(c - 'A' + 10);
-    } else {
-      fail("bad " + shown);
-    }
-    if (value > (max - digit) / base)
-      fail(shown + " is too large (at most " + std::to_string(max) + ")");
-    value = value * base + digit;
-  }
-  return value;
-}
-
-std::uint32_t parseU32(std::string_view token, const char* what) {
-  return static_cast<std::uint32_t>(
-      parseUnsigned(token, std::numeric_limits<std::uint32_t>::max(), what));
+  return Text::fromUtf8(utf8).value_or(std::wstring());
 }
 
 // A 32-bit registry number: unsigned, or negative decimal for its two's
@@ -232,7 +91,8 @@ RegistryValue parseRaw(std::string_view text) {
   while (!bytes.empty()) {
     const std::size_t comma = bytes.find(',');
     const std::string_view byte = trimmed(bytes.substr(0, comma));
-    if (byte.empty() || byte.size() > 2 || !isHexDigit(byte[0]) || !isHexDigit(byte.back())) {
+    if (byte.empty() || byte.size() > 2 || !Lexer::isHexDigit(byte[0]) ||
+        !Lexer::isHexDigit(byte.back())) {
       fail("bad byte " + quote(byte) + " in a raw value (two hex digits each)");
     }
     value.bytes.push_back(static_cast<std::uint8_t>(std::stoul(std::string(byte), nullptr, 16)));
@@ -284,7 +144,7 @@ class Parser {
       if (!current.empty() && current.back() == '\r') current.remove_suffix(1);
       try {
         parseLine(current);
-      } catch (const ParseFailure& failure) {
+      } catch (const Lexer::SyntaxError& failure) {
         result_.errors.push_back({line_, failure.message});
       }
     }
@@ -295,120 +155,192 @@ class Parser {
 
  private:
   void parseLine(std::string_view text) {
-    if (!Utf8::toWide(text)) fail("the line is not valid UTF-8");
-    Cursor cursor(withoutComment(text));
+    if (!Text::fromUtf8(text)) fail("the line is not valid UTF-8");
+    Cursor cursor(Lexer::withoutComment(text, Lexer::Quotes::respected));
     if (cursor.atEnd()) return;
-    const std::string command(cursor.word());
-
-    if (command == "expect") {
-      parseExpect(cursor);
-    } else if (command == "registry") {
-      parseRegistry(cursor);
-    } else if (command == "delete") {
-      const KeyAndName key = parseKeyAndName(cursor);
-      cursor.requireEnd();
-      add(DeleteRegistryValue{key.root, key.subKey, key.valueName});
-    } else if (command == "foreground") {
-      parseForeground(cursor);
-    } else if (command == "keyboard") {
-      const std::string_view state = cursor.word();
-      if (state != "shown" && state != "hidden") fail("write keyboard shown or keyboard hidden");
-      cursor.requireEnd();
-      add(SetKeyboard{state == "shown"});
-    } else if (command == "fail") {
-      parseFault(cursor);
-    } else if (!started_) {
-      parseSetupLine(command, cursor);
-    } else {
-      parseTimelineLine(command, cursor);
-    }
-  }
-
-  void parseSetupLine(const std::string& command, Cursor& cursor) {
-    if (command == "start") {
-      cursor.requireEnd();
-      started_ = true;
-      startLine_ = line_;
-    } else if (command == "app") {
-      AddApp app;
-      app.exeFile = wide(cursor.quoted("executable name"));
-      app.modulePath = wide(cursor.quoted("program path"));
-      parseWindow(cursor, app.className, app.title, &app.visible);
-      appTitles_.push_back(app.title);
-      appExes_.push_back(app.exeFile);
-      add(std::move(app));
-    } else if (command == "window") {
-      AddWindow window;
-      window.exeFile = wide(cursor.quoted("executable name"));
-      if (std::find(appExes_.begin(), appExes_.end(), window.exeFile) == appExes_.end()) {
-        fail("no app line before has the executable " + quote(Utf8::fromWide(window.exeFile)));
-      }
-      parseWindow(cursor, window.className, window.title, &window.visible);
-      appTitles_.push_back(window.title);
-      add(std::move(window));
-    } else if (command == "program") {
-      AddProgram program;
-      program.path = wide(cursor.quoted("program path"));
-      parseWindow(cursor, program.className, program.title, nullptr);
-      programTitles_.push_back(program.title);
-      add(std::move(program));
-    } else if (command == "angle") {
-      const auto degrees = parseU32(cursor.requireWord("angle"), "angle");
-      cursor.requireEnd();
-      add(SetAngle{degrees});
-    } else if (command == "leds") {
-      const auto count = parseU32(cursor.requireWord("LED count"), "LED count");
-      cursor.requireEnd();
-      add(SetLedCount{count});
-    } else if (command == "overlay") {
-      parseOverlay(cursor);
-    } else if (isTimelineCommand(command)) {
-      fail(quote(command) + " belongs after start");
-    } else {
-      fail("unknown command " + quote(command));
-    }
-  }
-
-  void parseTimelineLine(const std::string& command, Cursor& cursor) {
-    if (Trace::TraceBuilder::isTraceCommand(command)) {
-      parseTraceLine(command, cursor);
-    } else if (command == "rotate") {
-      const auto degrees = parseU32(cursor.requireWord("angle"), "angle");
-      cursor.requireEnd();
-      add(SetAngle{degrees});
-    } else if (command == "second-instance") {
-      cursor.requireEnd();
-      add(StartSecondInstance{});
-    } else if (command == "ctrl+q") {
-      cursor.requireEnd();
-      add(PressCtrlQ{});
-    } else if (command == "thread-attach" || command == "thread-detach") {
-      cursor.requireEnd();
-      add(DriverThread{command == "thread-attach"});
-    } else if (command == "notify") {
-      const auto identifier = parseU32(cursor.requireWord("setting identifier"), "identifier");
-      cursor.requireEnd();
-      add(NotifySetting{identifier});
-    } else if (command == "start") {
+    const std::string_view command = cursor.word();
+    const Entry* entry = find(command);
+    if (entry == nullptr) fail("unknown command " + quote(command));
+    if (started_ && command == "start") {
       fail("a second start line (the first is line " + std::to_string(startLine_) + ")");
-    } else if (isSetupCommand(command)) {
-      fail(quote(command) + " belongs before start");
-    } else {
-      fail("unknown command " + quote(command));
     }
+    if (started_ && entry->command.phase == Phase::setup) {
+      fail(quote(command) + " belongs before start");
+    }
+    if (!started_ && entry->command.phase == Phase::timeline) {
+      fail(quote(command) + " belongs after start");
+    }
+    (this->*entry->parse)(command, cursor);
   }
 
-  static bool isTimelineCommand(const std::string& command) {
-    return Trace::TraceBuilder::isTraceCommand(command) || command == "rotate" ||
-           command == "second-instance" || command == "ctrl+q" || command == "thread-attach" ||
-           command == "thread-detach" || command == "notify";
+  // The command table: every command with where it may stand, its syntax and
+  // the member that reads the rest of its line.
+  struct Entry {
+    Command command;
+    void (Parser::*parse)(std::string_view command, Cursor& cursor);
+  };
+  static const std::vector<Entry>& table() {
+    static const std::vector<Entry> entries = [] {
+      std::vector<Entry> e{
+          {{"registry", Phase::anywhere, "registry KEY NAME = VALUE",
+            "KEY: HKCU\\path or HKLM\\path; NAME a word or \"quoted\". VALUE: \"text\", a "
+            "number (decimal, negative decimal for two's complement, or 0x hex) for a 32-bit "
+            "value, [\"a\", \"b\"] for a string list, hex(TYPE):01,00,... raw"},
+           &Parser::parseRegistry},
+          {{"delete", Phase::anywhere, "delete KEY NAME", "the value is removed"},
+           &Parser::parseDelete},
+          {{"app", Phase::setup, "app \"EXE\" \"PATH\" class \"C\" title \"T\" [hidden]",
+            "a running application with one top-level window"},
+           &Parser::parseApp},
+          {{"window", Phase::setup, "window \"EXE\" class \"C\" title \"T\" [hidden]",
+            "one more top-level window of the latest app with this executable name"},
+           &Parser::parseAppWindow},
+          {{"program", Phase::setup, "program \"PATH\" class \"C\" title \"T\"",
+            "a program that the shell can start"},
+           &Parser::parseProgram},
+          {{"foreground", Phase::anywhere, "foreground \"T\"",
+            "the window with this title comes to the front"},
+           &Parser::parseForeground},
+          {{"angle", Phase::setup, "angle DEGREES", "the system's rotation"}, &Parser::parseAngle},
+          {{"keyboard", Phase::anywhere, "keyboard shown|hidden", "the software keyboard"},
+           &Parser::parseKeyboard},
+          {{"leds", Phase::setup, "leds COUNT", "the phone's LEDs"}, &Parser::parseLeds},
+          {{"overlay", Phase::setup,
+            "overlay unsupported | no-colorkey | stretch N | align-source N | align-dest N",
+            "the overlay hardware's capabilities"},
+           &Parser::parseOverlay},
+          {{"fail", Phase::anywhere, "fail FAULT COUNT|always",
+            "the next COUNT calls of a platform operation fail (0 ends the failures)"},
+           &Parser::parseFault},
+          {{"start", Phase::setup, "start", "ZEM starts; the timeline begins at 0 ms"},
+           &Parser::parseStart},
+      };
+      for (const Trace::TraceBuilder::Command& c : Trace::TraceBuilder::commands()) {
+        e.push_back({{c.name, Phase::timeline, c.usage, c.description}, &Parser::parseTraceLine});
+      }
+      const std::vector<Entry> timeline{
+          {{"rotate", Phase::timeline, "rotate DEGREES", "the system's \"Angle\" changes"},
+           &Parser::parseRotate},
+          {{"second-instance", Phase::timeline, "second-instance",
+            "a second ZEM starts and runs to its end"},
+           &Parser::parseSecondInstance},
+          {{"thread-attach", Phase::timeline, "thread-attach",
+            "the touch driver starts a thread (the hook library re-reads \"LockTouch\")"},
+           &Parser::parseDriverThread},
+          {{"thread-detach", Phase::timeline, "thread-detach", "the touch driver ends a thread"},
+           &Parser::parseDriverThread},
+          {{"notify", Phase::timeline, "notify ID",
+            "a registry-change notification with this setting identifier to ZEM's main window"},
+           &Parser::parseNotify},
+          {{"ctrl+q", Phase::timeline, "ctrl+q", "the user presses Ctrl+Q"}, &Parser::parseCtrlQ},
+          {{"expect", Phase::anywhere, "expect [no] TEXT | expect exit CODE",
+            "an event-log text that must (or must not) appear; what ZEM's run returns (once)"},
+           &Parser::parseExpect},
+      };
+      e.insert(e.end(), timeline.begin(), timeline.end());
+      return e;
+    }();
+    return entries;
   }
-  static bool isSetupCommand(const std::string& command) {
-    return command == "app" || command == "window" || command == "program" || command == "angle" ||
-           command == "leds" || command == "overlay";
+  static const Entry* find(std::string_view command) {
+    for (const Entry& entry : table()) {
+      if (entry.command.name == command) return &entry;
+    }
+    return nullptr;
   }
 
-  void parseExpect(Cursor& cursor) {
+ public:
+  static std::vector<Command> commands() {
+    std::vector<Command> list;
+    for (const Entry& entry : table()) list.push_back(entry.command);
+    return list;
+  }
+
+ private:
+  void parseStart(std::string_view, Cursor& cursor) {
+    cursor.requireEnd();
+    started_ = true;
+    startLine_ = line_;
+  }
+
+  void parseDelete(std::string_view, Cursor& cursor) {
+    const KeyAndName key = parseKeyAndName(cursor);
+    cursor.requireEnd();
+    add(DeleteRegistryValue{key.root, key.subKey, key.valueName});
+  }
+
+  void parseKeyboard(std::string_view, Cursor& cursor) {
+    const std::string_view state = cursor.word();
+    if (state != "shown" && state != "hidden") fail("write keyboard shown or keyboard hidden");
+    cursor.requireEnd();
+    add(SetKeyboard{state == "shown"});
+  }
+
+  void parseApp(std::string_view, Cursor& cursor) {
+    AddApp app;
+    app.exeFile = wide(cursor.quoted("executable name"));
+    app.modulePath = wide(cursor.quoted("program path"));
+    parseWindow(cursor, app.className, app.title, &app.visible);
+    appTitles_.push_back(app.title);
+    appExes_.push_back(app.exeFile);
+    add(std::move(app));
+  }
+
+  void parseAppWindow(std::string_view, Cursor& cursor) {
+    AddWindow window;
+    window.exeFile = wide(cursor.quoted("executable name"));
+    if (std::find(appExes_.begin(), appExes_.end(), window.exeFile) == appExes_.end()) {
+      fail("no app line before has the executable " + quote(Text::toUtf8(window.exeFile)));
+    }
+    parseWindow(cursor, window.className, window.title, &window.visible);
+    appTitles_.push_back(window.title);
+    add(std::move(window));
+  }
+
+  void parseProgram(std::string_view, Cursor& cursor) {
+    AddProgram program;
+    program.path = wide(cursor.quoted("program path"));
+    parseWindow(cursor, program.className, program.title, nullptr);
+    programTitles_.push_back(program.title);
+    add(std::move(program));
+  }
+
+  // `angle` before start, `rotate` after it: the system's "Angle".
+  void parseAngle(std::string_view, Cursor& cursor) {
+    const auto degrees = parseU32(cursor.requireWord("angle"), "angle");
+    cursor.requireEnd();
+    add(SetAngle{degrees});
+  }
+  void parseRotate(std::string_view command, Cursor& cursor) { parseAngle(command, cursor); }
+
+  void parseLeds(std::string_view, Cursor& cursor) {
+    const auto count = parseU32(cursor.requireWord("LED count"), "LED count");
+    cursor.requireEnd();
+    add(SetLedCount{count});
+  }
+
+  void parseSecondInstance(std::string_view, Cursor& cursor) {
+    cursor.requireEnd();
+    add(StartSecondInstance{});
+  }
+
+  void parseCtrlQ(std::string_view, Cursor& cursor) {
+    cursor.requireEnd();
+    add(PressCtrlQ{});
+  }
+
+  void parseDriverThread(std::string_view command, Cursor& cursor) {
+    cursor.requireEnd();
+    add(DriverThread{command == "thread-attach"});
+  }
+
+  void parseNotify(std::string_view, Cursor& cursor) {
+    const auto identifier = parseU32(cursor.requireWord("setting identifier"), "identifier");
+    cursor.requireEnd();
+    add(NotifySetting{identifier});
+  }
+
+  void parseExpect(std::string_view, Cursor& cursor) {
     Expectation expectation;
     expectation.line = line_;
     if (cursor.peekWord() == "exit") {
@@ -437,7 +369,7 @@ class Parser {
     result_.scenario.expectations.push_back(std::move(expectation));
   }
 
-  void parseRegistry(Cursor& cursor) {
+  void parseRegistry(std::string_view, Cursor& cursor) {
     KeyAndName key = parseKeyAndName(cursor);
     if (!cursor.acceptChar('=')) fail("missing = after the value name");
     RegistryValue value = parseValue(cursor);
@@ -445,7 +377,7 @@ class Parser {
                          std::move(value)});
   }
 
-  void parseForeground(Cursor& cursor) {
+  void parseForeground(std::string_view, Cursor& cursor) {
     const std::wstring title = wide(cursor.quoted("window title"));
     cursor.requireEnd();
     const auto known = [&title](const std::vector<std::wstring>& titles) {
@@ -455,12 +387,12 @@ class Parser {
     // may have one too.
     if (!known(appTitles_) && (!started_ || !known(programTitles_))) {
       fail(std::string("no ") + (started_ ? "app or program" : "app") + " has the title " +
-           quote(Utf8::fromWide(title)));
+           quote(Text::toUtf8(title)));
     }
     add(SetForeground{title});
   }
 
-  void parseFault(Cursor& cursor) {
+  void parseFault(std::string_view, Cursor& cursor) {
     InjectFault fault;
     fault.name = std::string(cursor.requireWord("fault name"));
     const std::string_view count = cursor.requireWord("count (or always)");
@@ -496,7 +428,7 @@ class Parser {
     if (!haveTitle) fail("missing title \"...\"");
   }
 
-  void parseOverlay(Cursor& cursor) {
+  void parseOverlay(std::string_view, Cursor& cursor) {
     SetOverlayCaps caps;
     if (cursor.atEnd()) fail("missing overlay setting");
     while (!cursor.atEnd()) {
@@ -519,7 +451,7 @@ class Parser {
   }
 
   // wait, sample, stroke and tap: the touch trace's lines.
-  void parseTraceLine(const std::string& command, Cursor& cursor) {
+  void parseTraceLine(std::string_view command, Cursor& cursor) {
     trace_.setNow(now_);
     std::string problem = trace_.add(command, cursor.rest(), line_);
     if (!problem.empty()) fail(std::move(problem));
@@ -548,5 +480,7 @@ class Parser {
 }  // namespace
 
 ParseResult parseScenario(std::string_view text) { return Parser().parse(text); }
+
+std::vector<Command> commands() { return Parser::commands(); }
 
 }  // namespace Scenario

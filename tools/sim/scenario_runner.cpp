@@ -11,7 +11,7 @@
 #include "app/app_settings.h"
 #include "app/gesture_app.h"
 #include "platform/sim/sim_phone.h"
-#include "utf8.h"
+#include "text/utf8.h"
 
 namespace Scenario {
 namespace {
@@ -60,7 +60,7 @@ constexpr RegistryFault kRegistryFaults[] = {
     {"registrySet", &SimRegistry::Faults::set},
 };
 
-std::string quote(const std::wstring& text) { return "\"" + Utf8::fromWide(text) + "\""; }
+std::string quote(const std::wstring& text) { return "\"" + Text::toUtf8(text) + "\""; }
 
 // Plays one scenario on a phone of its own.
 class Player {

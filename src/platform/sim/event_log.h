@@ -41,7 +41,3 @@ class EventLog {
  private:
   std::vector<Entry> entries_;
 };
-
-// UTF-8 of a wide text (UTF-16 or UTF-32 by the platform's wchar_t); an
-// unpaired surrogate or a character beyond Unicode becomes U+FFFD.
-std::string toUtf8(const std::wstring& text);

@@ -1,5 +1,7 @@
 #include "platform/sim/sim_devices.h"
 
+#include "text/utf8.h"
+
 SimLeds::SimLeds(SimContext& context, std::uint32_t count) : context_(context) { setCount(count); }
 
 void SimLeds::setCount(std::uint32_t count) { states_.assign(count, 0); }
@@ -27,5 +29,5 @@ void SimDebug::debugOutput(const std::wstring& text) {
   lines_.push_back(text);
   std::wstring line = text;
   while (!line.empty() && (line.back() == L'\n' || line.back() == L'\r')) line.pop_back();
-  context_.record(LogCategory::debug, toUtf8(line));
+  context_.record(LogCategory::debug, Text::toUtf8(line));
 }

@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "text/utf8.h"
+
 namespace {
 constexpr std::uint32_t orientationField = 0x800000;
 }  // namespace
@@ -12,7 +14,7 @@ void SimInput::keyEvent(std::uint8_t virtualKey, std::uint8_t scanCode, std::uin
   text += std::to_string(virtualKey);
   if (scanCode != 0) text += " scan " + std::to_string(scanCode);
   if (const WindowHandle front = windows_.foregroundWindow()) {
-    text += " -> " + toUtf8(windows_.title(front));
+    text += " -> " + Text::toUtf8(windows_.title(front));
   }
   context_.record(std::move(text));
 }

@@ -6,7 +6,8 @@
 
 #include "hook/touch_driver_registry.h"
 #include "hook/touch_messages.h"
-#include "registry/wide_text.h"
+#include "text/utf16.h"
+#include "text/utf8.h"
 
 namespace {
 
@@ -16,12 +17,12 @@ std::string rootName(Registry::Root root) {
   return "root " + std::to_string(root);
 }
 
-std::string quoted(const std::wstring& text) { return "\"" + toUtf8(text) + "\""; }
+std::string quoted(const std::wstring& text) { return "\"" + Text::toUtf8(text) + "\""; }
 
 // The entries of a string list: NUL-ended strings up to the first empty one
 // (a last string without its NUL counts too).
 std::vector<std::wstring> listEntries(const std::vector<std::uint8_t>& bytes) {
-  const std::wstring units = WideText::fromUtf16Bytes(bytes.data(), bytes.size());
+  const std::wstring units = Text::fromUtf16Bytes(bytes.data(), bytes.size());
   std::vector<std::wstring> entries;
   std::size_t start = 0;
   while (start < units.size()) {
@@ -43,8 +44,8 @@ std::string valueText(const SimRegistry::StoredValue& value) {
     return std::to_string(number);
   }
   if (value.type == Registry::typeString) {
-    const std::size_t units = WideText::unitsBeforeNul(bytes.data(), bytes.size());
-    return quoted(WideText::fromUtf16Bytes(bytes.data(), 2 * units));
+    const std::size_t units = Text::unitsBeforeNul(bytes.data(), bytes.size());
+    return quoted(Text::fromUtf16Bytes(bytes.data(), 2 * units));
   }
   if (value.type == Registry::typeMultiString) {
     std::string text = "[";
@@ -162,8 +163,8 @@ bool SimPhone::touch(const MultipointSample& sample) { return touchDriver_.feed(
 void SimPhone::logRegistryChange(Registry::Root root, const std::wstring& subKey,
                                  const std::wstring& valueName) {
   std::string text = "registry " + rootName(root) + "\\";
-  if (!subKey.empty()) text += toUtf8(subKey) + "\\";
-  text += toUtf8(valueName);
+  if (!subKey.empty()) text += Text::toUtf8(subKey) + "\\";
+  text += Text::toUtf8(valueName);
   const auto value = registry_.valueRaw(root, subKey, valueName);
   context_.record(value ? text + " = " + valueText(*value) : text + " deleted");
 }
@@ -189,7 +190,7 @@ SimTouchDriver::Events SimPhone::driverEvents() {
   events.debugLine = [this](const wchar_t* line) {
     std::wstring text = line;
     while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r')) text.pop_back();
-    context_.record(LogCategory::debug, toUtf8(text));
+    context_.record(LogCategory::debug, Text::toUtf8(text));
   };
   return events;
 }

@@ -3,7 +3,8 @@
 #include <algorithm>
 #include <limits>
 
-#include "registry/wide_text.h"
+#include "text/lower_case.h"
+#include "text/utf16.h"
 
 namespace {
 
@@ -11,7 +12,7 @@ bool knownRoot(Registry::Root root) {
   return root == Registry::currentUser || root == Registry::localMachine;
 }
 
-std::wstring folded(const std::wstring& name) { return WideText::lowerCased(name); }
+std::wstring folded(const std::wstring& name) { return Text::lowerCased(name); }
 
 // The components of a sub-key path; nothing for a malformed one.
 std::optional<std::vector<std::wstring>> splitPath(std::wstring path) {
@@ -97,7 +98,7 @@ bool SimRegistry::setDword(Registry::Root root, const std::wstring& subKey,
 bool SimRegistry::setString(Registry::Root root, const std::wstring& subKey,
                             const std::wstring& valueName, const std::wstring& text,
                             bool withTerminator) {
-  std::vector<std::uint8_t> bytes = WideText::toUtf16Bytes(text);
+  std::vector<std::uint8_t> bytes = Text::toUtf16Bytes(text);
   if (withTerminator) bytes.insert(bytes.end(), 2, 0);
   return setRaw(root, subKey, valueName, Registry::typeString, std::move(bytes));
 }
@@ -107,7 +108,7 @@ bool SimRegistry::setStringList(Registry::Root root, const std::wstring& subKey,
                                 const std::vector<std::wstring>& entries) {
   std::vector<std::uint8_t> bytes;
   for (const std::wstring& entry : entries) {
-    const std::vector<std::uint8_t> entryBytes = WideText::toUtf16Bytes(entry);
+    const std::vector<std::uint8_t> entryBytes = Text::toUtf16Bytes(entry);
     bytes.insert(bytes.end(), entryBytes.begin(), entryBytes.end());
     bytes.insert(bytes.end(), 2, 0);
   }
@@ -167,8 +168,7 @@ std::optional<std::wstring> SimRegistry::stringValue(Registry::Root root,
   const Value* value = findValue(root, subKey, valueName);
   if (value == nullptr) return std::nullopt;
   const std::vector<std::uint8_t>& bytes = value->stored.data;
-  return WideText::fromUtf16Bytes(bytes.data(),
-                                  2 * WideText::unitsBeforeNul(bytes.data(), bytes.size()));
+  return Text::fromUtf16Bytes(bytes.data(), 2 * Text::unitsBeforeNul(bytes.data(), bytes.size()));
 }
 
 std::size_t SimRegistry::addObserver(Observer observer) {

@@ -1,6 +1,7 @@
 #include "platform/sim/sim_shell.h"
 
-#include "registry/wide_text.h"
+#include "text/lower_case.h"
+#include "text/utf8.h"
 
 namespace {
 
@@ -19,7 +20,7 @@ SimShell::~SimShell() {
 
 void SimShell::addProgram(const std::wstring& path, const std::wstring& className,
                           const std::wstring& title) {
-  programs_[WideText::lowerCased(path)] = Program{path, className, title};
+  programs_[Text::lowerCased(path)] = Program{path, className, title};
 }
 
 bool SimShell::notifyRegistryChange(Registry::Root root, const std::wstring& subKey,
@@ -45,15 +46,15 @@ bool SimShell::querySip(SipInfo& info) {
 }
 
 bool SimShell::execute(const ShellExecuteRequest& request) {
-  const std::string file = "launch \"" + toUtf8(request.file) + "\"";
-  const std::wstring verb = WideText::lowerCased(request.verb);
-  const auto program = programs_.find(WideText::lowerCased(request.file));
+  const std::string file = "launch \"" + Text::toUtf8(request.file) + "\"";
+  const std::wstring verb = Text::lowerCased(request.verb);
+  const auto program = programs_.find(Text::lowerCased(request.file));
   if (SimFaults::take(context_.faults.execute) || (!verb.empty() && verb != L"open") ||
       program == programs_.end()) {
     context_.record(file + " failed");
     return false;
   }
-  context_.record(file + " \"" + toUtf8(request.parameters) + "\"");
+  context_.record(file + " \"" + Text::toUtf8(request.parameters) + "\"");
   const Program& p = program->second;
   const std::size_t slash = p.path.find_last_of(L"\\/");
   const std::wstring exeFile = slash == std::wstring::npos ? p.path : p.path.substr(slash + 1);

@@ -7,6 +7,7 @@
 
 #include "hook/touch_messages.h"
 #include "platform/sim/sim_processes.h"
+#include "text/utf8.h"
 
 namespace {
 
@@ -444,7 +445,7 @@ void SimWindows::logForeground() {
 }
 
 std::string SimWindows::quotedTitle(Handle window) const {
-  return "\"" + toUtf8(title(window)) + "\"";
+  return "\"" + Text::toUtf8(title(window)) + "\"";
 }
 
 const SimWindows::Window* SimWindows::lookup(Handle window) const {

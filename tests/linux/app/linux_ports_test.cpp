@@ -17,7 +17,7 @@
 #include "platform/linux/app/linux_input.h"
 #include "platform/linux/app/linux_ports.h"
 #include "platform/linux/app/null_desktop.h"
-#include "platform/linux/app/text_codec.h"
+#include "text/utf8.h"
 
 namespace {
 
@@ -155,7 +155,7 @@ TEST(LinuxShellTest, ExecuteStartsTheProgramWithItsArguments) {
   request.verb = L"open";
   request.file = L"sh";  // searched in PATH
   request.parameters =
-      L"-c \"echo $0 > '" + TextCodec::fromUtf8(folder / "out") + L"'\" \"two words\"";
+      L"-c \"echo $0 > '" + Text::fromUtf8Lossy(folder / "out") + L"'\" \"two words\"";
   ASSERT_TRUE(shell.execute(request));
   for (int i = 0; i < 200 && readFile(folder / "out").empty(); ++i) {
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
@@ -179,7 +179,7 @@ TEST(LinuxProcessesTest, ProcessesAndPathsComeFromProc) {
   ASSERT_GT(readlink("/proc/self/exe", self, sizeof self - 1), 0);
   std::wstring path;
   ASSERT_TRUE(processes.moduleFileName(static_cast<std::uint32_t>(getpid()), 4096, path));
-  EXPECT_EQ(TextCodec::toUtf8(path), self);
+  EXPECT_EQ(Text::toUtf8(path), self);
   EXPECT_FALSE(processes.moduleFileName(static_cast<std::uint32_t>(getpid()), path.size(), path));
   EXPECT_FALSE(processes.moduleFileName(0, 260, path));
   bool found = false;
@@ -188,7 +188,7 @@ TEST(LinuxProcessesTest, ProcessesAndPathsComeFromProc) {
     found = true;
     EXPECT_EQ(entry.parentProcessId, static_cast<std::uint32_t>(getppid()));
     EXPECT_GE(entry.threadCount, 1u);
-    EXPECT_EQ(TextCodec::toUtf8(entry.exeFile),
+    EXPECT_EQ(Text::toUtf8(entry.exeFile),
               std::string(self).substr(std::string(self).rfind('/') + 1));
     return false;
   }));

@@ -3,11 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
 
-#include "platform/linux/app/text_codec.h"
+#include "text/utf16.h"
 
 namespace {
 
@@ -38,7 +39,7 @@ std::vector<std::string> lines(const std::string& text) {
   return out;
 }
 
-Bytes utf16(const std::u32string& text) { return TextCodec::encodeUtf16(text); }
+Bytes utf16(const std::u32string& text) { return Text::utf32ToUtf16Bytes(text); }
 
 TEST(RegDocumentTest, TheShippedFileReadsAndWritesBackUnchanged) {
   const std::string original = shippedSettings();
@@ -137,7 +138,7 @@ TEST(RegDocumentTest, Utf16AndBomFilesKeepTheirEncodingAndLineEnds) {
   const std::u32string text =
       U"Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Software\\ZEM]\r\n"
       U"; \u00fcber\r\n\"Square\"=\"C:\\\\Programme\\\\Rechner.exe\"\r\n";
-  const Bytes units = TextCodec::encodeUtf16(text);
+  const Bytes units = Text::utf32ToUtf16Bytes(text);
   const std::string utf16File = "\xFF\xFE" + std::string(units.begin(), units.end());
   RegDocument document = parsed(utf16File);
   EXPECT_EQ(document.serialize(), utf16File);
@@ -145,11 +146,11 @@ TEST(RegDocumentTest, Utf16AndBomFilesKeepTheirEncodingAndLineEnds) {
             (RegValue{Registry::typeString, utf16(U"C:\\Programme\\Rechner.exe")}));
   document.set(zemKey, L"Square", RegValue{Registry::typeString, utf16(U"x")});
   const std::string written = document.serialize();
-  std::u32string decoded;
-  ASSERT_TRUE(TextCodec::decodeUtf16(reinterpret_cast<const std::uint8_t*>(written.data()) + 2,
-                                     written.size() - 2, decoded));
+  const std::optional<std::u32string> decoded = Text::utf16BytesToUtf32(
+      reinterpret_cast<const std::uint8_t*>(written.data()) + 2, written.size() - 2);
+  ASSERT_TRUE(decoded);
   EXPECT_EQ(written.substr(0, 2), "\xFF\xFE");
-  EXPECT_EQ(decoded,
+  EXPECT_EQ(*decoded,
             U"Windows Registry Editor Version 5.00\r\n\r\n"
             U"[HKEY_CURRENT_USER\\Software\\ZEM]\r\n; \u00fcber\r\n\"Square\"=\"x\"\r\n");
 

@@ -13,8 +13,8 @@
 #include <fstream>
 #include <sstream>
 
-#include "platform/linux/app/text_codec.h"
 #include "text/lower_case.h"
+#include "text/utf8.h"
 
 extern char** environ;
 
@@ -63,7 +63,7 @@ std::uint64_t LinuxClock::nowMs() {
 
 void LinuxDebug::debugOutput(const std::wstring& text) {
   if (!log_.verbose()) return;
-  std::string line = TextCodec::toUtf8(text);
+  std::string line = Text::toUtf8(text);
   while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.pop_back();
   log_.info(line);
 }
@@ -115,7 +115,7 @@ bool LinuxProcesses::forEachProcess(const std::function<bool(const ProcessEntry&
     std::string exe;
     const std::string name =
         readLink(base + "/exe", exe) ? baseName(exe) : stat.substr(open + 1, close - open - 1);
-    process.exeFile = TextCodec::fromUtf8(name);
+    process.exeFile = Text::fromUtf8Lossy(name);
     if (!visit(process)) break;
   }
   return true;
@@ -127,7 +127,7 @@ bool LinuxProcesses::moduleFileName(std::uint32_t processId, std::size_t maxChar
   if (processId == 0 || !readLink(procRoot_ + "/" + std::to_string(processId) + "/exe", target)) {
     return false;
   }
-  std::wstring wide = TextCodec::fromUtf8(target);
+  std::wstring wide = Text::fromUtf8Lossy(target);
   if (maxChars == 0 || wide.size() > maxChars - 1) return false;
   path = std::move(wide);
   return true;
@@ -245,13 +245,13 @@ std::string LinuxShell::resolveIgnoringCase(const std::string& path) {
     if (part.empty()) continue;
     std::string next = resolved + part;
     if (::access(next.c_str(), F_OK) != 0) {
-      const std::wstring wanted = Text::lowerCased(TextCodec::fromUtf8(part));
+      const std::wstring wanted = Text::lowerCased(Text::fromUtf8Lossy(part));
       DIR* folder = ::opendir(resolved.empty() ? "." : resolved.c_str());
       if (folder == nullptr) return path;
       std::string match;
       int matches = 0;
       while (const dirent* entry = ::readdir(folder)) {
-        if (Text::lowerCased(TextCodec::fromUtf8(entry->d_name)) == wanted) {
+        if (Text::lowerCased(Text::fromUtf8Lossy(entry->d_name)) == wanted) {
           match = entry->d_name;
           ++matches;
         }
@@ -268,9 +268,9 @@ std::string LinuxShell::resolveIgnoringCase(const std::string& path) {
 bool LinuxShell::execute(const ShellExecuteRequest& request) {
   if (request.file.empty()) return false;
   if (!request.verb.empty() && request.verb != L"open") return false;
-  std::vector<std::string> arguments{resolveIgnoringCase(TextCodec::toUtf8(request.file))};
+  std::vector<std::string> arguments{resolveIgnoringCase(Text::toUtf8(request.file))};
   for (const std::wstring& argument : splitArguments(request.parameters)) {
-    arguments.push_back(TextCodec::toUtf8(argument));
+    arguments.push_back(Text::toUtf8(argument));
   }
   std::vector<char*> argv;
   argv.reserve(arguments.size() + 1);

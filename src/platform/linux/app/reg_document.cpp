@@ -1,10 +1,13 @@
 #include "platform/linux/app/reg_document.h"
 
 #include <cstdio>
+#include <optional>
+#include <string_view>
 #include <utility>
 
-#include "platform/linux/app/text_codec.h"
-#include "registry/wide_text.h"
+#include "text/lower_case.h"
+#include "text/utf16.h"
+#include "text/utf8.h"
 
 namespace {
 
@@ -77,7 +80,7 @@ RegKeyName parseKeyName(const std::string& text) {
   if (root == nullptr) throw ParseError{"unknown root key '" + text.substr(0, slash) + "'"};
   RegKeyName key;
   key.root = root->root;
-  if (slash != std::string::npos) key.subKey = TextCodec::fromUtf8(text.substr(slash + 1));
+  if (slash != std::string::npos) key.subKey = Text::fromUtf8Lossy(text.substr(slash + 1));
   if (!RegDocument::validPath(key.subKey)) throw ParseError{"malformed key path '" + text + "'"};
   return key;
 }
@@ -89,10 +92,8 @@ std::u32string parseQuoted(const std::string& text, std::size_t& pos) {
     const char c = text[pos];
     if (c == '"') {
       ++pos;
-      std::u32string out;
-      std::size_t bad = 0;
-      TextCodec::decodeUtf8(raw, out, bad);  // the whole file was checked already
-      return out;
+      // The whole file was checked already.
+      return Text::utf8ToUtf32(raw).value_or(std::u32string());
     }
     if (c == '\\') {
       if (pos + 1 >= text.size() || (text[pos + 1] != '\\' && text[pos + 1] != '"')) {
@@ -138,7 +139,7 @@ std::string escapedQuoted(const std::u32string& text) {
   std::string out = "\"";
   for (const char32_t c : text) {
     if (c == U'\\' || c == U'"') out.push_back('\\');
-    TextCodec::appendUtf8(out, c);
+    out += Text::utf32ToUtf8(std::u32string_view(&c, 1));
   }
   out.push_back('"');
   return out;
@@ -147,9 +148,10 @@ std::string escapedQuoted(const std::u32string& text) {
 // The text of a string value when the quoted form carries its bytes exactly.
 std::optional<std::u32string> plainText(const RegValue& value) {
   if (value.type != Registry::typeString || value.data.size() % 2 != 0) return std::nullopt;
-  std::u32string text;
-  if (!TextCodec::decodeUtf16(value.data.data(), value.data.size(), text)) return std::nullopt;
-  for (const char32_t c : text) {
+  std::optional<std::u32string> text =
+      Text::utf16BytesToUtf32(value.data.data(), value.data.size());
+  if (!text) return std::nullopt;
+  for (const char32_t c : *text) {
     if (c == 0 || c == U'\r' || c == U'\n') return std::nullopt;
   }
   return text;
@@ -158,7 +160,7 @@ std::optional<std::u32string> plainText(const RegValue& value) {
 }  // namespace
 
 std::wstring RegDocument::fold(const RegKeyName& key) {
-  return std::to_wstring(key.root) + L":" + WideText::lowerCased(key.subKey);
+  return std::to_wstring(key.root) + L":" + Text::lowerCased(key.subKey);
 }
 
 bool RegDocument::validPath(const std::wstring& subKey) {
@@ -172,7 +174,7 @@ std::string RegDocument::keyText(const RegKeyName& key) {
   for (const RootName& root : kRoots) {
     if (root.root == key.root) text = root.name;
   }
-  if (!key.subKey.empty()) text += "\\" + TextCodec::toUtf8(key.subKey);
+  if (!key.subKey.empty()) text += "\\" + Text::toUtf8(key.subKey);
   return text;
 }
 
@@ -183,14 +185,16 @@ std::optional<RegDocument> RegDocument::parse(const std::string& bytes, Error& e
   if (bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF &&
       static_cast<unsigned char>(bytes[1]) == 0xFE) {
     document.encoding_ = Encoding::utf16Bom;
-    std::u32string points;
-    if (bytes.size() % 2 != 0 ||
-        !TextCodec::decodeUtf16(reinterpret_cast<const std::uint8_t*>(bytes.data()) + 2,
-                                bytes.size() - 2, points)) {
+    const std::optional<std::u32string> points =
+        bytes.size() % 2 != 0
+            ? std::nullopt
+            : Text::utf16BytesToUtf32(reinterpret_cast<const std::uint8_t*>(bytes.data()) + 2,
+                                      bytes.size() - 2);
+    if (!points) {
       error = Error{1, "malformed UTF-16 text"};
       return std::nullopt;
     }
-    text = TextCodec::encodeUtf8(points);
+    text = Text::utf32ToUtf8(*points);
   } else {
     if (startsWith(bytes, "\xEF\xBB\xBF")) {
       document.encoding_ = Encoding::utf8Bom;
@@ -198,9 +202,8 @@ std::optional<RegDocument> RegDocument::parse(const std::string& bytes, Error& e
     } else {
       text = bytes;
     }
-    std::u32string points;
     std::size_t bad = 0;
-    if (!TextCodec::decodeUtf8(text, points, bad)) {
+    if (!Text::utf8ToUtf32(text, &bad)) {
       std::size_t line = 1;
       for (std::size_t i = 0; i < bad; ++i)
         if (text[i] == '\n') ++line;
@@ -294,7 +297,7 @@ std::optional<RegDocument> RegDocument::parse(const std::string& bytes, Error& e
           std::size_t textPos = 0;
           const std::u32string textValue = parseQuoted(data, textPos);
           expectEnd(data, textPos, "the closing quote");
-          value = RegValue{Registry::typeString, TextCodec::encodeUtf16(textValue)};
+          value = RegValue{Registry::typeString, Text::utf32ToUtf16Bytes(textValue)};
         } else if (startsWith(data, "dword:")) {
           const std::string digits = data.substr(6);
           std::uint32_t number = 0;
@@ -348,7 +351,7 @@ std::optional<RegDocument> RegDocument::parse(const std::string& bytes, Error& e
         entry.kind = Kind::value;
         if (currentKey != nullptr) {
           entry.key = *currentKey;
-          entry.name = WideText::lowerCased(wide(name));
+          entry.name = Text::lowerCased(wide(name));
           auto& values = document.values_[*currentKey];
           if (value) {
             values[entry.name] = *value;
@@ -421,10 +424,8 @@ std::string RegDocument::serialize() const {
     case Encoding::utf8Bom:
       return "\xEF\xBB\xBF" + text;
     case Encoding::utf16Bom: {
-      std::u32string points;
-      std::size_t bad = 0;
-      TextCodec::decodeUtf8(text, points, bad);
-      const std::vector<std::uint8_t> units = TextCodec::encodeUtf16(points);
+      const std::vector<std::uint8_t> units =
+          Text::utf32ToUtf16Bytes(Text::utf8ToUtf32(text).value_or(std::u32string()));
       return "\xFF\xFE" + std::string(units.begin(), units.end());
     }
   }
@@ -442,13 +443,13 @@ void RegDocument::createKey(const RegKeyName& key) {
 const RegValue* RegDocument::find(const RegKeyName& key, const std::wstring& valueName) const {
   const auto values = values_.find(fold(key));
   if (values == values_.end()) return nullptr;
-  const auto value = values->second.find(WideText::lowerCased(valueName));
+  const auto value = values->second.find(Text::lowerCased(valueName));
   return value == values->second.end() ? nullptr : &value->second;
 }
 
 void RegDocument::set(const RegKeyName& key, const std::wstring& valueName, const RegValue& value) {
   const std::wstring folded = fold(key);
-  const std::wstring name = WideText::lowerCased(valueName);
+  const std::wstring name = Text::lowerCased(valueName);
   keys_.emplace(folded, key);
   values_[folded][name] = value;
 

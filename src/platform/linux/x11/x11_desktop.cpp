@@ -14,6 +14,7 @@
 #include "app/app_settings.h"
 #include "platform/linux/x11/x11_settings.h"
 #include "registry/registry_store.h"
+#include "text/utf8.h"
 
 extern char** environ;
 
@@ -321,7 +322,7 @@ std::wstring X11Desktop::title(xcb_window_t window) {
       0) {
     const std::string text(utf8.strings, utf8.strings_len);
     xcb_ewmh_get_utf8_strings_reply_wipe(&utf8);
-    return X11Settings::fromUtf8(text.substr(0, text.find('\0')));
+    return Text::fromUtf8Lossy(text.substr(0, text.find('\0')));
   }
   xcb_icccm_get_text_property_reply_t name;
   if (xcb_icccm_get_wm_name_reply(connection_, xcb_icccm_get_wm_name(connection_, window), &name,
@@ -332,7 +333,7 @@ std::wstring X11Desktop::title(xcb_window_t window) {
   text = text.substr(0, text.find('\0'));
   const bool utf8Text = name.encoding == ewmh_.UTF8_STRING;
   xcb_icccm_get_text_property_reply_wipe(&name);
-  return utf8Text ? X11Settings::fromUtf8(text) : X11Settings::fromLatin1(text);
+  return utf8Text ? Text::fromUtf8Lossy(text) : X11Settings::fromLatin1(text);
 }
 
 xcb_window_t X11Desktop::topLevelOf(xcb_window_t window) {
@@ -350,7 +351,7 @@ xcb_window_t X11Desktop::topLevelOf(xcb_window_t window) {
 WindowHandle X11Desktop::findWindow(const std::wstring& className, const std::wstring& wanted) {
   const Drain drain{*this};
   if (!alive()) return 0;
-  const std::string wantedClass = X11Settings::toUtf8(className);
+  const std::string wantedClass = Text::toUtf8(className);
   const std::vector<xcb_window_t> windows =
       windowManagerPresent() ? clientWindows() : serverTopLevels();
   for (const xcb_window_t window : windows) {

@@ -40,9 +40,6 @@ std::vector<std::string> keyboardClasses(RegistryPort* registry);
 // is to be sent as it is.
 std::string commandForKey(RegistryPort* registry, std::uint8_t virtualKey);
 
-std::string toUtf8(const std::wstring& text);
-// Malformed sequences become U+FFFD.
-std::wstring fromUtf8(const std::string& text);
 std::wstring fromLatin1(const std::string& text);
 
 }  // namespace X11Settings
