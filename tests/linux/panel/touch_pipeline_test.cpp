@@ -4,10 +4,8 @@
 
 #include <gtest/gtest.h>
 
-#include "hook/touch_driver_registry.h"
 #include "panel_fixtures.h"
 #include "platform/linux/panel/touch_driver.h"
-#include "platform/sim/sim_registry.h"
 #include "recording_hook_port.h"
 
 namespace {
@@ -15,16 +13,6 @@ namespace {
 using PanelFixtures::Ev;
 using PanelFixtures::push;
 using Post = RecordingHookPort::Post;
-
-void setSwitch(SimRegistry& registry, std::uint32_t value) {
-  registry.setDword(TouchDriverRegistry::root, TouchDriverRegistry::key,
-                    TouchDriverRegistry::multiTouchDemo, value);
-}
-
-void setArea(SimRegistry& registry, const wchar_t* area) {
-  registry.setString(TouchDriverRegistry::root, TouchDriverRegistry::key,
-                     TouchDriverRegistry::lockTouch, area);
-}
 
 MultipointSample one(std::uint32_t px, std::uint32_t py) {
   MultipointSample s;
