@@ -121,36 +121,6 @@ TEST_F(SimPhoneTest, MessageLoopServesPostedThenQuitThenTimersThenEvents) {
   EXPECT_FALSE(windows.killTimer(zem, 1));
 }
 
-TEST_F(SimPhoneTest, InjectedFaultsFailTheCallsAndThenWearOff) {
-  const WindowHandle notes = phone.addApp(L"Notes.exe", L"\\Notes.exe", L"N", L"Notes");
-  phone.windows().setLastError(0);
-  phone.faults().post = 1;
-  EXPECT_FALSE(phone.windows().postMessage(notes, 0x100, 0, 0));
-  EXPECT_EQ(phone.windows().lastError(), errorNotEnoughQuota);
-  EXPECT_TRUE(phone.windows().postMessage(notes, 0x100, 0, 0));
-
-  phone.faults().snapshot = -1;
-  EXPECT_FALSE(phone.processes().forEachProcess([](const ProcessInfo&) { return true; }));
-  EXPECT_FALSE(phone.processes().forEachProcess([](const ProcessInfo&) { return true; }));
-  phone.faults().snapshot = 0;
-  EXPECT_TRUE(phone.processes().forEachProcess([](const ProcessInfo&) { return true; }));
-
-  phone.faults().createThread = 1;
-  bool ran = false;
-  EXPECT_EQ(phone.processes().createThread([&] { ran = true; }), 0u);
-  EXPECT_FALSE(ran);
-  EXPECT_EQ(phone.processes().openThreadHandles(), 0u);
-
-  phone.faults().setLed = 1;
-  EXPECT_FALSE(phone.leds().setLed(1, 1));
-  EXPECT_EQ(phone.leds().state(1), 0);
-  phone.faults().changeOrientation = 1;
-  EXPECT_NE(phone.input().changeOrientation(OrientationRequest{}), 0);
-  EXPECT_EQ(phone.registry().dwordValue(RotationRegistry::root, RotationRegistry::key,
-                                        RotationRegistry::angle),
-            0u);
-}
-
 TEST_F(SimPhoneTest, LogKeepsTimeOrderAndWritesUtf8) {
   phone.setForeground(phone.addApp(L"A.exe", L"\\A.exe", L"A", L"Caf\u00e9 \U0001F600"));
   phone.log().clear();

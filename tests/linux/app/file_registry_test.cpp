@@ -42,6 +42,7 @@ namespace {
 
 class FileRegistryTest : public ::testing::Test {
  protected:
+  FileRegistryTest() { mkdir((folder / "config").c_str(), 0700); }
   std::string settingsPath() const { return folder / "config/settings.reg"; }
   std::string driverPath() const { return folder / "runtime/driver.reg"; }
 
@@ -76,7 +77,6 @@ class FileRegistryTest : public ::testing::Test {
 };
 
 TEST_F(FileRegistryTest, ZemsWritesReplaceTheFileAtomicallyAndKeepEverythingElse) {
-  mkdir((folder / "config").c_str(), 0700);
   const std::string original = header +
                                "; my settings\n[HKEY_CURRENT_USER\\Software\\ZEM]\n"
                                "\"SwipeRightDouble\"=\"nextapp\" \n"
@@ -119,7 +119,6 @@ TEST_F(FileRegistryTest, DriverAndRotationKeysLiveInTheRuntimeFile) {
 }
 
 TEST_F(FileRegistryTest, SymbolicLinkStaysALink) {
-  mkdir((folder / "config").c_str(), 0700);
   writeFile(folder / "kept.reg", header);
   ASSERT_EQ(symlink((folder / "kept.reg").c_str(), settingsPath().c_str()), 0);
   open();
@@ -131,7 +130,6 @@ TEST_F(FileRegistryTest, SymbolicLinkStaysALink) {
 }
 
 TEST_F(FileRegistryTest, ABadFileIsReportedAndNeitherLosesNorRewritesAnything) {
-  mkdir((folder / "config").c_str(), 0700);
   writeFile(settingsPath(),
             header + "[HKEY_CURRENT_USER\\Software\\ZEM]\n\"ShowOverlay\"=dword:000007d0\n");
   open();
@@ -165,7 +163,6 @@ TEST_F(FileRegistryTest, ABadFileIsReportedAndNeitherLosesNorRewritesAnything) {
 }
 
 TEST_F(FileRegistryTest, ObserversHearOfTheirOwnValueOnlyWhenItsBytesChange) {
-  mkdir((folder / "config").c_str(), 0700);
   writeFile(settingsPath(), header +
                                 "[HKEY_CURRENT_USER\\Software\\ZEM]\n\"ShowOverlay\"=dword:1\n"
                                 "\"ControllerKeys\"=\"40,38\"\n");

@@ -7,6 +7,7 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <set>
 #include <string>
 #include <thread>
 #include <utility>
@@ -26,35 +27,17 @@ struct Logged {
   Log log{[this](const std::string& line) { lines.push_back(line); }};
 };
 
-TEST(KeyTableTest, EveryKeyZemSendsHasItsLinuxKey) {
-  const std::pair<std::uint8_t, int> rows[] = {
-      // command words and "back"
-      {0x5B, KEY_LEFTMETA},
-      {0x85, KEY_F22},
-      {0x72, KEY_F3},
-      {0x25, KEY_LEFT},
-      {0x26, KEY_UP},
-      {0x27, KEY_RIGHT},
-      {0x28, KEY_DOWN},
-      {0x08, KEY_BACKSPACE},
-      {0x73, KEY_F4},
-      // the game-pad's default "ControllerKeys": 40,38,37,39,13,12,96..101
-      {0x0D, KEY_ENTER},
-      {0x0C, KEY_CLEAR},
-      {0x60, KEY_KP0},
-      {0x65, KEY_KP5},
-      // others a key list may name
-      {0x41, KEY_A},
-      {0x5A, KEY_Z},
-      {0x30, KEY_0},
-      {0x20, KEY_SPACE},
-      {0x1B, KEY_ESC},
-      {0x87, KEY_F24},
-      {0xA3, KEY_RIGHTCTRL},
-      {0xBC, KEY_COMMA},
-      {0xAF, KEY_VOLUMEUP}};
-  for (const auto& [virtualKey, linuxKey] : rows) {
-    EXPECT_EQ(KeyTable::linuxKey(virtualKey), linuxKey) << int{virtualKey};
+// Every key zem sends (command words, "back", the game-pad's default
+// "ControllerKeys") has a Linux key of its own; keys no table names have
+// none. Which key each one is shows where it is read back: the VM's checks
+// of zem and the X11 runs.
+TEST(KeyTableTest, EveryKeyZemSendsHasALinuxKeyOfItsOwn) {
+  std::set<int> keys;
+  for (const int virtualKey : {0x5B, 0x85, 0x72, 0x25, 0x26, 0x27, 0x28, 0x08, 0x73, 0x0D, 0x0C,
+                               0x60, 0x61, 0x62, 0x63, 0x64, 0x65}) {
+    const int key = KeyTable::linuxKey(static_cast<std::uint8_t>(virtualKey));
+    EXPECT_GT(key, 0) << virtualKey;
+    EXPECT_TRUE(keys.insert(key).second) << virtualKey << " shares its key";
   }
   for (const int unknown : {0x00, 0x07, 0x3A, 0xE8, 0xFF}) {
     EXPECT_EQ(KeyTable::linuxKey(static_cast<std::uint8_t>(unknown)), 0) << unknown;

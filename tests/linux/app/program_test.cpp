@@ -136,9 +136,11 @@ class ZemProcess {
                                          "HOME=" + folder.path(), "PATH=/usr/bin:/bin"};
     arguments.insert(arguments.begin(), ZEM_PROGRAM);
     std::vector<char*> argv;
+    argv.reserve(arguments.size() + 1);
     for (std::string& argument : arguments) argv.push_back(argument.data());
     argv.push_back(nullptr);
     std::vector<char*> envp;
+    envp.reserve(environment.size() + 1);
     for (std::string& variable : environment) envp.push_back(variable.data());
     envp.push_back(nullptr);
     posix_spawn_file_actions_t actions;
@@ -171,11 +173,16 @@ class ZemProcess {
   bool exited_ = false;
 };
 
-TEST(ProgramTest, OneInstanceBadSettingsAndTermOnTheRealProgram) {
-  TempFolder folder;
+// The settings file of a zem run in `folder` (as XDG_CONFIG_HOME/zem), its folder made.
+std::string settingsFile(const TempFolder& folder) {
   mkdir((folder / "config").c_str(), 0700);
   mkdir((folder / "config/zem").c_str(), 0700);
-  const std::string settingsPath = folder / "config/zem/settings.reg";
+  return folder / "config/zem/settings.reg";
+}
+
+TEST(ProgramTest, OneInstanceBadSettingsAndTermOnTheRealProgram) {
+  TempFolder folder;
+  const std::string settingsPath = settingsFile(folder);
   const std::string driverPath = folder / "runtime/zem/driver.reg";
   const std::string settings =
       header + "[HKEY_CURRENT_USER\\Software\\ZEM]\n\"ShowOverlay\"=dword:00000001\n";
@@ -215,9 +222,7 @@ TEST(ProgramTest, OneInstanceBadSettingsAndTermOnTheRealProgram) {
 
 TEST(ProgramTest, CheckReportsWhatIsMissingAndBadOptionsAreRefused) {
   TempFolder folder;
-  mkdir((folder / "config").c_str(), 0700);
-  mkdir((folder / "config/zem").c_str(), 0700);
-  writeFile(folder / "config/zem/settings.reg", header + "[HKEY_CURRENT_USER\\Software\\ZEM]\nx\n");
+  writeFile(settingsFile(folder), header + "[HKEY_CURRENT_USER\\Software\\ZEM]\nx\n");
   ZemProcess check(folder, {"--check", "--device", folder / "no-such-node"}, folder / "check.log");
   EXPECT_EQ(check.wait(), 1);  // no panel, no /dev/uinput on a test machine
   const std::string report = readFile(folder / "check.log");
@@ -239,10 +244,8 @@ TEST(ProgramTest, CheckReportsWhatIsMissingAndBadOptionsAreRefused) {
 #ifdef ZEM_TOUCH_DRIVER
 TEST(ProgramTest, ATracePlayedThroughTheTouchDriverStartsTheBoundProgram) {
   TempFolder folder;
-  mkdir((folder / "config").c_str(), 0700);
-  mkdir((folder / "config/zem").c_str(), 0700);
   writeFile(
-      folder / "config/zem/settings.reg",
+      settingsFile(folder),
       header +
           "[HKEY_CURRENT_USER\\Software\\ZEM]\n\"SwipeRightDouble\"=\"/bin/sh,-c \\\"echo $0 > " +
           (folder / "marker") + "\\\" swiped\"\n\"ShowOverlay\"=dword:00000000\n");

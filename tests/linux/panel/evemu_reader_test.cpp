@@ -7,7 +7,7 @@
 namespace {
 
 TEST(EvemuReader, ReadsARealDescription) {
-  const EvemuRecording r = PanelFixtures::readRecording("Atmel maXTouch Touchscreen.desc");
+  const EvemuRecording r = PanelFixtures::readRecording("Atmel_maXTouch_Touchscreen.desc");
   EXPECT_TRUE(r.problems.empty());
   const PanelDescription& d = r.description;
   EXPECT_EQ(d.name, "Atmel maXTouch Touchscreen");
@@ -37,7 +37,7 @@ TEST(EvemuReader, OlderAxisLinesAndAnUndeclaredCode) {
   // Five-field axis lines (no resolution); the events come from a separate
   // file and use a code the description does not declare.
   const EvemuRecording r = PanelFixtures::readRecording(
-      "ELAN CANDO Windows7.1-finger-drag-up-down.events", "ELAN CANDO Windows7.desc");
+      "ELAN_CANDO_Windows7.1-finger-drag-up-down.events", "ELAN_CANDO_Windows7.desc");
   EXPECT_TRUE(r.problems.empty());
   EXPECT_EQ(r.description.axis(ABS_MT_POSITION_X).maximum, 3008);
   EXPECT_FALSE(r.description.hasCode(EV_ABS, 0x1d));

@@ -1,12 +1,14 @@
 // A hook port for the panel tests: the main window exists (or not), posts are
-// recorded (or refused), debug lines are kept.
+// recorded (or refused), debug lines are kept. And the touch driver's key.
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
+#include "platform/sim/sim_registry.h"
 #include "ports/hook_port.h"
+#include "ports/shared_registry.h"
 #include "ports/touch_messages.h"
 
 class RecordingHookPort : public HookPort {
@@ -53,3 +55,14 @@ inline RecordingHookPort::Post touchTwo(std::uint32_t x1, std::uint32_t y1, std:
 }
 
 inline RecordingHookPort::Post touchEnd() { return {WM_APP_TOUCH_END, touchSinglePointWParam, 0}; }
+
+// The driver's switch ("MultiTouchDemo") and pass-through rectangle ("LockTouch").
+inline void setSwitch(SimRegistry& registry, std::uint32_t value) {
+  registry.setDword(TouchDriverRegistry::root, TouchDriverRegistry::key,
+                    TouchDriverRegistry::multiTouchDemo, value);
+}
+
+inline void setArea(SimRegistry& registry, const wchar_t* area) {
+  registry.setString(TouchDriverRegistry::root, TouchDriverRegistry::key,
+                     TouchDriverRegistry::lockTouch, area);
+}

@@ -59,11 +59,11 @@ TEST_P(RealRecording, OneSampleEveryReportAndEveryTouchEnds) {
 }
 
 const Recording recordings[] = {
-    {"Atmel maXTouch Touchscreen.1-finger-drag-up-down.events", "", 1, 1},
-    {"Atmel maXTouch Touchscreen.1-finger-fast-taps.events", "", 1, 9},
-    {"Atmel maXTouch Touchscreen.2-fingers-touch-release.events", "", 2, 1},
-    {"Atmel maXTouch Touchscreen.4-finger-drag-down.events", "", 4, 1},
-    {"ELAN CANDO Windows7.1-finger-drag-up-down.events", "ELAN CANDO Windows7.desc", 1, 1},
+    {"Atmel_maXTouch_Touchscreen.1-finger-drag-up-down.events", "", 1, 1},
+    {"Atmel_maXTouch_Touchscreen.1-finger-fast-taps.events", "", 1, 9},
+    {"Atmel_maXTouch_Touchscreen.2-fingers-touch-release.events", "", 2, 1},
+    {"Atmel_maXTouch_Touchscreen.4-finger-drag-down.events", "", 4, 1},
+    {"ELAN_CANDO_Windows7.1-finger-drag-up-down.events", "ELAN_CANDO_Windows7.desc", 1, 1},
     {"EP0430M09.1-finger-drag-up-down.events", "", 1, 1},
     {"EP0430M09.2-finger-scroll-down.events", "", 2, 1},
     {"EP0430M09.2-fingers-touch-release.events", "", 2, 1},
@@ -104,7 +104,7 @@ TEST(RealRecordings, FirstFingerLiftingLeavesTheSecondAsPointOne) {
 
 TEST(RealRecordings, SecondFingerLiftingKeepsTheFirst) {
   const auto frames =
-      framesOf(readRecording("Atmel maXTouch Touchscreen.2-fingers-touch-release.events"));
+      framesOf(readRecording("Atmel_maXTouch_Touchscreen.2-fingers-touch-release.events"));
   const std::size_t i = twoToOne(frames);
   ASSERT_NE(i, 0u);
   EXPECT_EQ(frames[i].slots[0], frames[i - 1].slots[0]);

@@ -10,8 +10,7 @@
 #include <thread>
 
 #include "platform/linux/panel/touch_driver.h"
-#include "platform/sim/sim_registry.h"
-#include "ports/shared_registry.h"
+#include "recording_hook_port.h"
 
 namespace {
 
@@ -54,12 +53,10 @@ TEST(LinuxTouchDriverThread, WaitsForAPanelAndFollowsTheSwitch) {
 
   // The switch is read while no panel is there: the forwarder is loaded,
   // and unloaded again.
-  registry.setDword(TouchDriverRegistry::root, TouchDriverRegistry::key,
-                    TouchDriverRegistry::multiTouchDemo, 1);
+  setSwitch(registry, 1);
   driver.driverSwitchChanged();
   EXPECT_TRUE(hook.waitFor(L"[Quillon] ZEM mode"));
-  registry.setDword(TouchDriverRegistry::root, TouchDriverRegistry::key,
-                    TouchDriverRegistry::multiTouchDemo, 0);
+  setSwitch(registry, 0);
   driver.driverSwitchChanged();
   EXPECT_TRUE(hook.waitFor(L"[Quillon] Unload..."));
 
@@ -79,27 +76,22 @@ TEST(LinuxTouchDriverThread, AReArmBetweenTwoSamplesReadsTheRectangleAgain) {
   SimRegistry registry;
   LinePort hook;
   LinuxTouchDriver driver(registry, hook, TouchDriverOptions());
-  const auto setSwitch = [&](std::uint32_t on) {
-    registry.setDword(TouchDriverRegistry::root, TouchDriverRegistry::key,
-                      TouchDriverRegistry::multiTouchDemo, on);
+  const auto turn = [&](std::uint32_t on) {
+    setSwitch(registry, on);
     driver.driverSwitchChanged();
-  };
-  const auto setArea = [&](const wchar_t* area) {
-    registry.setString(TouchDriverRegistry::root, TouchDriverRegistry::key,
-                       TouchDriverRegistry::lockTouch, area);
   };
   MultipointSample inside;
   inside.pointCount = 1;
   inside.firstX = 4 * 100;
   inside.firstY = 4 * 100;
 
-  setArea(TouchDriverRegistry::wholeScreen);
-  setSwitch(1);
+  setArea(registry, L"0,0,480,800");
+  turn(1);
   ASSERT_TRUE(driver.feed(inside)) << "the whole screen passes";
 
-  setArea(L"0,0,0,0");
-  setSwitch(0);
-  setSwitch(1);
+  setArea(registry, L"0,0,0,0");
+  turn(0);
+  turn(1);
   EXPECT_FALSE(driver.feed(inside)) << "the re-armed forwarder still had the old rectangle";
 }
 

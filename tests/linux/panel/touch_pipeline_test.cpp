@@ -6,8 +6,6 @@
 
 #include "panel_fixtures.h"
 #include "platform/linux/panel/touch_driver.h"
-#include "platform/sim/sim_registry.h"
-#include "ports/shared_registry.h"
 #include "recording_hook_port.h"
 
 namespace {
@@ -15,16 +13,6 @@ namespace {
 using PanelFixtures::Ev;
 using PanelFixtures::push;
 using Post = RecordingHookPort::Post;
-
-void setSwitch(SimRegistry& registry, std::uint32_t value) {
-  registry.setDword(TouchDriverRegistry::root, TouchDriverRegistry::key,
-                    TouchDriverRegistry::multiTouchDemo, value);
-}
-
-void setArea(SimRegistry& registry, const wchar_t* area) {
-  registry.setString(TouchDriverRegistry::root, TouchDriverRegistry::key,
-                     TouchDriverRegistry::lockTouch, area);
-}
 
 MultipointSample one(std::uint32_t px, std::uint32_t py) {
   MultipointSample s;
@@ -42,7 +30,7 @@ class TouchPipelineTest : public testing::Test {
 };
 
 TEST_F(TouchPipelineTest, AFreshForwarderAtEveryRearm) {
-  setArea(registry, TouchDriverRegistry::wholeScreen);
+  setArea(registry, L"0,0,480,800");
   pipeline.readSwitch();  // no switch yet
   EXPECT_FALSE(pipeline.loaded());
   // Without a forwarder everything passes, nothing is posted.
@@ -108,7 +96,7 @@ TEST_F(TouchPipelineTest, AThirdFingerPassesOnlyInsideTheRectangle) {
 TEST(LinuxTouchDriverFeed, RunsSamplesThroughTheSamePath) {
   SimRegistry registry;
   RecordingHookPort hook;
-  setArea(registry, TouchDriverRegistry::wholeScreen);
+  setArea(registry, L"0,0,480,800");
   setSwitch(registry, 1);
   LinuxTouchDriver driver(registry, hook, TouchDriverOptions());
   EXPECT_TRUE(driver.feed(one(10, 20)));

@@ -7,8 +7,6 @@
 #include <cstdio>
 #include <fstream>
 
-#include "platform/sim/sim_registry.h"
-#include "ports/shared_registry.h"
 #include "recording_hook_port.h"
 
 namespace {
@@ -18,10 +16,8 @@ using Post = RecordingHookPort::Post;
 class TraceTouchSourceTest : public testing::Test {
  protected:
   TraceTouchSourceTest() {
-    registry.setDword(TouchDriverRegistry::root, TouchDriverRegistry::key,
-                      TouchDriverRegistry::multiTouchDemo, 1);
-    registry.setString(TouchDriverRegistry::root, TouchDriverRegistry::key,
-                       TouchDriverRegistry::lockTouch, TouchDriverRegistry::wholeScreen);
+    setSwitch(registry, 1);
+    setArea(registry, L"0,0,480,800");
   }
 
   Trace::Trace trace(const char* text) {

@@ -6,7 +6,6 @@
 #include <xcb/xcb.h>
 #include <xcb/xcb_ewmh.h>
 
-#include <algorithm>
 #include <fstream>
 #include <memory>
 #include <sstream>
@@ -25,11 +24,7 @@ namespace {
 constexpr std::uint32_t blue = 0x3060C0;
 constexpr std::uint32_t green = 0x20A040;
 
-std::string hex(std::uint32_t keysym) {
-  std::ostringstream out;
-  out << "key " << std::hex << keysym;
-  return out.str();
-}
+using XTest::keyLine;
 
 class X11DesktopTest : public ::testing::Test {
  protected:
@@ -151,13 +146,14 @@ TEST_F(X11DesktopTest, KeysReachTheFrontApplication) {
     EXPECT_TRUE(desktop->keyEvent(key, true)) << int{key};
     EXPECT_TRUE(desktop->keyEvent(key, false)) << int{key};
   }
-  const std::vector<std::string> expected = {hex(0xFF53), hex('a'),    hex(0xFF0D), hex(0xFF0B),
-                                             hex(0xFFB0), hex(0xFFC1), hex(0xFFD5)};
+  const std::vector<std::string> expected = {keyLine(0xFF53), keyLine('a'),    keyLine(0xFF0D),
+                                             keyLine(0xFF0B), keyLine(0xFFB0), keyLine(0xFFC1),
+                                             keyLine(0xFFD5)};
   EXPECT_TRUE(XTest::waitFor([&] {
     std::vector<std::string> keysSeen;
     for (const std::string& line : XTest::readLines(session.logPath("a"))) {
       // Shift comes with the keypad digit, pressed and released around it.
-      if (line.rfind("key ", 0) == 0 && line != hex(0xFFE1)) keysSeen.push_back(line);
+      if (line.rfind("key ", 0) == 0 && line != keyLine(0xFFE1)) keysSeen.push_back(line);
     }
     return keysSeen == expected;
   })) << ::testing::PrintToString(XTest::readLines(session.logPath("a")));
@@ -178,9 +174,10 @@ TEST_F(X11DesktopTest, CommandWordsRunTheirCommands) {
   EXPECT_TRUE(desktop->keyEvent(X11Settings::phoneKey, true));
   EXPECT_TRUE(desktop->keyEvent(X11Settings::phoneKey, false));
   EXPECT_TRUE(XTest::waitFor([&] { return XTest::readLines(marker).size() == 1; }));
-  EXPECT_TRUE(XTest::waitFor([&] { return XTest::hasLine(session.logPath("a"), hex(0xFFC0)); }));
-  EXPECT_FALSE(XTest::hasLine(session.logPath("a"), hex(0xFFD3)));  // F22 did not go out
-  desktop->processEvents();                                         // reaps the command
+  EXPECT_TRUE(
+      XTest::waitFor([&] { return XTest::hasLine(session.logPath("a"), keyLine(0xFFC0)); }));
+  EXPECT_FALSE(XTest::hasLine(session.logPath("a"), keyLine(0xFFD3)));  // F22 did not go out
+  desktop->processEvents();                                             // reaps the command
 }
 
 TEST_F(X11DesktopTest, OnScreenKeyboardCountsWhileItsWindowIsMapped) {
@@ -201,7 +198,7 @@ TEST_F(X11DesktopTest, OnScreenKeyboardCountsWhileItsWindowIsMapped) {
   EXPECT_TRUE(XTest::waitFor([&] { return !desktop->onScreenKeyboardShown(); }));
 }
 
-TEST_F(X11DesktopTest, GesturePictureIsShownWithBlackCutOutAndInputPassingThrough) {
+TEST_F(X11DesktopTest, GesturePictureNeitherTakesTheFocusNorStopsAClick) {
   app("a", "Alpha", blue);
   ASSERT_TRUE(inFront(L"Alpha"));
   SimPhone phone;
@@ -211,19 +208,9 @@ TEST_F(X11DesktopTest, GesturePictureIsShownWithBlackCutOutAndInputPassingThroug
   const xcb_window_t shown = desktop->x11Overlay().shownWindow();
   ASSERT_NE(shown, 0u);
 
-  XTest::Screenshot shot;
-  ASSERT_TRUE(XTest::waitFor([&] {
-    shot = XTest::takeScreenshot(session.display());
-    return shot.width == 480 && shot.at(240, 400) != blue;
-  }));
-  // The tile's corners are black in the picture: the application shows there.
-  EXPECT_EQ(shot.at(120, 280), blue);
-  EXPECT_EQ(shot.at(359, 519), blue);
-  EXPECT_NE(shot.at(130, 400), blue);  // the tile itself, inside its edge
-  EXPECT_EQ(shot.at(119, 400), blue);  // outside the picture
-  EXPECT_EQ(shot.at(360, 400), blue);
-  EXPECT_EQ(shot.at(240, 279), blue);
-  EXPECT_EQ(shot.at(240, 520), blue);
+  // Where the picture is, and its black cut out, zem's own run on X checks.
+  ASSERT_TRUE(XTest::waitFor(
+      [&] { return XTest::takeScreenshot(session.display()).at(240, 400) != blue; }));
   // The window never takes the focus, is never managed and lets a click
   // through to the application below.
   EXPECT_EQ(desktop->foregroundWindow(), desktop->findWindowByTitle(L"Alpha"));
@@ -237,43 +224,6 @@ TEST_F(X11DesktopTest, GesturePictureIsShownWithBlackCutOutAndInputPassingThroug
   EXPECT_EQ(desktop->x11Overlay().shownWindow(), 0u);
   EXPECT_TRUE(XTest::waitFor(
       [&] { return XTest::takeScreenshot(session.display()).at(240, 400) == blue; }));
-}
-
-TEST_F(X11DesktopTest, PadPictureOverTheBottomWithTheApplicationBetweenItsButtons) {
-  app("a", "Alpha", blue);
-  SimPhone phone;
-  OverlayDisplay overlay(phone.windows(), desktop->overlayDevice(), phone.debug());
-  ASSERT_EQ(overlay.loadPicture(168, 0, 480, {480, 320}, ImageKind::compressed), 0);
-  ASSERT_EQ(overlay.showPicture(HideTimer::none), 0);
-  const std::optional<X11Picture> pad = X11Pictures::load(168);
-  ASSERT_TRUE(pad);
-  const auto drawn = std::find_if(pad->pixels.begin(), pad->pixels.end(),
-                                  [](std::uint32_t pixel) { return pixel != 0; });
-  ASSERT_NE(drawn, pad->pixels.end());
-  const auto first = static_cast<int>(drawn - pad->pixels.begin());
-  XTest::Screenshot shot;
-  ASSERT_TRUE(XTest::waitFor([&] {
-    shot = XTest::takeScreenshot(session.display());
-    return shot.width == 480 && shot.at(first % 480, 480 + first / 480) == *drawn;
-  }));
-  int picture = 0;
-  int beneath = 0;
-  for (int y = 480; y < 800; y += 3) {
-    for (int x = 0; x < 480; x += 3) {
-      const std::uint32_t colour = pad->pixels[static_cast<std::size_t>((y - 480) * 480 + x)];
-      if (colour == 0) {
-        EXPECT_EQ(shot.at(x, y), blue) << x << "," << y;
-        ++beneath;
-      } else {
-        EXPECT_EQ(shot.at(x, y), colour) << x << "," << y;
-        ++picture;
-      }
-      if (HasFailure()) return;
-    }
-  }
-  EXPECT_GT(picture, 100);
-  EXPECT_GT(beneath, 1000);
-  EXPECT_EQ(shot.at(240, 240), blue);  // the top is left to the application
 }
 
 TEST_F(X11DesktopTest, RotationIsRequestedWithRandR) {

@@ -7,8 +7,8 @@
 // the start (a picture appeared there), at most --timeout ms (default
 // 10000); exit status 1 when it never did.
 #include <chrono>
-#include <cstdio>
 #include <iostream>
+#include <sstream>
 #include <string>
 #include <thread>
 
@@ -24,9 +24,12 @@ int main(int argc, char** argv) {
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
     if (arg == "--when-changed" && i + 1 < argc) {
-      if (std::sscanf(argv[++i], "%d,%d", &x, &y) != 2) x = y = -1;
+      std::istringstream point(argv[++i]);
+      char comma = 0;
+      if (!(point >> x >> comma >> y)) x = y = -1;
     } else if (arg == "--timeout" && i + 1 < argc) {
-      timeoutMs = std::stol(argv[++i]);
+      long ms = 0;
+      if (std::istringstream(argv[++i]) >> ms && ms >= 0) timeoutMs = ms;
     } else {
       output = arg;
     }

@@ -20,6 +20,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -75,8 +76,13 @@ int main(int argc, char** argv) {
       options.type = value;
       ++i;
     } else if (arg == "--geometry") {
-      std::sscanf(value.c_str(), "%d,%d,%d,%d", &options.x, &options.y, &options.width,
-                  &options.height);
+      std::istringstream numbers(value);
+      char comma = 0;
+      if (!(numbers >> options.x >> comma >> options.y >> comma >> options.width >> comma >>
+            options.height)) {
+        std::fprintf(stderr, "zem-x11-test-app: bad geometry %s\n", value.c_str());
+        return 2;
+      }
       ++i;
     } else if (arg == "--stay") {
       options.stay = true;

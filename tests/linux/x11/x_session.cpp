@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 #include <thread>
 
 extern char** environ;
@@ -21,6 +22,7 @@ namespace {
 
 pid_t spawnProgram(const std::vector<std::string>& argv) {
   std::vector<char*> args;
+  args.reserve(argv.size() + 1);
   for (const std::string& arg : argv) args.push_back(const_cast<char*>(arg.c_str()));
   args.push_back(nullptr);
   pid_t pid = -1;
@@ -81,6 +83,19 @@ bool hasLine(const std::string& path, const std::string& wanted) {
     if (line == wanted) return true;
   }
   return false;
+}
+
+std::string readAll(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream bytes;
+  bytes << in.rdbuf();
+  return bytes.str();
+}
+
+std::string keyLine(std::uint32_t keysym) {
+  std::ostringstream out;
+  out << "key " << std::hex << keysym;
+  return out.str();
 }
 
 Screenshot takeScreenshot(const std::string& display) {

@@ -22,6 +22,10 @@ bool waitFor(const std::function<bool()>& done,
 // The lines of a file (the test application's log); none when it is missing.
 std::vector<std::string> readLines(const std::string& path);
 bool hasLine(const std::string& path, const std::string& line);
+// The whole file (for failure messages); empty when it is missing.
+std::string readAll(const std::string& path);
+// The test application's line for a key press: "key <keysym hex>".
+std::string keyLine(std::uint32_t keysym);
 
 // The whole screen, read back with GetImage: 0x00RRGGBB per pixel.
 struct Screenshot {

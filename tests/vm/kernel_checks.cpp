@@ -1,6 +1,5 @@
-// Replays every recorded touchscreen in a folder through a uinput panel made
-// from its description, and checks the kernel's side of what the touch
-// driver relies on:
+// The kernel's side of what zem relies on. Every recorded touchscreen in a
+// folder is replayed through a uinput panel made from its description:
 //
 //   - a reader that grabbed the panel (EVIOCGRAB) receives every event the
 //     input core passes on, in order, with no SYN_DROPPED;
@@ -9,25 +8,19 @@
 //   - once the grab is released the second reader receives events again
 //     (so its silence above was the grab, not a dead reader);
 //   - removing the panel wakes its readers with ENODEV.
+// And a uinput keyboard's keys read back from its node: the path by which
+// the checks of zem see the keys it types.
 //
-//   vm-panel-replay FOLDER [SPEEDUP]   (SPEEDUP: recorded time / replay time, default 8)
+//   vm-kernel FOLDER [SPEEDUP]   (SPEEDUP: recorded time / replay time, default 8)
 #include <sys/ioctl.h>
 
-#include <algorithm>
 #include <cerrno>
-#include <chrono>
+#include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 #include <string>
-#include <thread>
 #include <vector>
 
-#include "evemu_recording.h"
-#include "event_reader.h"
-#include "input_core_model.h"
-#include "recording_replay.h"
-#include "uinput_device.h"
-#include "vm_report.h"
+#include "vm_support.h"
 
 namespace {
 
@@ -55,27 +48,27 @@ std::string firstDifference(const std::vector<ModelEvent>& want,
 }
 
 // A frame that certainly changes the panel's state (so the core passes it on).
-std::vector<ModelEvent> changingFrame(UinputDevice& panel, const EvemuDevice& device,
+std::vector<ModelEvent> changingFrame(UinputDevice& panel, const PanelDescription& device,
                                       InputCoreModel& model) {
-  for (const EvemuAxis& axis : device.axes) {
-    if (axis.code == ABS_MT_SLOT || !device.hasCode(EV_ABS, axis.code)) continue;
-    for (const std::int32_t value : {axis.minimum, axis.maximum}) {
-      model.write({EV_ABS, axis.code, value});
+  for (std::uint16_t code = 0; code < ABS_CNT; ++code) {
+    if (code == ABS_MT_SLOT || !device.hasCode(EV_ABS, code)) continue;
+    for (const std::int32_t value : {device.axis(code).minimum, device.axis(code).maximum}) {
+      model.write({EV_ABS, code, value});
       std::vector<ModelEvent> passed = model.write({EV_SYN, SYN_REPORT, 0});
       if (passed.empty()) continue;
-      panel.write({makeEvent(EV_ABS, axis.code, value), makeEvent(EV_SYN, SYN_REPORT, 0)});
+      panel.write({makeEvent(EV_ABS, code, value), makeEvent(EV_SYN, SYN_REPORT, 0)});
       return passed;
     }
   }
   return {};
 }
 
-void checkRecording(VmReport& report, const std::filesystem::path& path, double speedup) {
-  const std::string name = path.filename().string();
+void checkRecording(VmReport& report, const std::string& path, double speedup) {
+  const std::string name = path.substr(path.rfind('/') + 1);
   std::string error;
-  const auto recording = readEvemuWithDescription(path.string(), error);
+  const auto recording = readRecording(path, error);
   if (!report.check(name + ": read", recording.has_value(), error)) return;
-  auto panel = UinputDevice::create(recording->device, error);
+  auto panel = UinputDevice::create(recording->description, error);
   if (!report.check(name + ": uinput panel created", panel != nullptr, error)) return;
 
   EventReader grabber(panel->node(), true);
@@ -89,7 +82,7 @@ void checkRecording(VmReport& report, const std::filesystem::path& path, double 
   report.check(name + ": a second grab is refused with EBUSY", grabAgain < 0 && grabErrno == EBUSY,
                grabAgain == 0 ? "it succeeded" : std::string("errno ") + std::to_string(grabErrno));
 
-  InputCoreModel model(recording->device);
+  InputCoreModel model(recording->description);
   const auto start = std::chrono::steady_clock::now();
   const ReplayResult sent = replayRecording(*panel, *recording, model, speedup);
   grabber.waitFor(sent.expected.size(), milliseconds(3000));
@@ -107,7 +100,7 @@ void checkRecording(VmReport& report, const std::filesystem::path& path, double 
                std::to_string(other.events().size()) + " events leaked past the grab");
 
   ioctl(grabber.fd(), EVIOCGRAB, 0);
-  const std::vector<ModelEvent> after = changingFrame(*panel, recording->device, model);
+  const std::vector<ModelEvent> after = changingFrame(*panel, recording->description, model);
   const std::size_t seen = other.waitFor(after.size(), milliseconds(2000));
   report.check(name + ": the second reader gets events once the grab is released",
                !after.empty() && seen == after.size(),
@@ -122,20 +115,39 @@ void checkRecording(VmReport& report, const std::filesystem::path& path, double 
                grabber.deviceGone() && other.deviceGone());
 }
 
+// Each key down then up, each in its own frame, reads back in the order written.
+void checkKeyboard(VmReport& report) {
+  const std::vector<unsigned> keys = {KEY_RIGHT, KEY_LEFT, KEY_UP, KEY_DOWN, KEY_A};
+  const PanelDescription description = keyboardDescription("zem check keyboard", keys);
+  std::string error;
+  auto keyboard = UinputDevice::create(description, error);
+  if (!report.check("uinput keyboard created", keyboard != nullptr, error)) return;
+  EventReader reader(keyboard->node(), false);
+  if (!report.check("keyboard node opened", reader.ok(), reader.error())) return;
+  std::vector<ModelEvent> expected;
+  for (unsigned key : keys) {
+    for (int value : {1, 0}) {
+      keyboard->write({makeEvent(EV_KEY, key, value), makeEvent(EV_SYN, SYN_REPORT, 0)});
+      expected.push_back({EV_KEY, static_cast<std::uint16_t>(key), value});
+      expected.push_back({EV_SYN, SYN_REPORT, 0});
+    }
+  }
+  reader.waitFor(expected.size(), milliseconds(2000));
+  const std::string why = firstDifference(expected, reader.events());
+  report.check("every key down and up reads back in order", why.empty(), why);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   if (argc < 2) {
-    std::fprintf(stderr, "usage: vm-panel-replay FOLDER [SPEEDUP]\n");
+    std::fprintf(stderr, "usage: vm-kernel FOLDER [SPEEDUP]\n");
     return 2;
   }
-  const double speedup = argc > 2 ? std::atof(argv[2]) : 8.0;
-  std::vector<std::filesystem::path> recordings;
-  for (const auto& entry : std::filesystem::directory_iterator(argv[1])) {
-    if (entry.path().extension() == ".events") recordings.push_back(entry.path());
-  }
-  std::sort(recordings.begin(), recordings.end());
+  const double speedup = argc > 2 ? std::strtod(argv[2], nullptr) : 8.0;
+  const std::vector<std::string> recordings = recordingsIn(argv[1]);
   VmReport report;
+  checkKeyboard(report);
   report.check("recordings found in " + std::string(argv[1]), !recordings.empty());
   for (const auto& path : recordings) checkRecording(report, path, speedup > 0 ? speedup : 8.0);
   return report.exitCode();
