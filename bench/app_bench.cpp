@@ -29,11 +29,11 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-constexpr std::uint64_t kSampleIntervalMs = 10;
-constexpr std::uint64_t kFirstGestureMs = 1500;  // after the start-up's re-arm (1 s)
-constexpr std::uint64_t kGesturePeriodMs = 800;  // the picture's 500 ms included
-constexpr std::uint64_t kFirstTapMs = 4000;      // the pad is shown and re-armed by 3.3 s
-constexpr std::uint64_t kTapPeriodMs = 30;
+constexpr std::uint64_t sampleIntervalMs = 10;
+constexpr std::uint64_t firstGestureMs = 1500;  // after the start-up's re-arm (1 s)
+constexpr std::uint64_t gesturePeriodMs = 800;  // the picture's 500 ms included
+constexpr std::uint64_t firstTapMs = 4000;      // the pad is shown and re-armed by 3.3 s
+constexpr std::uint64_t tapPeriodMs = 30;
 
 // The phone's key injection, with a stopwatch that stops at the first key
 // down after it was started.
@@ -90,7 +90,7 @@ struct Phone {
   void schedule(std::uint64_t atMs, const Samples& samples) {
     for (const MultipointSample& sample : samples) {
       phone.clock().at(atMs, [this, sample] { phone.touch(sample); });
-      atMs += kSampleIntervalMs;
+      atMs += sampleIntervalMs;
     }
   }
 
@@ -127,7 +127,7 @@ double runIterations(benchmark::State& state, Phone& p, std::uint64_t startMs,
     p.phone.log().clear();
     const std::uint64_t now = p.phone.clock().now();
     p.phone.clock().at(now + periodMs, next);
-    p.schedule(now + kSampleIntervalMs, Samples(current.begin() + 1, current.end()));
+    p.schedule(now + sampleIntervalMs, Samples(current.begin() + 1, current.end()));
     p.input.start();
     p.phone.touch(current.front());
   };
@@ -154,7 +154,7 @@ void appSwipeToKey(benchmark::State& state) {
   Phone p(L"SwipeRightDouble", L"right");
   const Samples swipe = twoFingerSwipe(moving, {90, 330}, {372, 318}, {96, 430}, {380, 421});
   const double seconds = runIterations(
-      state, p, kFirstGestureMs, kGesturePeriodMs, [&](std::int64_t) { return swipe; },
+      state, p, firstGestureMs, gesturePeriodMs, [&](std::int64_t) { return swipe; },
       [] { return true; });
   // The release is timed too: its touch end completes the gesture.
   countPerSample(state, seconds, swipe.size());
@@ -169,9 +169,9 @@ BENCHMARK(appSwipeToKey)->Arg(30)->Arg(60)->UseManualTime();
 // the last one ended is not reported until it moves.
 void appGamepadTouchToKey(benchmark::State& state) {
   Phone p(L"SwipeDownDouble", L"controller");
-  p.schedule(kFirstGestureMs, twoFingerSwipe(30, {180, 220}, {186, 640}, {290, 226}, {300, 648}));
+  p.schedule(firstGestureMs, twoFingerSwipe(30, {180, 220}, {186, 640}, {290, 226}, {300, 648}));
   const double seconds = runIterations(
-      state, p, kFirstTapMs, kTapPeriodMs,
+      state, p, firstTapMs, tapPeriodMs,
       [](std::int64_t i) {
         const double x = (i & 1) != 0 ? 101.0 : 100.0;
         return TouchSequence().press({x, 520.0}).release().samples();

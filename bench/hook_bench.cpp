@@ -6,9 +6,9 @@
 #include <cstdint>
 #include <vector>
 
-#include "hook/touch_driver_registry.h"
 #include "hook/touch_forwarder.h"
 #include "platform/sim/sim_registry.h"
+#include "ports/shared_registry.h"
 #include "trace/touch_sequence.h"
 
 namespace {
@@ -29,7 +29,7 @@ class CountingPort : public HookPort {
 struct Loaded {
   Loaded() {
     registry.setString(TouchDriverRegistry::root, TouchDriverRegistry::key,
-                       TouchDriverRegistry::lockTouch, L"0,0,480,800");
+                       TouchDriverRegistry::lockTouch, TouchDriverRegistry::wholeScreen);
     library.entryNotification(1);
   }
   SimRegistry registry;

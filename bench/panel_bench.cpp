@@ -8,12 +8,12 @@
 #include <string>
 #include <vector>
 
-#include "hook/touch_driver_registry.h"
 #include "platform/linux/panel/clone_writer.h"
 #include "platform/linux/panel/evemu_reader.h"
 #include "platform/linux/panel/frame_assembler.h"
 #include "platform/linux/panel/touch_pipeline.h"
 #include "platform/sim/sim_registry.h"
+#include "ports/shared_registry.h"
 
 namespace {
 

@@ -8,22 +8,22 @@
 #include <cstdint>
 #include <vector>
 
-#include "capture/packed_point.h"
 #include "capture/touch_tracker.h"
+#include "ports/touch_messages.h"
 #include "trace/touch_sequence.h"
 
 namespace {
 
-constexpr std::uint32_t kOneFinger = 1;  // wParam of a one-finger sample
-constexpr int kSamples = 50;             // a typical two-finger swipe
+constexpr std::uint32_t oneFinger = 1;  // wParam of a one-finger sample
+constexpr int samplesPerSwipe = 50;     // a typical two-finger swipe
 
 using Words = TouchSequence::Message;  // wParam: second point, lParam: first
 
 // Two fingers 100 pixels apart swipe right with a slight wave, as packed words.
 std::vector<Words> twoFingerSwipe() {
   TouchSequence touch;
-  for (int i = 0; i < kSamples; ++i) {
-    const double u = static_cast<double>(i) / (kSamples - 1);
+  for (int i = 0; i < samplesPerSwipe; ++i) {
+    const double u = static_cast<double>(i) / (samplesPerSwipe - 1);
     const TouchSequence::Pixel p(std::round(40 + 400 * u), std::round(300 + 8 * std::sin(6.0 * u)));
     i == 0 ? touch.press(p, {p.x, p.y + 100}) : touch.move(p, {p.x, p.y + 100});
   }
@@ -56,7 +56,7 @@ BENCHMARK(BM_TouchUpdateGestureMode);
 // axes near the anchor, so that the correction does all its work.
 void BM_TouchUpdateControllerMode(benchmark::State& state) {
   TouchTracker t;
-  t.touchUpdate(kOneFinger, PackedPoint::pack(100, 700), SampleMode::controller(Screen::upright));
+  t.touchUpdate(oneFinger, PackedPoint::pack(100, 700), SampleMode::controller(Screen::upright));
   const std::vector<Words> samples =
       TouchSequence().press({100, 700}, {105, 700}).press({130, 600}, {135, 605}).messages();
   std::size_t i = 0;

@@ -31,13 +31,14 @@
 
 #include "fuzz_input.h"
 #include "hook/multipoint_sample.h"
-#include "hook/touch_driver_registry.h"
 #include "hook/touch_forwarder.h"
-#include "hook/touch_messages.h"
 #include "platform/sim/sim_context.h"
 #include "platform/sim/sim_hook_port.h"
 #include "platform/sim/sim_registry.h"
 #include "platform/sim/sim_windows.h"
+#include "ports/main_window.h"
+#include "ports/shared_registry.h"
+#include "ports/touch_messages.h"
 
 namespace {
 
@@ -184,7 +185,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   SimHookPort port(windows);
 
   const std::uint8_t flags = in.u8();
-  const SimWindows::Handle target = (flags & 1u) != 0 ? windows.create(L"ZEM", L"ZEM") : 0;
+  const SimWindows::Handle target =
+      (flags & 1u) != 0 ? windows.create(MainWindow::className, MainWindow::title) : 0;
   if ((flags & 2u) != 0) storeLockTouch(registry, in, flags);
 
   TouchForwarder library(port, registry);
@@ -240,7 +242,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         windows.destroy(target);
         expected.windowAlive = false;
       } else {
-        others.push_back(windows.create(L"ZEM", L"ZEM"));
+        others.push_back(windows.create(MainWindow::className, MainWindow::title));
       }
     }
   }

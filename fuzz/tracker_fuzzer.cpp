@@ -28,27 +28,23 @@
 #include <string>
 
 #include "capture/gesture_naming.h"
-#include "capture/packed_point.h"
 #include "capture/touch_tracker.h"
 #include "fuzz_input.h"
+#include "ports/touch_messages.h"
 
 namespace {
 
 using Gestures::RecognitionResult;
 
-struct Flags {
-  bool controllerMode = false;
-  bool recordStrokes = true;
-  bool rotated = false;
-};
-
-Flags readFlags(FuzzInput::Reader& in) {
+// The sample mode with each part chosen on its own, the combinations the
+// program never sends included.
+SampleMode readMode(FuzzInput::Reader& in) {
   const std::uint8_t b = in.u8();
-  Flags f;
-  f.controllerMode = (b & 1u) != 0;
-  f.rotated = (b & 2u) != 0;
-  f.recordStrokes = (b & 4u) != 0 ? (b & 8u) != 0 : !f.controllerMode;
-  return f;
+  SampleMode mode;
+  mode.correctDualTouch = (b & 1u) != 0;
+  mode.rotated = (b & 2u) != 0;
+  mode.recordStrokes = (b & 4u) != 0 ? (b & 8u) != 0 : !mode.correctDualTouch;
+  return mode;
 }
 
 // A message word: no point (1), a packed screen point, or any 32 bits.
@@ -130,16 +126,16 @@ void checkTracker(const TouchTracker& t) {
 }
 
 void touchEnd(TouchTracker& t, std::int32_t kind, const Geometry::Point2D& a,
-              const Geometry::Point2D& b, const Flags& f) {
+              const Geometry::Point2D& b, const SampleMode& f) {
   const std::int32_t before = t.touchCount();
-  t.touchEnd(kind, a, b, f.controllerMode, f.recordStrokes, f.rotated);
+  t.touchEnd(kind, a, b, f);
   if (f.recordStrokes && (kind < 1 || kind > 2) && before != 0) {
     FUZZ_CHECK(t.firstStroke().empty() && t.secondStroke().empty());
   }
 }
 
 void strokeRun(TouchTracker& t, FuzzInput::Reader& in) {
-  const Flags f = readFlags(in);
+  const SampleMode f = readMode(in);
   const std::uint8_t head = in.u8();
   const unsigned samples = head % 64u;
   const bool twoFingers = (head & 64u) != 0;
@@ -155,7 +151,7 @@ void strokeRun(TouchTracker& t, FuzzInput::Reader& in) {
           static_cast<std::uint32_t>(x[k] + dx[k] * static_cast<std::int32_t>(i)) & 0xFFFu,
           static_cast<std::uint32_t>(y[k] + dy[k] * static_cast<std::int32_t>(i)));
     };
-    t.touchUpdate(twoFingers ? at(1) : 1u, at(0), f.controllerMode, f.recordStrokes, f.rotated);
+    t.touchUpdate(twoFingers ? at(1) : 1u, at(0), f);
     checkTracker(t);
   }
   if ((head & 128u) == 0) touchEnd(t, 0, {}, {}, f);
@@ -203,10 +199,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       case 0:
       case 1:
       case 2: {
-        const Flags f = readFlags(in);
+        const SampleMode f = readMode(in);
         const std::uint32_t second = word(in);
         const std::size_t before = tracker.firstStroke().size() + tracker.secondStroke().size();
-        tracker.touchUpdate(second, word(in), f.controllerMode, f.recordStrokes, f.rotated);
+        tracker.touchUpdate(second, word(in), f);
         if (!f.recordStrokes) {
           FUZZ_CHECK(tracker.firstStroke().size() + tracker.secondStroke().size() == before);
         }
@@ -216,7 +212,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         strokeRun(tracker, in);
         break;
       case 4: {
-        const Flags f = readFlags(in);
+        const SampleMode f = readMode(in);
         const std::uint8_t k = in.u8();
         const std::int32_t kind = k < 0xF0 ? k % 3 : static_cast<std::int32_t>(in.u32());
         const Geometry::Point2D a(in.coordinate(), in.coordinate());

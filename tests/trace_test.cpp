@@ -3,8 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "capture/packed_point.h"
-#include "hook/touch_messages.h"
+#include "ports/touch_messages.h"
 #include "trace/touch_sequence.h"
 
 #include <string>

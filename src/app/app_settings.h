@@ -1,12 +1,16 @@
-// Every name and number the application core shares with the registry, the
-// resources, the hook library and the shell: key paths, value names, the
-// notification identifiers, resource ids, messages and fixed texts.
+// The names and numbers of the application core: its registry key and
+// values, the notification identifiers, its pauses and fixed texts. What it
+// shares with other processes (the touch driver's and the rotation key, the
+// touch messages, the main window and its resources) is defined beside the
+// ports: ports/shared_registry.h, ports/touch_messages.h, ports/main_window.h.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 
+#include "ports/main_window.h"
 #include "ports/registry_port.h"
+#include "ports/shared_registry.h"
 
 // Sent by the registry-change notifications to the main window, with the
 // setting's identifier in lParam. The first user message number.
@@ -17,10 +21,6 @@ namespace AppSettings {
 // --- keys ---
 inline constexpr Registry::Root programRoot = Registry::currentUser;
 inline constexpr const wchar_t* programKey = L"Software\\ZEM";
-inline constexpr Registry::Root touchDriverRoot = Registry::localMachine;
-inline constexpr const wchar_t* touchDriverKey = L"HARDWARE\\DEVICEMAP\\TOUCH";
-inline constexpr Registry::Root rotationRoot = Registry::localMachine;
-inline constexpr const wchar_t* rotationKey = L"System\\GDI\\Rotation";
 
 // --- values under the program's key ---
 inline constexpr const wchar_t* blackListClose = L"BlackListClose";
@@ -32,15 +32,6 @@ inline constexpr const wchar_t* tapAndHoldGestureSupport = L"TapAndHoldGestureSu
 inline constexpr const wchar_t* showOverlay = L"ShowOverlay";
 inline constexpr const wchar_t* controllerKeys = L"ControllerKeys";
 inline constexpr const wchar_t* controllerVibrate = L"ControllerVibrate";
-
-// --- values under the touch driver's and the rotation key ---
-inline constexpr const wchar_t* multiTouchDemo = L"MultiTouchDemo";
-inline constexpr const wchar_t* lockTouch = L"LockTouch";
-inline constexpr const wchar_t* angle = L"Angle";
-
-// The pass-through rectangle of the whole 480 x 800 screen (left, top,
-// width, height in pixels).
-inline constexpr const wchar_t* wholeScreenLockTouch = L"0,0,480,800";
 
 // --- change-notification identifiers (lParam of WM_REGISTRY_CHANGED) ---
 enum SettingId : std::uint32_t {
@@ -56,17 +47,10 @@ enum SettingId : std::uint32_t {
   idAngle = 16,  // 10 to 15 are not used
 };
 
-// --- messages and commands ---
-inline constexpr std::uint32_t closeCommandId = 40000;  // Ctrl+Q in accelerator table 2
-
-// --- resources and the main window ---
-inline constexpr std::uint32_t titleStringId = 1;
-inline constexpr std::uint32_t classStringId = 2;
+// --- the main window (its ids: ports/main_window.h) ---
 inline constexpr std::size_t resourceStringChars = 100;  // buffer, terminator included
-inline constexpr std::uint32_t iconId = 101;
-inline constexpr std::uint32_t acceleratorTableId = 2;
-inline constexpr std::uint32_t classStyles = 3;  // redraw on horizontal and vertical resize
-inline constexpr std::uint32_t whiteBrush = 0;   // stock object
+inline constexpr std::uint32_t classStyles = 3;          // redraw on horizontal and vertical resize
+inline constexpr std::uint32_t whiteBrush = 0;           // stock object
 inline constexpr std::uint32_t windowStyle = 0x80000000;  // pop-up, never visible
 
 // --- gesture pictures ---

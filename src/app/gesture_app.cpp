@@ -1,7 +1,7 @@
 #include "app/gesture_app.h"
 
 #include "app/app_settings.h"
-#include "hook/touch_messages.h"
+#include "ports/touch_messages.h"
 
 const wchar_t* toString(AppMode mode) {
   switch (mode) {
@@ -29,9 +29,9 @@ int GestureApp::run() {
   platform_.shell.initialize();
 
   const std::wstring title =
-      windows.loadString(AppSettings::titleStringId, AppSettings::resourceStringChars);
+      windows.loadString(MainWindow::titleStringId, AppSettings::resourceStringChars);
   const std::wstring className =
-      windows.loadString(AppSettings::classStringId, AppSettings::resourceStringChars);
+      windows.loadString(MainWindow::classStringId, AppSettings::resourceStringChars);
 
   // One instance only: bring the running one forward. The lowest bit of the
   // handle asks the platform to bring its owned windows forward too. The
@@ -46,7 +46,7 @@ int GestureApp::run() {
   WindowClassSpec classSpec;
   classSpec.styles = AppSettings::classStyles;
   classSpec.className = className;
-  classSpec.iconId = AppSettings::iconId;
+  classSpec.iconId = MainWindow::iconId;
   classSpec.arrowCursor = false;
   classSpec.stockBrush = AppSettings::whiteBrush;
   if (!windows.registerClass(classSpec, *this)) return 0;
@@ -56,12 +56,12 @@ int GestureApp::run() {
   windowSpec.className = className;
   windowSpec.title = title;
   windowSpec.style = AppSettings::windowStyle;
-  windowSpec.x = windowSpec.y = windowSpec.width = windowSpec.height = kDefaultWindowPosition;
+  windowSpec.x = windowSpec.y = windowSpec.width = windowSpec.height = defaultWindowPosition;
   // The create message loads every setting before this returns.
   if (windows.createWindow(windowSpec) == 0) return 0;
 
   const WindowPort::AcceleratorTable accelerators =
-      windows.loadAccelerators(AppSettings::acceleratorTableId);
+      windows.loadAccelerators(MainWindow::acceleratorTableId);
 
   // A failed fetch (< 0) ends the loop as the quit message does: retrying it
   // would spin for ever on a broken queue.
@@ -75,7 +75,7 @@ int GestureApp::run() {
   }
 
   RearmTouchDriver(false);
-  WriteLockTouch(AppSettings::wholeScreenLockTouch);
+  WriteLockTouch(TouchDriverRegistry::wholeScreen);
   // "closezem" ends the loop with the window still there; it must not
   // outlive this object, whose procedure it calls (the system may still
   // send it messages while the program shuts down).
@@ -108,7 +108,7 @@ LResult GestureApp::WindowProcedure(WindowHandle window, std::uint32_t message, 
       platform_.shell.handleSettingChange(window, wParam, lParam, activationInfo_);
       return 0;
     case WindowMessage::command:
-      if ((wParam & 0xFFFF) == AppSettings::closeCommandId) {
+      if ((wParam & 0xFFFF) == MainWindow::closeCommandId) {
         windows.sendMessage(window, WindowMessage::close, 0, 0);
         return 0;
       }

@@ -63,7 +63,7 @@ constexpr Setting settings[] = {
                  [](GestureApp& app, std::uint32_t value) {
                    app.controller.setVibrate(static_cast<std::int32_t>(value));
                  }),
-    {AppSettings::idAngle, AppSettings::rotationRoot, AppSettings::rotationKey, AppSettings::angle,
+    {AppSettings::idAngle, RotationRegistry::root, RotationRegistry::key, RotationRegistry::angle,
      nullptr, [](GestureApp& app, std::uint32_t value) { app.applyAngle(value); }, nullptr},
 };
 
@@ -106,7 +106,7 @@ void GestureApp::LoadAllSettings() {
   // shown when the program last ended (or none at all on a new phone) would
   // otherwise withhold touches from every other application until the next
   // re-arm.
-  WriteLockTouch(AppSettings::wholeScreenLockTouch);
+  WriteLockTouch(TouchDriverRegistry::wholeScreen);
   RearmTouchDriver(true);
   for (const Setting& setting : settings) load(*this, setting);
   controller.attach(*this);
@@ -126,8 +126,8 @@ void GestureApp::ReloadSetting(LParam identifier) {
 
 void GestureApp::RearmTouchDriver(bool apply) {
   const auto write = [this](std::uint32_t value) {
-    registry.WriteDword(AppSettings::touchDriverRoot, AppSettings::touchDriverKey,
-                        AppSettings::multiTouchDemo, value);
+    registry.WriteDword(TouchDriverRegistry::root, TouchDriverRegistry::key,
+                        TouchDriverRegistry::multiTouchDemo, value);
   };
   if (!apply) {
     write(0);
@@ -136,8 +136,8 @@ void GestureApp::RearmTouchDriver(bool apply) {
   // The driver attaches the hook library afresh when its switch goes from
   // off to on. A switch that does not exist is never created here.
   std::uint32_t value = 0;
-  if (!registry.ReadDword(AppSettings::touchDriverRoot, AppSettings::touchDriverKey,
-                          AppSettings::multiTouchDemo, value)) {
+  if (!registry.ReadDword(TouchDriverRegistry::root, TouchDriverRegistry::key,
+                          TouchDriverRegistry::multiTouchDemo, value)) {
     return;
   }
   if (value != 0) {
@@ -148,8 +148,8 @@ void GestureApp::RearmTouchDriver(bool apply) {
 }
 
 void GestureApp::WriteLockTouch(const std::wstring& text) {
-  registry.WriteString(AppSettings::touchDriverRoot, AppSettings::touchDriverKey,
-                       AppSettings::lockTouch, text);
+  registry.WriteString(TouchDriverRegistry::root, TouchDriverRegistry::key,
+                       TouchDriverRegistry::lockTouch, text);
 }
 
 void GestureApp::applyAngle(std::uint32_t degrees) {

@@ -4,13 +4,19 @@
 #include <cstddef>
 #include <limits>
 
-#include "capture/packed_point.h"
+#include "ports/touch_messages.h"
 
 using Geometry::Path2D;
 using Geometry::Point2D;
 using Gestures::RecognitionResult;
 
 namespace {
+
+// A packed touch point as the tracker's pixel position.
+Point2D unpacked(std::uint32_t word) {
+  return {static_cast<double>(PackedPoint::decodedX(word)),
+          static_cast<double>(PackedPoint::decodedY(word))};
+}
 
 // The squared distance, truncated toward zero as Geometry::squaredDistance
 // truncates it, but kept in double: decoded coordinates reach 65535 pixels in
@@ -67,11 +73,11 @@ void TouchTracker::touchUpdate(std::uint32_t secondWord, std::uint32_t firstWord
   }
   previousTouchCount_ = touchCount_;
   if (hasFirst) {
-    firstPoint_ = PackedPoint::unpack(firstWord);
+    firstPoint_ = unpacked(firstWord);
     touchCount_ = 1;
   }
   if (hasSecond) {
-    secondPoint_ = PackedPoint::unpack(secondWord);
+    secondPoint_ = unpacked(secondWord);
     touchCount_ = 2;
   }
   processPoints(mode);

@@ -77,22 +77,12 @@ class TouchTracker {
   // for a one-finger sample), `firstWord` its lParam (a packed point). A
   // sample in which neither word carries a point is ignored.
   void touchUpdate(std::uint32_t secondWord, std::uint32_t firstWord, SampleMode mode);
-  // The same with each part of the mode given on its own (the fuzz target
-  // varies them independently).
-  void touchUpdate(std::uint32_t secondWord, std::uint32_t firstWord, bool controllerMode,
-                   bool recordStrokes, bool rotated) {
-    touchUpdate(secondWord, firstWord, SampleMode{controllerMode, recordStrokes, rotated});
-  }
 
   // WM_APP_TOUCH_END. `kind` is the number of fingers still down: 0 (the only
   // kind the program sends), 1 (with `first`) or 2 (with both points). Any
   // other kind counts as 0.
   void touchEnd(std::int32_t kind, const Geometry::Point2D& first, const Geometry::Point2D& second,
                 SampleMode mode);
-  void touchEnd(std::int32_t kind, const Geometry::Point2D& first, const Geometry::Point2D& second,
-                bool controllerMode, bool recordStrokes, bool rotated) {
-    touchEnd(kind, first, second, SampleMode{controllerMode, recordStrokes, rotated});
-  }
 
   // 0 = no finger, 1 = one finger, 2 = two fingers.
   std::int32_t touchCount() const { return touchCount_; }

@@ -6,6 +6,7 @@
 #include "controller/controller_layout.h"
 #include "controller/vibrator.h"
 #include "overlay/overlay_display.h"
+#include "ports/shared_registry.h"
 #include "text/integer_list.h"
 
 namespace {
@@ -22,7 +23,6 @@ using ControllerLayout::rotateButton;
 constexpr const wchar_t* bandPassesThrough = L"0,200,480,400";
 constexpr const wchar_t* topPassesThrough = L"0,0,480,460";
 constexpr const wchar_t* nothingPassesThrough = L"0,0,0,0";
-constexpr const wchar_t* everythingPassesThrough = L"0,0,480,800";
 
 // Reads up to twelve integers separated by single commas into `keys` (low 8
 // bits each), stopping at the first one that cannot be read; the entries
@@ -177,7 +177,7 @@ void Controller::hide() {
   // button still held would act at the first touch after the next show.
   clearPressedCommands();
   if (touchPasses_ > 0) hiddenInPass_ = true;
-  app.WriteLockTouch(everythingPassesThrough);
+  app.WriteLockTouch(TouchDriverRegistry::wholeScreen);
   app.RearmTouchDriver(true);
 }
 

@@ -2,18 +2,15 @@
 
 #include <cstddef>
 
-#include "capture/packed_point.h"
 #include "hook/debug_line.h"
-#include "hook/touch_driver_registry.h"
-#include "hook/touch_messages.h"
+#include "ports/main_window.h"
+#include "ports/shared_registry.h"
+#include "ports/touch_messages.h"
 
 namespace {
 
 using Geometry::Point2D;
 using Geometry::Rect2D;
-
-// The main window's class name and title.
-constexpr const wchar_t* mainWindowName = L"ZEM";
 
 // Quarter pixels to pixels: unsigned division truncates (raw 0-3 is pixel 0).
 // Every 32-bit raw value divided by 4 is below 2^30, exact in a double.
@@ -37,7 +34,7 @@ bool inside(const Rect2D& area, const Point2D& p) { return Geometry::contains(ar
 
 TouchForwarder::TouchForwarder(HookPort& port, RegistryPort& registry)
     : port_(port), registry_(registry) {
-  targetWindow_ = port_.findWindow(mainWindowName, mainWindowName);
+  targetWindow_ = port_.findWindow(MainWindow::className, MainWindow::title);
   zemMode_ = targetWindow_ != 0;
   log(zemMode_ ? L"[Quillon] ZEM mode" : L"[Quillon] Foreground window mode");
 }

@@ -4,32 +4,33 @@
 #include <limits>
 #include <string>
 
+#include "ports/main_window.h"
+
 namespace {
 
-constexpr const wchar_t* kClassName = L"OverlayWndClass";
-constexpr const wchar_t* kWindowTitle = L"Overlay";
-constexpr std::uint32_t kClassStyles = 3;  // redraw on horizontal and vertical resize
-constexpr std::uint32_t kIconId = 101;
-constexpr std::uint32_t kBlackBrush = 4;
-constexpr std::uint32_t kTopmost = 0x8;
-constexpr std::uint32_t kPopup = 0x80000000;
-constexpr std::uint32_t kCooperationNormal = 0;
+constexpr const wchar_t* overlayClassName = L"OverlayWndClass";
+constexpr const wchar_t* overlayTitle = L"Overlay";
+constexpr std::uint32_t classStyles = 3;  // redraw on horizontal and vertical resize
+constexpr std::uint32_t blackBrush = 4;
+constexpr std::uint32_t topmost = 0x8;
+constexpr std::uint32_t popup = 0x80000000;
+constexpr std::uint32_t cooperationNormal = 0;
 
 // Valid fields of the overlay surface request: caps, height, width, back
 // buffer count, pixel format.
-constexpr std::uint32_t kOverlayRequestFields = 0x1027;
-constexpr std::uint32_t kEffectsRecordSize = 28;  // bytes, the platform's record
-constexpr std::int64_t kUnitStretch = 1000;       // thousandths
+constexpr std::uint32_t overlayRequestFields = 0x1027;
+constexpr std::uint32_t effectsRecordSize = 28;  // bytes, the platform's record
+constexpr std::int64_t unitStretch = 1000;       // thousandths
 
-constexpr const wchar_t* kCreateFailed = L"DirectDrawCreate failed.";
-constexpr const wchar_t* kLevelFailed = L"SetCooperativeLevel failed.";
-constexpr const wchar_t* kSurfaceFailed = L"CreateSurface failed.";
-constexpr const wchar_t* kCapsFailed = L"GetCaps failed";
-constexpr const wchar_t* kNoOverlay = L"Overlays are not supported in hardware!";
-constexpr const wchar_t* kOverlaySurfaceFailed = L"Unable to create overlay surface!";
-constexpr const wchar_t* kCopyFailed = L"Unable to load images to overlay surface!";
-constexpr const wchar_t* kShowFailed = L"Unable to show overlay surface!";
-constexpr const wchar_t* kTimerFailed = L"SetTimer failed.";
+constexpr const wchar_t* createFailed = L"DirectDrawCreate failed.";
+constexpr const wchar_t* levelFailed = L"SetCooperativeLevel failed.";
+constexpr const wchar_t* surfaceFailed = L"CreateSurface failed.";
+constexpr const wchar_t* capsFailed = L"GetCaps failed";
+constexpr const wchar_t* noOverlay = L"Overlays are not supported in hardware!";
+constexpr const wchar_t* overlaySurfaceFailed = L"Unable to create overlay surface!";
+constexpr const wchar_t* copyFailed = L"Unable to load images to overlay surface!";
+constexpr const wchar_t* showFailed = L"Unable to show overlay surface!";
+constexpr const wchar_t* timerFailed = L"SetTimer failed.";
 
 // The next multiple of `alignment` at or above `value` (also for negative
 // values); `value` itself when the alignment is 0.
@@ -86,38 +87,38 @@ int OverlayDisplay::loadPicture(std::uint32_t resourceId, std::int32_t x, std::i
 
   // At most one set of objects: the earlier picture goes first, with its
   // hide timer (a picture shown without one makes the kill fail: no matter).
-  if (window_ != 0) windows_.killTimer(window_, kHideTimerId);
+  if (window_ != 0) windows_.killTimer(window_, hideTimerId);
   releaseAll();
 
   // No surface can have an empty or negative size: nothing is built.
-  if (size.width <= 0 || size.height <= 0) return fail(kCopyFailed, 1);
+  if (size.width <= 0 || size.height <= 0) return fail(copyFailed, 1);
 
   createWindow();
   if (const int code = startDisplay()) return code;
   if (const int code = createSurfaces(size.width, size.height)) return code;
-  if (!copyPicture(resourceId, kind)) return fail(kCopyFailed, 1);
+  if (!copyPicture(resourceId, kind)) return fail(copyFailed, 1);
   placeDestination(x, y, size.height);
   setState(OverlayState::loaded);
   return 0;
 }
 
 int OverlayDisplay::showPicture(HideTimer timer, std::uint32_t timeoutMs) {
-  if (overlay_ == 0) return fail(kShowFailed, 1);  // nothing loaded
+  if (overlay_ == 0) return fail(showFailed, 1);  // nothing loaded
   const std::int32_t code = device_.updateOverlay(overlay_, &sourceRect_, primary_,
                                                   &destinationRect_, updateFlags_, &effects_);
-  if (code != 0) return fail(kShowFailed, code);
+  if (code != 0) return fail(showFailed, code);
   setState(OverlayState::shown);
   // Without a window a timer would belong to the thread and never be killed.
   if (timer == HideTimer::after &&
-      (window_ == 0 || windows_.setTimer(window_, kHideTimerId, timeoutMs) != kHideTimerId)) {
+      (window_ == 0 || windows_.setTimer(window_, hideTimerId, timeoutMs) != hideTimerId)) {
     // Nothing would ever hide the picture: it goes now.
-    fail(kTimerFailed, 1);
+    fail(timerFailed, 1);
   }
   return 0;
 }
 
 int OverlayDisplay::hidePicture() {
-  if (window_ == 0 || !windows_.killTimer(window_, kHideTimerId)) lastError_ = kTimerFailed;
+  if (window_ == 0 || !windows_.killTimer(window_, hideTimerId)) lastError_ = timerFailed;
   releaseAll();
   return 0;
 }
@@ -165,19 +166,19 @@ void OverlayDisplay::setState(OverlayState state) {
 
 void OverlayDisplay::createWindow() {
   WindowClassSpec windowClass;
-  windowClass.styles = kClassStyles;
-  windowClass.className = kClassName;
-  windowClass.iconId = kIconId;
+  windowClass.styles = classStyles;
+  windowClass.className = overlayClassName;
+  windowClass.iconId = MainWindow::iconId;  // the program's icon
   windowClass.arrowCursor = true;
-  windowClass.stockBrush = kBlackBrush;
+  windowClass.stockBrush = blackBrush;
   // Repeated at every load; once registered, the class keeps this handler.
   windows_.registerClass(windowClass, handler_);
 
   WindowSpec params;
-  params.exStyle = kTopmost;
-  params.className = kClassName;
-  params.title = kWindowTitle;
-  params.style = kPopup;
+  params.exStyle = topmost;
+  params.className = overlayClassName;
+  params.title = overlayTitle;
+  params.style = popup;
   params.x = 0;
   params.y = 0;
   params.width = windows_.screenWidth();
@@ -191,10 +192,10 @@ int OverlayDisplay::startDisplay() {
   Overlay::Object display = 0;
   std::int32_t code = device_.createDisplayObject(display);
   display_ = display;  // whatever was handed over is released with the rest
-  if (code != 0 || display_ == 0) return fail(kCreateFailed, code);
+  if (code != 0 || display_ == 0) return fail(createFailed, code);
 
-  code = device_.setCooperativeLevel(display_, window_, kCooperationNormal);
-  if (code != 0) return fail(kLevelFailed, code);
+  code = device_.setCooperativeLevel(display_, window_, cooperationNormal);
+  if (code != 0) return fail(levelFailed, code);
   return 0;
 }
 
@@ -202,22 +203,22 @@ int OverlayDisplay::createSurfaces(std::int32_t width, std::int32_t height) {
   Overlay::Object primary = 0;
   std::int32_t code = device_.createPrimarySurface(display_, primary);
   primary_ = primary;
-  if (code != 0 || primary_ == 0) return fail(kSurfaceFailed, code);
+  if (code != 0 || primary_ == 0) return fail(surfaceFailed, code);
 
   caps_ = Overlay::Caps{};
   code = device_.getCaps(display_, caps_);
-  if (code != 0) return fail(kCapsFailed, code);
-  if (caps_.overlayCaps == 0) return fail(kNoOverlay, 1);
+  if (code != 0) return fail(capsFailed, code);
+  if (caps_.overlayCaps == 0) return fail(noOverlay, 1);
 
   sourceRect_ = Overlay::Rect{0, 0, clampToInt32(alignUp(width, caps_.alignSizeSource)), height};
 
   Overlay::SurfaceRequest request;
-  request.validFields = kOverlayRequestFields;
+  request.validFields = overlayRequestFields;
   request.width = sourceRect_.right;
   request.height = sourceRect_.bottom;
   request.backBufferCount = 1;
   request.caps = Overlay::surfaceFlip | Overlay::surfaceOverlay;
-  for (const Overlay::PixelFormat& format : kOverlayFormats) {
+  for (const Overlay::PixelFormat& format : overlayFormats) {
     request.format = format;
     Overlay::Object surface = 0;
     code = device_.createOverlaySurface(display_, request, surface);
@@ -227,11 +228,11 @@ int OverlayDisplay::createSurfaces(std::int32_t width, std::int32_t height) {
     }
     if (surface != 0) device_.release(surface);
   }
-  if (overlay_ == 0) return fail(kOverlaySurfaceFailed, code);
+  if (overlay_ == 0) return fail(overlaySurfaceFailed, code);
 
   updateFlags_ = Overlay::updateShow;
   effects_ = Overlay::Effects{};
-  effects_.size = kEffectsRecordSize;
+  effects_.size = effectsRecordSize;
   if ((caps_.overlayCaps & Overlay::capsSourceColorKey) != 0) {
     // Black is transparent.
     updateFlags_ |= Overlay::updateSourceColorKeyOverride;
@@ -255,10 +256,10 @@ bool OverlayDisplay::copyPicture(std::uint32_t resourceId, ImageKind kind) {
 void OverlayDisplay::placeDestination(std::int32_t x, std::int32_t y, std::int32_t height) {
   // 64-bit: a width below 2^31 times a stretch below 2^32 stays below 2^63.
   const std::int64_t stretch =
-      caps_.minOverlayStretch > kUnitStretch ? caps_.minOverlayStretch : kUnitStretch;
+      caps_.minOverlayStretch > unitStretch ? caps_.minOverlayStretch : unitStretch;
   const std::int64_t width = sourceRect_.right;
-  const std::int64_t right = x + (width * stretch + (kUnitStretch - 1)) / kUnitStretch;
-  const std::int64_t bottom = y + (std::int64_t{height} * stretch) / kUnitStretch;
+  const std::int64_t right = x + (width * stretch + (unitStretch - 1)) / unitStretch;
+  const std::int64_t bottom = y + (std::int64_t{height} * stretch) / unitStretch;
   // The alignment applies to the right edge's screen coordinate.
   destinationRect_ =
       Overlay::Rect{x, y, clampToInt32(alignUp(right, caps_.alignSizeDest)), clampToInt32(bottom)};

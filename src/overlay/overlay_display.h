@@ -48,8 +48,8 @@ const wchar_t* toString(OverlayState state);
 
 class OverlayDisplay {
  public:
-  static constexpr std::uintptr_t kHideTimerId = 1;
-  static constexpr Overlay::PixelFormat kOverlayFormats[2] = {
+  static constexpr std::uintptr_t hideTimerId = 1;
+  static constexpr Overlay::PixelFormat overlayFormats[2] = {
       {32, Overlay::pixelFormatRgb, 0, 16, 0x7C00, 0x03E0, 0x001F, 0},  // RGB 5-5-5
       {32, Overlay::pixelFormatRgb, 0, 16, 0xF800, 0x07E0, 0x001F, 0},  // RGB 5-6-5
   };

@@ -9,6 +9,10 @@
 
 #include <cstdint>
 
+// Codes of lastError() (the Windows codes, which every adapter reports).
+inline constexpr std::uint32_t errorInvalidWindowHandle = 1400;  // the window no longer exists
+inline constexpr std::uint32_t errorNotEnoughQuota = 1816;       // the window's queue is full
+
 class HookPort {
  public:
   using WindowHandle = std::uintptr_t;  // 0 is never a window
@@ -26,10 +30,10 @@ class HookPort {
   virtual bool postMessage(WindowHandle window, std::uint32_t message, WParam wParam,
                            LParam lParam) = 0;
 
-  // The error of the last failed post. 1400 (the Windows code for an invalid
-  // window handle) means the window no longer exists: the hook library then
-  // posts nothing more while it stays loaded. Other codes (such as 1816, a
-  // full queue) leave it posting.
+  // The error of the last failed post. errorInvalidWindowHandle means the
+  // window no longer exists: the hook library then posts nothing more while
+  // it stays loaded. Other codes (such as errorNotEnoughQuota) leave it
+  // posting.
   virtual std::uint32_t lastError() = 0;
 
   // One line of text, NUL-terminated, written as it stands (no newline added).

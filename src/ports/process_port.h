@@ -6,13 +6,20 @@
 #include <functional>
 #include <string>
 
-struct ProcessEntry {
+#include "ports/window_port.h"
+
+// One running process. The snapshot fills the numbers and the name (window
+// and title stay empty); the task manager folds the name to lower case and
+// attaches the window that represents the process.
+struct ProcessInfo {
   std::uint32_t usageCount = 0;
   std::uint32_t processId = 0;
   std::uint32_t parentProcessId = 0;
   std::uint32_t threadCount = 0;
   std::uint32_t moduleId = 0;
-  std::wstring exeFile;  // executable name without directory
+  WindowHandle window = 0;  // the visible top-level window chosen, or 0
+  std::wstring name;        // executable name without directory
+  std::wstring title;       // the chosen window's text, or empty
 };
 
 class ProcessPort {
@@ -24,7 +31,7 @@ class ProcessPort {
   // Takes a snapshot of the running processes and visits them in snapshot
   // order until `visit` returns false. False when the snapshot could not be
   // taken (nothing is visited).
-  virtual bool forEachProcess(const std::function<bool(const ProcessEntry&)>& visit) = 0;
+  virtual bool forEachProcess(const std::function<bool(const ProcessInfo&)>& visit) = 0;
 
   // The full path of the process's executable. False when it cannot be
   // read, or not whole within maxChars - 1 characters (never cut).

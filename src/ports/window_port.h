@@ -68,7 +68,7 @@ struct WindowSpec {
 };
 
 // The platform's "default" position and size value.
-inline constexpr std::int32_t kDefaultWindowPosition = static_cast<std::int32_t>(0x80000000u);
+inline constexpr std::int32_t defaultWindowPosition = static_cast<std::int32_t>(0x80000000u);
 
 class WindowPort {
  public:

@@ -8,11 +8,11 @@
 namespace {
 
 // Virtual keys and scan codes of the back key.
-constexpr std::uint8_t kVkBack = 0x08;  // Backspace, for the white-listed applications
-constexpr std::uint8_t kBackScanCode = 0x8E;
-constexpr std::uint8_t kVkF4 = 0x73;  // the phone's "back" for everything else
+constexpr std::uint8_t vkBack = 0x08;  // Backspace, for the white-listed applications
+constexpr std::uint8_t backScanCode = 0x8E;
+constexpr std::uint8_t vkF4 = 0x73;  // the phone's "back" for everything else
 
-constexpr std::int32_t kShowNormally = 5;
+constexpr std::int32_t showNormally = 5;
 
 // Keeps at most `maxChars` - 1 characters, as a terminated buffer of
 // `maxChars` would, whatever the platform handed back.
@@ -43,7 +43,7 @@ bool TaskManager::launch(const std::wstring& path, const std::wstring& arguments
   request.verb = L"open";
   request.file = path;
   request.parameters = arguments;
-  request.showCommand = kShowNormally;
+  request.showCommand = showNormally;
   return shell_.execute(request);
 }
 
@@ -75,8 +75,8 @@ bool TaskManager::switchToPreviousApp() {
 
 bool TaskManager::sendBack() {
   const bool backspace = nameListed(whiteListBack_, foregroundAppName(NameForm::fullPath));
-  const std::uint8_t key = backspace ? kVkBack : kVkF4;
-  const std::uint8_t scanCode = backspace ? kBackScanCode : 0;
+  const std::uint8_t key = backspace ? vkBack : vkF4;
+  const std::uint8_t scanCode = backspace ? backScanCode : 0;
   input_.keyEvent(key, scanCode, KeyFlags::down, 0);
   input_.keyEvent(key, scanCode, KeyFlags::up, 0);
   return true;
@@ -94,8 +94,8 @@ std::wstring TaskManager::windowAppName(WindowHandle window, NameForm form) {
   std::wstring path;
   // A cut path would name another program: a path is read whole or not at
   // all.
-  if (!processes_.moduleFileName(processId, kModulePathChars, path) ||
-      path.size() > kModulePathChars - 1) {
+  if (!processes_.moduleFileName(processId, modulePathChars, path) ||
+      path.size() > modulePathChars - 1) {
     return {};
   }
   path = Text::lowerCased(std::move(path));
@@ -119,14 +119,9 @@ std::size_t TaskManager::collectProcesses(std::vector<ProcessInfo>& list, std::s
   if (max == 0) return 0;
   std::size_t added = 0;
   // A failed snapshot visits nothing.
-  processes_.forEachProcess([&](const ProcessEntry& entry) {
-    ProcessInfo info;
-    info.usageCount = entry.usageCount;
-    info.processId = entry.processId;
-    info.parentProcessId = entry.parentProcessId;
-    info.threadCount = entry.threadCount;
-    info.moduleId = entry.moduleId;
-    info.name = Text::lowerCased(entry.exeFile);
+  processes_.forEachProcess([&](const ProcessInfo& entry) {
+    ProcessInfo info = entry;
+    info.name = Text::lowerCased(entry.name);
     list.push_back(std::move(info));
     ++added;
     return added < max;
@@ -144,8 +139,8 @@ void TaskManager::attachWindows(std::vector<ProcessInfo>& list) {
     // A later visible window replaces an earlier one; the title is kept from
     // the last one that had text.
     owner->window = window;
-    std::wstring text = windows_.windowText(window, kWindowTextChars);
-    fitBuffer(text, kWindowTextChars);
+    std::wstring text = windows_.windowText(window, windowTextChars);
+    fitBuffer(text, windowTextChars);
     if (!text.empty()) owner->title = std::move(text);
     return true;
   });

@@ -24,17 +24,6 @@
 #include "ports/shell_port.h"
 #include "ports/window_port.h"
 
-struct ProcessInfo {
-  std::uint32_t usageCount = 0;
-  std::uint32_t processId = 0;
-  std::uint32_t parentProcessId = 0;
-  std::uint32_t threadCount = 0;
-  std::uint32_t moduleId = 0;
-  WindowHandle window = 0;  // the visible top-level window chosen, or 0
-  std::wstring name;        // executable name, lower case
-  std::wstring title;       // the chosen window's text, or empty
-};
-
 // How an application is named: see the top of this file.
 enum class NameForm { fullPath, fileName };
 
@@ -82,8 +71,8 @@ class TaskManager {
  private:
   // Buffer sizes of the platform calls, in characters including the
   // terminator.
-  static constexpr std::size_t kModulePathChars = 32768;  // the longest path the system allows
-  static constexpr std::size_t kWindowTextChars = 64;
+  static constexpr std::size_t modulePathChars = 32768;  // the longest path the system allows
+  static constexpr std::size_t windowTextChars = 64;
 
   // Brings the next eligible application after (forward) or before the one
   // in front to the front.

@@ -3,15 +3,14 @@
 #include <algorithm>
 #include <cmath>
 
-#include "capture/packed_point.h"
-#include "hook/touch_messages.h"
+#include "ports/touch_messages.h"
 
 namespace {
 
-constexpr double kQuarterPixelsPerPixel = 4.0;
+constexpr double quarterPixelsPerPixel = 4.0;
 
 std::uint32_t quarterPixels(double pixels) {
-  return static_cast<std::uint32_t>(std::lround(pixels * kQuarterPixelsPerPixel));
+  return static_cast<std::uint32_t>(std::lround(pixels * quarterPixelsPerPixel));
 }
 
 // The packed word of a point in quarter pixels, as the hook packs it.

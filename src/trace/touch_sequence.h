@@ -26,7 +26,7 @@ class TouchSequence {
     Pixel second;  // meaningful when pointCount is 2
   };
 
-  // One touch message as the hook library posts it (see hook/touch_messages.h).
+  // One touch message as the hook library posts it (see ports/touch_messages.h).
   struct Message {
     std::uint32_t message = 0;  // WM_APP_TOUCH or WM_APP_TOUCH_END
     std::uint32_t wParam = 0;

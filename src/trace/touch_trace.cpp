@@ -11,16 +11,16 @@
 namespace Trace {
 namespace {
 
-constexpr std::uint32_t kDefaultStrokeMs = 300;
-constexpr std::uint32_t kDefaultTapMs = 100;
-constexpr std::uint32_t kDefaultIntervalMs = 10;
+constexpr std::uint32_t defaultStrokeMs = 300;
+constexpr std::uint32_t defaultTapMs = 100;
+constexpr std::uint32_t defaultIntervalMs = 10;
 // Pixels: a packed touch point carries x in 15 bits and y in 16.
-constexpr std::uint32_t kMaxPixel = 32767;
+constexpr std::uint32_t maxPixel = 32767;
 // Samples of one stroke or tap; more is a typo, not a gesture.
-constexpr std::uint64_t kMaxSamplesPerTouch = 100000;
+constexpr std::uint64_t maxSamplesPerTouch = 100000;
 // Samples of all strokes and taps together: a few lines must not make a
 // trace that no memory holds.
-constexpr std::uint64_t kMaxSamplesPerTrace = 1000000;
+constexpr std::uint64_t maxSamplesPerTrace = 1000000;
 
 using Lexer::Cursor;
 using Lexer::fail;
@@ -36,8 +36,8 @@ Pixel parsePoint(std::string_view token) {
       token.find(',', comma + 1) != std::string_view::npos) {
     fail("bad point " + quote(token) + " (write X,Y in pixels)");
   }
-  const auto x = parseUnsigned(token.substr(0, comma), kMaxPixel, "x");
-  const auto y = parseUnsigned(token.substr(comma + 1), kMaxPixel, "y");
+  const auto x = parseUnsigned(token.substr(0, comma), maxPixel, "x");
+  const auto y = parseUnsigned(token.substr(comma + 1), maxPixel, "y");
   return {static_cast<double>(x), static_cast<double>(y)};
 }
 
@@ -94,8 +94,8 @@ void parseTiming(Cursor& cursor, const char* durationWord, std::uint32_t& durati
       fail("unexpected " + quote(option));
     }
   }
-  if (durationMs / intervalMs >= kMaxSamplesPerTouch) {
-    fail("more than " + std::to_string(kMaxSamplesPerTouch) + " samples in one touch");
+  if (durationMs / intervalMs >= maxSamplesPerTouch) {
+    fail("more than " + std::to_string(maxSamplesPerTouch) + " samples in one touch");
   }
 }
 
@@ -115,8 +115,8 @@ void addTouch(const std::vector<std::vector<Pixel>>& fingers, std::uint32_t dura
               std::uint32_t intervalMs, LineState& state) {
   // One every interval before the end, the one at the end and the release.
   const std::uint64_t count = (std::uint64_t{durationMs} + intervalMs - 1) / intervalMs + 2;
-  if (count > kMaxSamplesPerTrace - state.touchSamples) {
-    fail("more than " + std::to_string(kMaxSamplesPerTrace) + " samples in the " + state.whole);
+  if (count > maxSamplesPerTrace - state.touchSamples) {
+    fail("more than " + std::to_string(maxSamplesPerTrace) + " samples in the " + state.whole);
   }
   state.touchSamples += count;
   std::vector<std::uint64_t> offsets;
@@ -173,16 +173,16 @@ void addSample(Cursor& cursor, LineState& state) {
 void addStroke(Cursor& cursor, LineState& state) {
   std::vector<std::vector<Pixel>> fingers{parsePath(cursor)};
   if (cursor.accept("and")) fingers.push_back(parsePath(cursor));
-  std::uint32_t durationMs = kDefaultStrokeMs;
-  std::uint32_t intervalMs = kDefaultIntervalMs;
+  std::uint32_t durationMs = defaultStrokeMs;
+  std::uint32_t intervalMs = defaultIntervalMs;
   parseTiming(cursor, "in", durationMs, intervalMs);
   addTouch(fingers, durationMs, intervalMs, state);
 }
 
 void addTap(Cursor& cursor, LineState& state) {
   const Pixel point = parsePoint(cursor.requireWord("point"));
-  std::uint32_t durationMs = kDefaultTapMs;
-  std::uint32_t intervalMs = kDefaultIntervalMs;
+  std::uint32_t durationMs = defaultTapMs;
+  std::uint32_t intervalMs = defaultIntervalMs;
   parseTiming(cursor, "for", durationMs, intervalMs);
   addTouch({{point, point}}, durationMs, intervalMs, state);
 }

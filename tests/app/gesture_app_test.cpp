@@ -10,15 +10,16 @@
 
 #include "app/app_settings.h"
 #include "platform/sim/sim_phone.h"
+#include "ports/touch_messages.h"
 #include "text/utf8.h"
 #include "trace/touch_sequence.h"
 
 namespace {
 
 using AppSettings::programKey;
-using AppSettings::touchDriverKey;
 
-constexpr const char* kMultiTouchDemo = "registry HKLM\\HARDWARE\\DEVICEMAP\\TOUCH\\MultiTouchDemo";
+constexpr const char* driverSwitchEvent =
+    "registry HKLM\\HARDWARE\\DEVICEMAP\\TOUCH\\MultiTouchDemo";
 
 // The phone's events, or only those that start with one of `prefixes`.
 std::vector<std::string> eventsOf(SimPhone& phone, const std::vector<std::string>& prefixes = {}) {
@@ -139,8 +140,8 @@ TEST(GestureAppTest, GateChecksTheBlackListFirstThenTheKeyboardThenTheAngle) {
   a.phone.setKeyboardShown(false);
   const std::pair<int, bool> angles[] = {{90, false}, {180, false}, {270, true}, {0, true}};
   for (const auto& [angle, allowed] : angles) {
-    a.phone.registry().setDword(Registry::localMachine, AppSettings::rotationKey, L"Angle",
-                                static_cast<std::uint32_t>(angle));
+    a.phone.registry().setDword(RotationRegistry::root, RotationRegistry::key,
+                                RotationRegistry::angle, static_cast<std::uint32_t>(angle));
     a.app.WindowProcedure(0, WM_REGISTRY_CHANGED, 0, AppSettings::idAngle);
     EXPECT_EQ(a.app.GesturesAllowed(), allowed) << "screen turned by " << angle << " degrees";
   }
@@ -169,7 +170,7 @@ TEST(GestureAppTest, EachIdentifierReloadsItsOwnValue) {
   registry.setDword(user, programKey, L"ShowOverlay", 0);
   registry.setString(user, programKey, L"ControllerKeys", L"65");
   registry.setDword(user, programKey, L"ControllerVibrate", 7);
-  registry.setDword(Registry::localMachine, AppSettings::rotationKey, L"Angle", 270);
+  registry.setDword(RotationRegistry::root, RotationRegistry::key, RotationRegistry::angle, 270);
 
   a.app.WindowProcedure(0, WM_REGISTRY_CHANGED, 0, AppSettings::idSingleTouchGestureSupport);
   EXPECT_TRUE(a.app.tracker.singleTouchGestures()) << "SingleTouchGestureSupport";
@@ -194,9 +195,9 @@ TEST(GestureAppTest, RearmSwitchesTheDriverOffAndOnOnlyWhenItExists) {
     std::vector<std::string> expected;
   } rows[] = {
       {5,
-       {std::string(kMultiTouchDemo) + " = 0", "sleep 1000",
-        std::string(kMultiTouchDemo) + " = 1"}},
-      {0, {std::string(kMultiTouchDemo) + " = 1"}},
+       {std::string(driverSwitchEvent) + " = 0", "sleep 1000",
+        std::string(driverSwitchEvent) + " = 1"}},
+      {0, {std::string(driverSwitchEvent) + " = 1"}},
       {std::nullopt, {}},
   };
   for (const auto& row : rows) {
@@ -204,12 +205,12 @@ TEST(GestureAppTest, RearmSwitchesTheDriverOffAndOnOnlyWhenItExists) {
     config.multiTouchDemo = row.before;  // the load re-arms: only absence stays
     App a(config);
     if (row.before) {
-      a.phone.registry().setDword(Registry::localMachine, touchDriverKey, L"MultiTouchDemo",
-                                  *row.before);
+      a.phone.registry().setDword(TouchDriverRegistry::root, TouchDriverRegistry::key,
+                                  TouchDriverRegistry::multiTouchDemo, *row.before);
     }
     a.phone.log().clear();
     a.app.RearmTouchDriver(true);
-    EXPECT_EQ(a.events({kMultiTouchDemo, "sleep"}), row.expected);
+    EXPECT_EQ(a.events({driverSwitchEvent, "sleep"}), row.expected);
   }
 }
 
@@ -243,11 +244,11 @@ TEST(GestureAppTest, FailingMessageFetchEndsTheLoopAndStillRestoresTheDriver) {
   // (1: off, a second, on again); the exit
   // switches the driver off, then lets the whole screen pass.
   const std::string lockTouch = "registry HKLM\\HARDWARE\\DEVICEMAP\\TOUCH\\LockTouch";
-  const std::string off = std::string(kMultiTouchDemo) + " = 0";
+  const std::string off = std::string(driverSwitchEvent) + " = 0";
   const std::string wholeScreen = lockTouch + " = \"0,0,480,800\"";
-  EXPECT_EQ(eventsOf(phone, {kMultiTouchDemo, lockTouch}),
-            (std::vector<std::string>{wholeScreen, off, std::string(kMultiTouchDemo) + " = 1", off,
-                                      wholeScreen}));
+  EXPECT_EQ(eventsOf(phone, {driverSwitchEvent, lockTouch}),
+            (std::vector<std::string>{wholeScreen, off, std::string(driverSwitchEvent) + " = 1",
+                                      off, wholeScreen}));
 }
 
 }  // namespace

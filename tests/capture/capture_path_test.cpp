@@ -14,10 +14,12 @@
 
 #include "capture/touch_tracker.h"
 #include "hook/multipoint_sample.h"
-#include "hook/touch_messages.h"
 #include "platform/sim/sim_registry.h"
 #include "platform/sim/sim_touch_driver.h"
 #include "platform/sim/sim_windows.h"
+#include "ports/main_window.h"
+#include "ports/shared_registry.h"
+#include "ports/touch_messages.h"
 #include "recognition/recognizer.h"
 #include "stroke_fixtures.h"
 #include "trace/touch_sequence.h"
@@ -27,8 +29,6 @@ namespace {
 using Geometry::Path2D;
 using Geometry::Point2D;
 using StrokeFixtures::RecordedStroke;
-
-const std::wstring kTouchKey = L"HARDWARE\\DEVICEMAP\\TOUCH";
 
 std::string fixture(const char* name) {
   return std::string(ZEM_TEST_DATA_DIR) + "/strokes/" + name;
@@ -55,17 +55,19 @@ struct CapturedTouch {
 class CapturePath {
  public:
   CapturePath() {
-    zem_ = windows_.create(L"ZEM", L"ZEM");
-    registry_.setString(Registry::localMachine, kTouchKey, L"LockTouch", L"0,0,480,800");
-    registry_.setDword(Registry::localMachine, kTouchKey, L"MultiTouchDemo", 1);
+    zem_ = windows_.create(MainWindow::className, MainWindow::title);
+    registry_.setString(TouchDriverRegistry::root, TouchDriverRegistry::key,
+                        TouchDriverRegistry::lockTouch, TouchDriverRegistry::wholeScreen);
+    switchDriver(1);
   }
 
   TouchTracker& tracker() { return tracker_; }
   // A new pass-through area takes effect when the driver is re-armed.
   void lockTouch(const std::wstring& area) {
-    registry_.setString(Registry::localMachine, kTouchKey, L"LockTouch", area);
-    registry_.setDword(Registry::localMachine, kTouchKey, L"MultiTouchDemo", 0);
-    registry_.setDword(Registry::localMachine, kTouchKey, L"MultiTouchDemo", 1);
+    registry_.setString(TouchDriverRegistry::root, TouchDriverRegistry::key,
+                        TouchDriverRegistry::lockTouch, area);
+    switchDriver(0);
+    switchDriver(1);
   }
 
   // One finger draws `points`; a second one, when `offset` is given, follows
@@ -93,6 +95,11 @@ class CapturePath {
   }
 
  private:
+  void switchDriver(std::uint32_t on) {
+    registry_.setDword(TouchDriverRegistry::root, TouchDriverRegistry::key,
+                       TouchDriverRegistry::multiTouchDemo, on);
+  }
+
   SimRegistry registry_;
   SimWindows windows_;
   SimWindows::Handle zem_ = 0;

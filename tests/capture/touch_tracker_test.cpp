@@ -6,7 +6,7 @@
 #include <cmath>
 #include <cstdint>
 
-#include "hook/touch_messages.h"
+#include "ports/touch_messages.h"
 #include "trace/touch_sequence.h"
 
 namespace {

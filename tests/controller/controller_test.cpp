@@ -45,7 +45,8 @@ class ControllerTest : public ::testing::Test, public ControllerHost {
     }
   }
   void WriteLockTouch(const std::wstring& text) override {
-    store.WriteString(Registry::localMachine, L"HARDWARE\\DEVICEMAP\\TOUCH", L"LockTouch", text);
+    store.WriteString(TouchDriverRegistry::root, TouchDriverRegistry::key,
+                      TouchDriverRegistry::lockTouch, text);
   }
 
   // The phone's events since the last call, "LockTouch" written as "lock".

@@ -25,6 +25,8 @@
 #include <string>
 #include <vector>
 
+#include "ports/touch_messages.h"
+
 namespace {
 
 std::FILE* logFile = nullptr;
@@ -81,10 +83,10 @@ LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
     case WM_ACTIVATE:
       logLine(LOWORD(wParam) == WA_INACTIVE ? "deactivate" : "activate");
       break;
-    case WM_APP + 1:
+    case WM_APP_TOUCH:
       logLine("touch " + hex(wParam) + " " + hex(static_cast<std::uintptr_t>(lParam)));
       return 0;
-    case WM_APP + 2:
+    case WM_APP_TOUCH_END:
       logLine("touchend");
       return 0;
     case WM_CLOSE:

@@ -9,14 +9,13 @@
 #include <vector>
 
 #include "phone_run.h"
+#include "ports/shared_registry.h"
 
 namespace {
 
 using namespace FaultTest;
 using Bytes = std::vector<std::uint8_t>;
 using Step = std::function<void(PhoneRun&)>;
-
-const wchar_t* const kTouchKey = L"HARDWARE\\DEVICEMAP\\TOUCH";
 
 // UTF-16LE bytes of a text (a NUL in it included).
 Bytes utf16(const std::wstring& text) {
@@ -77,38 +76,41 @@ TEST(BadInputTest, MalformedRegistryValuesHaveASafeOutcome) {
   const auto root = Registry::localMachine;
   const InputRow rows[] = {
       row("32-bit setting stored as text: the default stays",
-          store(L"ShowOverlay", text, utf16({L"2000", 5})), {kPicture, "key down 39"}, {},
+          store(L"ShowOverlay", text, utf16({L"2000", 5})), {pictureShown, "key down 39"}, {},
           [](PhoneRun& r) {  // 500 ms after the release at 1760
             EXPECT_TRUE(containsEntry(r.eventsBetween(2260, 2261), "overlay hidden"));
           }),
       row("angle stored as text: the screen counts as upright",
-          store(L"Angle", text, utf16({L"90", 3}), root, L"System\\GDI\\Rotation"),
-          {kPicture, "key down 39"}, {}),
+          store(RotationRegistry::angle, text, utf16({L"90", 3}), root, RotationRegistry::key),
+          {pictureShown, "key down 39"}, {}),
       row("binding longer than the read buffer: nothing runs, nothing cut is started",
-          bindTo(L"\\Windows\\" + std::wstring(300, L'x') + L".exe"), {kPicture},
+          bindTo(L"\\Windows\\" + std::wstring(300, L'x') + L".exe"), {pictureShown},
           {"launch", "key down"}),
       row("binding with a NUL inside: the text before it counts",
-          store(L"SwipeRightDouble", text, utf16({L"left\0calc", 9})), {kPicture, "key down 37"},
-          {"launch"}),
+          store(L"SwipeRightDouble", text, utf16({L"left\0calc", 9})),
+          {pictureShown, "key down 37"}, {"launch"}),
       row("binding of an odd number of bytes: the last byte is ignored",
           store(L"SwipeRightDouble", text, {'l', 0, 'e', 0, 'f', 0, 't', 0, 'A'}),
-          {kPicture, "key down 37"}, {"launch"}),
-      row("empty binding: nothing to start", bindTo(L""), {kPicture}, {"launch", "key down"}),
+          {pictureShown, "key down 37"}, {"launch"}),
+      row("empty binding: nothing to start", bindTo(L""), {pictureShown}, {"launch", "key down"}),
       row("binding stored as a number: its bytes are no program",
-          store(L"SwipeRightDouble", number, {5, 0, 0, 0}), {kPicture, "launch \"\x05\" failed"},
-          {"key down"}),
+          store(L"SwipeRightDouble", number, {5, 0, 0, 0}),
+          {pictureShown, "launch \"\x05\" failed"}, {"key down"}),
       row("list without its final terminator: the last entry counts",
           store(L"BlackListAll", Registry::typeMultiString, utf16(L"\\Windows\\Notes.exe")), {},
           {"overlay", "key down"},
           [](PhoneRun& r) { r.phone.setForeground(r.phone.windows().find(L"MailWnd", L"Mail")); }),
       row("list stored as a number: it names no application",
-          store(L"BlackListAll", number, {0x5C, 0, 0x5C, 0}), {kPicture, "key down 39"}, {}),
+          store(L"BlackListAll", number, {0x5C, 0, 0x5C, 0}), {pictureShown, "key down 39"}, {}),
       // Unreadable, so the driver is not re-armed and the value is left as it
       // is; the library the driver has not loaded posts nothing.
       row("driver switch that is no number",
-          store(L"MultiTouchDemo", text, utf16(L"enabled"), root, kTouchKey), {}, {"key down"},
+          store(TouchDriverRegistry::multiTouchDemo, text, utf16(L"enabled"), root,
+                TouchDriverRegistry::key),
+          {}, {"key down"},
           [](PhoneRun& r) {
-            const auto stored = r.phone.registry().valueRaw(root, kTouchKey, L"MultiTouchDemo");
+            const auto stored = r.phone.registry().valueRaw(root, TouchDriverRegistry::key,
+                                                            TouchDriverRegistry::multiTouchDemo);
             ASSERT_TRUE(stored.has_value());
             EXPECT_EQ(stored->data, utf16(L"enabled"));
           },
@@ -146,17 +148,17 @@ TEST(BadInputTest, SamplesNoFingerCanMakeAreWithheldAndTheNextGestureWorks) {
        "touch 4294967295 (400,400) (800,800) -> withheld",
        "touch 1 (4294967295,4294967295) -> withheld"}));
   EXPECT_FALSE(containsEntry(r.eventsBetween(1500, 3000), "key down"));
-  EXPECT_TRUE(containsInOrder(r.eventsBetween(3000, 6000), {kPicture, "key down 39"}));
-  EXPECT_TRUE(containsInOrder(r.eventsBetween(6000, 9000), {kPicture, "key down 39"}));
+  EXPECT_TRUE(containsInOrder(r.eventsBetween(3000, 6000), {pictureShown, "key down 39"}));
+  EXPECT_TRUE(containsInOrder(r.eventsBetween(6000, 9000), {pictureShown, "key down 39"}));
 }
 
 TEST(BadInputTest, MissingWindowsAndProcessesEndTheActionQuietly) {
   const InputRow alone[] = {
-      row("close with no window in front", bindTo(L"closeapp"), {kPicture}, {"close request"}),
-      row("switch with no window in front", bindTo(L"nextapp"), {kPicture},
+      row("close with no window in front", bindTo(L"closeapp"), {pictureShown}, {"close request"}),
+      row("switch with no window in front", bindTo(L"nextapp"), {pictureShown},
           {"foreground", "activate"}),
       row("back with no window in front: the key goes nowhere in particular", bindTo(L"back"),
-          {kPicture, "key down 115", "key up 115"}, {}),
+          {pictureShown, "key down 115", "key up 115"}, {}),
   };
   for (const InputRow& r : alone) playSwipe(r, false);
   const InputRow withApps[] = {
@@ -167,13 +169,13 @@ TEST(BadInputTest, MissingWindowsAndProcessesEndTheActionQuietly) {
             r.phone.windows().windowProcessId(r.phone.windows().foregroundWindow(), processId);
             r.phone.processes().endProcess(processId);
           },
-          {kPicture}, {"foreground", "activate"}),
+          {pictureShown}, {"foreground", "activate"}),
       row("close a window that belongs to no process",
           [](PhoneRun& r) {
             r.bind(L"SwipeRightDouble", L"closeapp");
             r.phone.setForeground(r.phone.windows().create(L"Orphan", L"Orphan", 0, true));
           },
-          {kPicture}, {"close request"}),
+          {pictureShown}, {"close request"}),
   };
   for (const InputRow& r : withApps) playSwipe(r);
 }

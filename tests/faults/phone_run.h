@@ -25,8 +25,8 @@ using Lines = std::vector<std::string>;
 using Pixel = Geometry::Point2D;
 
 inline constexpr const wchar_t* programKey = L"Software\\ZEM";
-inline const std::string kPicture = "overlay shows picture 171 at (120,280)-(360,520) keyed";
-inline const std::string kRight = "key down 39 -> Notes";
+inline const std::string pictureShown = "overlay shows picture 171 at (120,280)-(360,520) keyed";
+inline const std::string rightArrowToNotes = "key down 39 -> Notes";
 
 // One panel sample in the driver's quarter pixels.
 inline MultipointSample sampleAt(std::uint32_t count, Pixel a, Pixel b = {}) {

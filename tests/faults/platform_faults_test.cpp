@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "phone_run.h"
+#include "ports/shared_registry.h"
 
 namespace {
 
@@ -25,14 +26,14 @@ enum class Arm {
   beforePadTap,  // before a tap on the game-pad's up key (a swipe shows the pad)
 };
 
-constexpr std::uint64_t kFaultedMs = 4500, kNextMs = 7500, kEndMs = 20000;
+constexpr std::uint64_t faultedMs = 4500, nextMs = 7500, endMs = 20000;
 
 // What any run writes: the touch driver's switch and pass-through rectangle,
 // and the system's angle after a rotation.
-const std::set<std::string> kDriverValues = {"HKLM\\HARDWARE\\DEVICEMAP\\TOUCH\\MultiTouchDemo",
-                                             "HKLM\\HARDWARE\\DEVICEMAP\\TOUCH\\LockTouch",
-                                             "HKLM\\System\\GDI\\Rotation\\Angle"};
-const std::string kLearnedRight = "HKCU\\Software\\ZEM\\SwipeRightDouble";
+const std::set<std::string> driverValues = {"HKLM\\HARDWARE\\DEVICEMAP\\TOUCH\\MultiTouchDemo",
+                                            "HKLM\\HARDWARE\\DEVICEMAP\\TOUCH\\LockTouch",
+                                            "HKLM\\System\\GDI\\Rotation\\Angle"};
+const std::string learnedRight = "HKCU\\Software\\ZEM\\SwipeRightDouble";
 
 struct FaultRow {
   const char* name;
@@ -75,25 +76,25 @@ void playRow(const FaultRow& row) {
   };
   if (pad) r.touches(1500, swipeRight());
   if (row.arm == Arm::startup) row.fault(r);
-  if (row.prepare) r.at(kFaultedMs - 300, [&r, &row] { row.prepare(r); });
-  r.at(kFaultedMs - 200, [&r] { r.clearFaults(); });
-  act(kFaultedMs, true);
-  if (row.between) r.at(kNextMs - 250, [&r, &row] { row.between(r); });
-  r.at(kNextMs - 200, [&r] { r.clearFaults(); });
-  act(kNextMs, false);
-  r.at(kEndMs, [&r] { r.phone.pressCtrlQ(); });
+  if (row.prepare) r.at(faultedMs - 300, [&r, &row] { row.prepare(r); });
+  r.at(faultedMs - 200, [&r] { r.clearFaults(); });
+  act(faultedMs, true);
+  if (row.between) r.at(nextMs - 250, [&r, &row] { row.between(r); });
+  r.at(nextMs - 200, [&r] { r.clearFaults(); });
+  act(nextMs, false);
+  r.at(endMs, [&r] { r.phone.pressCtrlQ(); });
   EXPECT_EQ(r.run(), 0);
 
   std::string missing;
-  const auto faulted = r.eventsBetween(kFaultedMs - 100, kNextMs - 100);
+  const auto faulted = r.eventsBetween(faultedMs - 100, nextMs - 100);
   EXPECT_TRUE(containsInOrder(faulted, row.faulted, &missing)) << "with the fault: " << missing;
   for (const auto& text : row.notFaulted) EXPECT_FALSE(containsEntry(faulted, text)) << text;
-  EXPECT_TRUE(containsInOrder(r.eventsBetween(kNextMs - 100, kEndMs), row.next, &missing))
+  EXPECT_TRUE(containsInOrder(r.eventsBetween(nextMs - 100, endMs), row.next, &missing))
       << "afterwards: " << missing;
 
   // Nothing lost or corrupted: no value written but the documented ones.
   for (const auto& value : r.changed) {
-    EXPECT_TRUE(kDriverValues.count(value) + row.written.count(value) > 0) << "wrote " << value;
+    EXPECT_TRUE(driverValues.count(value) + row.written.count(value) > 0) << "wrote " << value;
   }
   // Nothing of a picture left behind, nothing released twice; the pad stays.
   SimOverlayDevice& overlay = r.phone.overlayDevice();
@@ -108,8 +109,8 @@ void playRow(const FaultRow& row) {
 }
 
 FaultRow overlayStep(const char* name, int SimFaults::*step) {
-  return row(name, L"right", Arm::beforeSwipe, fails(step), {kRight}, {"overlay shows"},
-             {kPicture, kRight, "overlay hidden"});
+  return row(name, L"right", Arm::beforeSwipe, fails(step), {rightArrowToNotes}, {"overlay shows"},
+             {pictureShown, rightArrowToNotes, "overlay hidden"});
 }
 
 TEST(PlatformFaultTest, OverlayFailuresSkipOrShortenThePictureButRunTheBinding) {
@@ -126,14 +127,15 @@ TEST(PlatformFaultTest, OverlayFailuresSkipOrShortenThePictureButRunTheBinding) 
       overlayStep("overlay window class", &SimFaults::registerClass),
       overlayStep("overlay window", &SimFaults::createWindow),
       row("first pixel format refused: the second one serves", L"right", Arm::beforeSwipe,
-          fails(&SimFaults::createOverlaySurface, 1), {kPicture, kRight}, {}, {kPicture, kRight},
-          nullptr, [](PhoneRun& r) { EXPECT_EQ(r.phone.faults().createOverlaySurface, 0); }),
+          fails(&SimFaults::createOverlaySurface, 1), {pictureShown, rightArrowToNotes}, {},
+          {pictureShown, rightArrowToNotes}, nullptr,
+          [](PhoneRun& r) { EXPECT_EQ(r.phone.faults().createOverlaySurface, 0); }),
       row("hide timer cannot be set: the picture goes at once", L"right", Arm::beforeSwipe,
-          fails(&SimFaults::setTimer), {kPicture, "overlay hidden", kRight}, {},
-          {kPicture, kRight, "overlay hidden"}),
+          fails(&SimFaults::setTimer), {pictureShown, "overlay hidden", rightArrowToNotes}, {},
+          {pictureShown, rightArrowToNotes, "overlay hidden"}),
       row("hide timer cannot be killed: the picture goes anyway", L"right", Arm::beforeSwipe,
-          fails(&SimFaults::killTimer), {kPicture, kRight, "overlay hidden"}, {},
-          {kPicture, kRight, "overlay hidden"}, nullptr,
+          fails(&SimFaults::killTimer), {pictureShown, rightArrowToNotes, "overlay hidden"}, {},
+          {pictureShown, rightArrowToNotes, "overlay hidden"}, nullptr,
           [](PhoneRun& r) {
             const wchar_t* error = r.app.overlay.lastError();
             EXPECT_EQ(std::wstring(error != nullptr ? error : L""), L"SetTimer failed.");
@@ -149,11 +151,12 @@ FaultRow loading(const char* name, int SimRegistry::Faults::*call) {
   return row(
       name, L"right", Arm::startup,
       [call](PhoneRun& r) {
-        r.phone.registry().setString(Registry::localMachine, L"HARDWARE\\DEVICEMAP\\TOUCH",
-                                     L"LockTouch", L"0,0,480,800");
+        r.phone.registry().setString(TouchDriverRegistry::root, TouchDriverRegistry::key,
+                                     TouchDriverRegistry::lockTouch,
+                                     TouchDriverRegistry::wholeScreen);
         r.phone.registry().faults().*call = 1;
       },
-      {kPicture, kRight}, {}, {kPicture, kRight}, nullptr,
+      {pictureShown, rightArrowToNotes}, {}, {pictureShown, rightArrowToNotes}, nullptr,
       [](PhoneRun& r) {
         EXPECT_TRUE(containsEntry(r.phone.log().texts(LogCategory::touch), "touch 2 (360,1320)"));
         EXPECT_TRUE(containsInOrder(r.phone.log().texts(LogCategory::debug),
@@ -161,12 +164,13 @@ FaultRow loading(const char* name, int SimRegistry::Faults::*call) {
       });
 }
 FaultRow noBinding(const char* name, int SimRegistry::Faults::*call) {
-  return row(name, L"right", Arm::beforeSwipe, registryFails(call), {kPicture}, {"key down"},
-             {kPicture, kRight});
+  return row(name, L"right", Arm::beforeSwipe, registryFails(call), {pictureShown}, {"key down"},
+             {pictureShown, rightArrowToNotes});
 }
 FaultRow noSwitch(const char* name, int SimFaults::*call) {
-  return row(name, L"nextapp", Arm::beforeSwipe, fails(call), {kPicture},
-             {"foreground", "activate"}, {kPicture, "foreground \"Mail\"", "activate \"Mail\""});
+  return row(name, L"nextapp", Arm::beforeSwipe, fails(call), {pictureShown},
+             {"foreground", "activate"},
+             {pictureShown, "foreground \"Mail\"", "activate \"Mail\""});
 }
 
 TEST(PlatformFaultTest, RegistryWindowProcessAndShellFailuresEndTheActionQuietly) {
@@ -177,36 +181,37 @@ TEST(PlatformFaultTest, RegistryWindowProcessAndShellFailuresEndTheActionQuietly
       noBinding("value cannot be read: no binding, nothing runs", &SimRegistry::Faults::query),
       row(
           "learned binding cannot be written: learn mode stays", L"right", Arm::beforeSwipe,
-          registryFails(&SimRegistry::Faults::set), {kPicture}, {"registry HKCU", "key down"},
-          {kPicture, "registry " + kLearnedRight + " = \"\\windows\\notes.exe\""},
+          registryFails(&SimRegistry::Faults::set), {pictureShown}, {"registry HKCU", "key down"},
+          {pictureShown, "registry " + learnedRight + " = \"\\windows\\notes.exe\""},
           [](PhoneRun& r) { r.app.RunCommandWord(L"learn"); },
-          [](PhoneRun& r) { EXPECT_EQ(r.app.mode(), AppMode::learning); }, {kLearnedRight}),
+          [](PhoneRun& r) { EXPECT_EQ(r.app.mode(), AppMode::learning); }, {learnedRight}),
       row("close request cannot be posted: the application stays", L"closeapp", Arm::afterRelease,
-          fails(&SimFaults::post), {kPicture}, {"close request"},
-          {kPicture, "close request to \"Notes\"", "\"Notes\" closes"}),
+          fails(&SimFaults::post), {pictureShown}, {"close request"},
+          {pictureShown, "close request to \"Notes\"", "\"Notes\" closes"}),
       row("no window found: \"home\" is started as a program", L"home", Arm::beforeSwipe,
-          fails(&SimFaults::findWindow), {kPicture, "launch \"home\" failed"}, {"activate"},
-          {kPicture, "foreground \"Desktop\"", "activate \"Desktop\""}),
+          fails(&SimFaults::findWindow), {pictureShown, "launch \"home\" failed"}, {"activate"},
+          {pictureShown, "foreground \"Desktop\"", "activate \"Desktop\""}),
       noSwitch("process snapshot fails: no switch", &SimFaults::snapshot),
       noSwitch("module name unreadable: no switch", &SimFaults::moduleName),
       row("program cannot be started: nothing else happens", L"\\Windows\\calc.exe,-x",
           Arm::beforeSwipe, fails(&SimFaults::execute),
-          {kPicture, "launch \"\\Windows\\calc.exe\" failed"}, {"foreground"},
-          {kPicture, "launch \"\\Windows\\calc.exe\" \"-x\"", "foreground \"Calculator\""}),
+          {pictureShown, "launch \"\\Windows\\calc.exe\" failed"}, {"foreground"},
+          {pictureShown, "launch \"\\Windows\\calc.exe\" \"-x\"", "foreground \"Calculator\""}),
       row(
           "keyboard state unknown: the keyboard counts as hidden", L"right", Arm::beforeSwipe,
-          fails(&SimFaults::querySip), {kPicture, kRight}, {}, {kPicture, kRight},
-          [](PhoneRun& r) { r.phone.setKeyboardShown(true); },
+          fails(&SimFaults::querySip), {pictureShown, rightArrowToNotes}, {},
+          {pictureShown, rightArrowToNotes}, [](PhoneRun& r) { r.phone.setKeyboardShown(true); },
           [](PhoneRun& r) { r.phone.setKeyboardShown(false); }),
       row("display cannot turn: the angle stays", L"rotate", Arm::beforeSwipe,
-          fails(&SimFaults::changeOrientation), {kPicture, "sleep 400", "overlay hidden"},
+          fails(&SimFaults::changeOrientation), {pictureShown, "sleep 400", "overlay hidden"},
           {"display orientation", "registry HKLM"},
-          {kPicture, "sleep 400", "overlay hidden", "display orientation 270"}, nullptr,
+          {pictureShown, "sleep 400", "overlay hidden", "display orientation 270"}, nullptr,
           [](PhoneRun& r) { EXPECT_EQ(r.app.screenAngle, 0); }),
       // The settings loaded at start-up stay in force (a later "ShowOverlay"
       // of 0 goes unnoticed); bindings are read at every gesture.
       row("no change notifications", L"right", Arm::startup,
-          fails(&SimFaults::notifyRegistryChange), {kPicture, kRight}, {}, {kPicture, kRight},
+          fails(&SimFaults::notifyRegistryChange), {pictureShown, rightArrowToNotes}, {},
+          {pictureShown, rightArrowToNotes},
           [](PhoneRun& r) {
             r.phone.registry().setDword(Registry::currentUser, programKey, L"ShowOverlay", 0);
           },
@@ -234,10 +239,10 @@ TEST(PlatformFaultTest, ProtectedApplicationStaysWhenItsPathCannotBeRead) {
   r.configure();
   r.bind(L"SwipeRightDouble", L"closeapp");
   r.phone.setForeground(r.phone.addApp(L"keep.exe", L"\\Windows\\Keep.exe", L"KeepWnd", L"Keep"));
-  r.touches(kFaultedMs, swipeRight(), nullptr, [&r] { r.phone.faults().moduleName = -1; });
-  r.at(kEndMs, [&r] { r.phone.pressCtrlQ(); });
+  r.touches(faultedMs, swipeRight(), nullptr, [&r] { r.phone.faults().moduleName = -1; });
+  r.at(endMs, [&r] { r.phone.pressCtrlQ(); });
   EXPECT_EQ(r.run(), 0);
-  EXPECT_FALSE(containsEntry(r.eventsBetween(0, kEndMs), "close request to \"Keep\""));
+  EXPECT_FALSE(containsEntry(r.eventsBetween(0, endMs), "close request to \"Keep\""));
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "phone_run.h"
+#include "ports/main_window.h"
 
 namespace {
 
@@ -37,7 +38,7 @@ TEST(StartUpFaultTest, TheMainWindowDoesNotOutliveTheRun) {
     r.touches(1500, swipeRight());  // with its picture
     if (!closeZem) r.at(1600, [&r] { r.phone.pressCtrlQ(); });
     EXPECT_EQ(r.run(), 0);
-    EXPECT_EQ(r.phone.windows().find(L"ZEM", L"ZEM"), 0u);
+    EXPECT_EQ(r.phone.windows().find(MainWindow::className, MainWindow::title), 0u);
   }
 }
 
@@ -54,13 +55,13 @@ TEST(TouchPathFaultTest, LostHookMessagesDelayNoMoreThanOneGesture) {
   r.touches(7500, swipeRight());
   r.at(11000, [&r] { r.phone.pressCtrlQ(); });
   EXPECT_EQ(r.run(), 0);
-  EXPECT_TRUE(containsEntry(r.eventsBetween(1500, 4500), kRight));
+  EXPECT_TRUE(containsEntry(r.eventsBetween(1500, 4500), rightArrowToNotes));
   const auto debug = r.phone.log().texts(LogCategory::debug);  // both losses are logged
   EXPECT_EQ(
       std::count(debug.begin(), debug.end(), "[Quillon] Msg not sent to 65600,lastError=1816)"), 2);
-  EXPECT_FALSE(containsEntry(r.eventsBetween(4500, 7500), kRight));
+  EXPECT_FALSE(containsEntry(r.eventsBetween(4500, 7500), rightArrowToNotes));
   const auto later = r.eventsBetween(7500, 11000);
-  EXPECT_EQ(std::count(later.begin(), later.end(), kRight), 2);
+  EXPECT_EQ(std::count(later.begin(), later.end(), rightArrowToNotes), 2);
 }
 
 TEST(TouchPathFaultTest, UnwrittenPassThroughRectangleLeavesTheHookWithThePreviousOne) {

@@ -15,7 +15,7 @@ using Geometry::Path2D;
 using Geometry::Point2D;
 
 // The question mark's distinct points, in drawing order.
-constexpr double kQuestionmark[][2] = {
+constexpr double questionmark[][2] = {
     {188, 435}, {186, 433}, {185, 429}, {183, 425}, {182, 420}, {182, 414}, {183, 408}, {185, 400},
     {188, 394}, {191, 388}, {197, 383}, {204, 378}, {212, 372}, {220, 367}, {230, 363}, {242, 359},
     {254, 357}, {265, 356}, {275, 356}, {287, 358}, {299, 360}, {310, 363}, {320, 366}, {328, 370},
@@ -34,9 +34,9 @@ const Gestures::BuiltInGesture& shape(const wchar_t* name) {
 // The first point once, every later one twice in succession.
 TEST(BuiltInShapesTest, QuestionmarkPathPointByPoint) {
   const Path2D& q = shape(L"Questionmark").path;
-  ASSERT_EQ(q.size(), 2 * std::size(kQuestionmark) - 1);
+  ASSERT_EQ(q.size(), 2 * std::size(questionmark) - 1);
   for (std::size_t i = 0; i < q.size(); ++i) {
-    const auto& p = kQuestionmark[(i + 1) / 2];
+    const auto& p = questionmark[(i + 1) / 2];
     EXPECT_EQ(q[i], Point2D(p[0], p[1])) << i;
   }
 }

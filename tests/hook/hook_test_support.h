@@ -6,11 +6,12 @@
 #include <string>
 
 #include "hook/multipoint_sample.h"
-#include "hook/touch_driver_registry.h"
 #include "hook/touch_forwarder.h"
 #include "platform/sim/sim_hook_port.h"
 #include "platform/sim/sim_registry.h"
 #include "platform/sim/sim_windows.h"
+#include "ports/shared_registry.h"
+#include "ports/touch_messages.h"
 
 namespace HookTest {
 
@@ -31,8 +32,8 @@ inline bool setLockTouch(SimRegistry& registry, const std::wstring& text) {
 }
 
 inline SimWindows::Message touch(std::uint32_t wParam, std::uint32_t lParam) {
-  return {0x8001, wParam, static_cast<std::intptr_t>(lParam)};
+  return {WM_APP_TOUCH, wParam, static_cast<std::intptr_t>(lParam)};
 }
-inline SimWindows::Message touchEnd() { return {0x8002, 1, 0}; }
+inline SimWindows::Message touchEnd() { return {WM_APP_TOUCH_END, touchSinglePointWParam, 0}; }
 
 }  // namespace HookTest

@@ -10,8 +10,10 @@
 #include <thread>
 
 #include "hook/multipoint_sample.h"
-#include "hook/touch_driver_registry.h"
 #include "platform/win32/win32_registry.h"
+#include "ports/main_window.h"
+#include "ports/shared_registry.h"
+#include "ports/touch_messages.h"
 #include "registry/registry_store.h"
 
 namespace {
@@ -34,10 +36,11 @@ TEST(QuillonDllTest, FiltersPostsAndRereadsTheAreaForNewThreads) {
   WNDCLASSW wc = {};
   wc.lpfnWndProc = DefWindowProcW;
   wc.hInstance = GetModuleHandleW(nullptr);
-  wc.lpszClassName = L"ZEM";
+  wc.lpszClassName = MainWindow::className;
   ASSERT_NE(RegisterClassW(&wc), 0);
-  const HWND window = CreateWindowExW(0, L"ZEM", L"ZEM", WS_OVERLAPPEDWINDOW, 0, 0, 10, 10, nullptr,
-                                      nullptr, wc.hInstance, nullptr);
+  const HWND window =
+      CreateWindowExW(0, MainWindow::className, MainWindow::title, WS_OVERLAPPEDWINDOW, 0, 0, 10,
+                      10, nullptr, nullptr, wc.hInstance, nullptr);
   ASSERT_NE(window, nullptr) << "CreateWindowExW failed: " << GetLastError();
   ASSERT_TRUE(setLockTouch(L"0,0,480,800"));
   const HMODULE library = LoadLibraryW(QUILLON_DLL);
@@ -51,11 +54,12 @@ TEST(QuillonDllTest, FiltersPostsAndRereadsTheAreaForNewThreads) {
   EXPECT_EQ(feed(hook, {1, 0, 800, {0, 0}, 0, 0, 0}), 0u);         // on the border
   EXPECT_EQ(feed(hook, {}), 0u);
   hook(nullptr);  // ignored
-  const std::uint32_t expected[][3] = {
-      {0x8001, 0x00C8812C, 0x00C88064}, {0x8001, 1, 0x00C88000}, {0x8002, 1, 0}};
+  const std::uint32_t expected[][3] = {{WM_APP_TOUCH, 0x00C8812C, 0x00C88064},
+                                       {WM_APP_TOUCH, 1, 0x00C88000},
+                                       {WM_APP_TOUCH_END, 1, 0}};
   for (const auto& e : expected) {
     MSG msg;
-    ASSERT_NE(PeekMessageW(&msg, window, 0x8001, 0x8002, PM_REMOVE), 0);
+    ASSERT_NE(PeekMessageW(&msg, window, WM_APP_TOUCH, WM_APP_TOUCH_END, PM_REMOVE), 0);
     EXPECT_EQ(msg.message, e[0]);
     EXPECT_EQ(msg.wParam, e[1]);
     EXPECT_EQ(static_cast<std::uint32_t>(msg.lParam), e[2]);

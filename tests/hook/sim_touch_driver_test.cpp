@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "hook_test_support.h"
+#include "ports/main_window.h"
 
 namespace {
 
@@ -29,7 +30,7 @@ TEST(SimTouchDriverTest, PassesWhatTheHookLeavesAndARearmLoadsAFreshLibrary) {
   EXPECT_FALSE(driver.library()->zemMode());
 
   // The main program starts later. Writing 1 over 1 is no re-arm.
-  const SimWindows::Handle zem = windows.create(L"ZEM", L"ZEM");
+  const SimWindows::Handle zem = windows.create(MainWindow::className, MainWindow::title);
   setLockTouch(registry, L"0,200,480,400");
   setSwitch(1);
   EXPECT_TRUE(driver.feed(one(100, 100)));
@@ -49,7 +50,8 @@ TEST(SimTouchDriverTest, PassesWhatTheHookLeavesAndARearmLoadsAFreshLibrary) {
   setLockTouch(registry, L"0,0,480,800");
   driver.startThread();
   EXPECT_TRUE(driver.feed(one(100, 100)));
-  registry.deleteValue(Registry::localMachine, L"HARDWARE\\DEVICEMAP\\TOUCH", L"MultiTouchDemo");
+  registry.deleteValue(TouchDriverRegistry::root, TouchDriverRegistry::key,
+                       TouchDriverRegistry::multiTouchDemo);
   EXPECT_FALSE(driver.loaded());
   driver.startThread();
   EXPECT_TRUE(driver.feed(one(0, 0)));

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "hook_test_support.h"
+#include "ports/main_window.h"
 
 namespace {
 
@@ -43,7 +44,7 @@ class TouchForwarderTest : public ::testing::Test {
   SimRegistry registry;
   SimWindows windows;
   SimHookPort port{windows};
-  SimWindows::Handle zem = windows.create(L"ZEM", L"ZEM");
+  SimWindows::Handle zem = windows.create(MainWindow::className, MainWindow::title);
   std::unique_ptr<TouchForwarder> library;
 };
 
@@ -166,7 +167,7 @@ TEST_F(TouchForwarderTest, WithoutTheMainWindowOnlyTheFilterActs) {
   EXPECT_EQ(port.debugLines().front(),
             L"[Quillon] Msg not sent to " + std::to_wstring(zem) + L",lastError=1400)");
 
-  zem = windows.create(L"ZEM", L"ZEM");
+  zem = windows.create(MainWindow::className, MainWindow::title);
   load();
   port.takeDebugLines();
   windows.destroy(zem);
@@ -176,7 +177,8 @@ TEST_F(TouchForwarderTest, WithoutTheMainWindowOnlyTheFilterActs) {
   EXPECT_EQ(port.takeDebugLines().size(), 1u);
 
   load();
-  const SimWindows::Handle late = windows.create(L"ZEM", L"ZEM");  // not looked for
+  const SimWindows::Handle late =
+      windows.create(MainWindow::className, MainWindow::title);  // not looked for
   EXPECT_TRUE(feed(one(100, 200)));
   EXPECT_FALSE(feed(one(0, 200)));
   EXPECT_FALSE(feed(none()));

@@ -11,10 +11,10 @@
 namespace {
 
 using Overlay::Rect;
-constexpr std::int32_t kMax = std::numeric_limits<std::int32_t>::max();
-constexpr std::int32_t kFar = kMax - 9;
-constexpr std::int32_t kGeneric = Overlay::genericFailure;
-const wchar_t* const kCopyFailed = L"Unable to load images to overlay surface!";
+constexpr std::int32_t int32Max = std::numeric_limits<std::int32_t>::max();
+constexpr std::int32_t farPosition = int32Max - 9;
+constexpr std::int32_t genericFailure = Overlay::genericFailure;
+const wchar_t* const copyFailed = L"Unable to load images to overlay surface!";
 
 // The phone's overlay hardware, keeping the surface requests it was given:
 // their fields go to the platform as they are.
@@ -106,7 +106,15 @@ TEST_F(OverlayDisplayTest, DestinationRectangles) {
       {1000, 0, 32, 120, 280, 240, 240, {0, 0, 240, 240}, {120, 280, 384, 520}},  // the edge
       {1000, 0, 4, -250, 0, 240, 240, {0, 0, 240, 240}, {-250, 0, -8, 240}},
       {1001, 0, 0, 0, 0, 3, 3, {0, 0, 3, 3}, {0, 0, 4, 3}},  // width rounds up
-      {0xFFFFFFFF, 0, 0, kFar, kFar, 240, 240, {0, 0, 240, 240}, {kFar, kFar, kMax, kMax}},
+      {0xFFFFFFFF,
+       0,
+       0,
+       farPosition,
+       farPosition,
+       240,
+       240,
+       {0, 0, 240, 240},
+       {farPosition, farPosition, int32Max, int32Max}},
   };
   for (const Case& c : cases) {
     device.config().caps =
@@ -135,15 +143,15 @@ TEST_F(OverlayDisplayTest, EveryFailingStepReleasesEverything) {
   };
   const Case cases[] = {
       {&SimFaults::createWindow, L"SetCooperativeLevel failed.", OverlayError::invalidParams},
-      {&SimFaults::createDisplayObject, L"DirectDrawCreate failed.", kGeneric},
-      {&SimFaults::setCooperativeLevel, L"SetCooperativeLevel failed.", kGeneric},
-      {&SimFaults::createPrimarySurface, L"CreateSurface failed.", kGeneric},
-      {&SimFaults::getCaps, L"GetCaps failed", kGeneric},
+      {&SimFaults::createDisplayObject, L"DirectDrawCreate failed.", genericFailure},
+      {&SimFaults::setCooperativeLevel, L"SetCooperativeLevel failed.", genericFailure},
+      {&SimFaults::createPrimarySurface, L"CreateSurface failed.", genericFailure},
+      {&SimFaults::getCaps, L"GetCaps failed", genericFailure},
       {nullptr, L"Overlays are not supported in hardware!", 1},
-      {&SimFaults::createOverlaySurface, L"Unable to create overlay surface!", kGeneric},
-      {&SimFaults::surfaceSize, kCopyFailed, 1},
-      {&SimFaults::loadImage, kCopyFailed, 1},
-      {&SimFaults::copyImage, kCopyFailed, 1},
+      {&SimFaults::createOverlaySurface, L"Unable to create overlay surface!", genericFailure},
+      {&SimFaults::surfaceSize, copyFailed, 1},
+      {&SimFaults::loadImage, copyFailed, 1},
+      {&SimFaults::copyImage, copyFailed, 1},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(&c - cases);
@@ -163,7 +171,7 @@ TEST_F(OverlayDisplayTest, EveryFailingStepReleasesEverything) {
 TEST_F(OverlayDisplayTest, ShowFailuresReleaseEverything) {
   ASSERT_EQ(gesture(), 0);
   phone.faults().updateOverlay = 1;
-  EXPECT_EQ(overlay.showPicture(HideTimer::after, 500), kGeneric);
+  EXPECT_EQ(overlay.showPicture(HideTimer::after, 500), genericFailure);
   EXPECT_EQ(text(overlay.lastError()), L"Unable to show overlay surface!");
   expectEmpty();
   EXPECT_EQ(overlay.showPicture(HideTimer::none), 1);  // nothing loaded
@@ -182,7 +190,7 @@ TEST_F(OverlayDisplayTest, NothingIsBuiltForResourceZeroAnEmptySizeOrAHide) {
   EXPECT_EQ(text(overlay.lastError()), L"SetTimer failed.");
   EXPECT_EQ(overlay.loadPicture(171, 120, 280, {240, -240}, ImageKind::bitmap), 1);
   EXPECT_EQ(overlay.loadPicture(171, 120, 280, {0, 240}, ImageKind::bitmap), 1);
-  EXPECT_EQ(text(overlay.lastError()), kCopyFailed);
+  EXPECT_EQ(text(overlay.lastError()), copyFailed);
   expectEmpty();
 }
 

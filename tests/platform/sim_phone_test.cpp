@@ -7,11 +7,14 @@
 #include <string>
 #include <vector>
 
+#include "ports/main_window.h"
+#include "ports/touch_messages.h"
+
 namespace {
 
 using ::testing::ElementsAre;
 
-const std::wstring kZemKey = L"Software\\ZEM";
+const std::wstring zemKey = L"Software\\ZEM";
 
 // A window procedure that records what reaches it and closes like the
 // platform's default one.
@@ -41,11 +44,11 @@ class SimPhoneTest : public ::testing::Test {
 
 WindowHandle zemWindow(SimPhone& phone, Recorder& recorder) {
   WindowClassSpec cls;
-  cls.className = L"ZEM";
+  cls.className = MainWindow::className;
   EXPECT_TRUE(phone.windows().registerClass(cls, recorder));
   WindowSpec params;
-  params.className = L"ZEM";
-  params.title = L"ZEM";
+  params.className = MainWindow::className;
+  params.title = MainWindow::title;
   return phone.windows().createWindow(params);
 }
 
@@ -91,14 +94,14 @@ TEST_F(SimPhoneTest, MessageLoopServesPostedThenQuitThenTimersThenEvents) {
 
   phone.clock().at(50, [&] { windows.postMessage(zem, 0x400, 0, 9); });
   EXPECT_EQ(windows.setTimer(zem, 1, 50), 1u);  // due at 50 too: before the event
-  windows.postMessage(zem, 0x8001, 1, 2);
+  windows.postMessage(zem, WM_APP_TOUCH, 1, 2);
   windows.postQuitMessage(3);
-  windows.postMessage(zem, 0x8002, 1, 0);
+  windows.postMessage(zem, WM_APP_TOUCH_END, 1, 0);
   QueuedMessage m;
   EXPECT_EQ(windows.getMessage(m), 1);
-  EXPECT_EQ(m.message, 0x8001u);
+  EXPECT_EQ(m.message, WM_APP_TOUCH);
   EXPECT_EQ(windows.getMessage(m), 1);
-  EXPECT_EQ(m.message, 0x8002u);
+  EXPECT_EQ(m.message, WM_APP_TOUCH_END);
   EXPECT_EQ(windows.getMessage(m), 0);
   EXPECT_EQ(m.wParam, 3u);
   EXPECT_EQ(windows.getMessage(m), 1);
@@ -133,8 +136,8 @@ TEST_F(SimPhoneTest, LogKeepsTimeOrderAndWritesUtf8) {
 
   // Registry changes no scenario writes: other types and deletions.
   phone.log().clear();
-  phone.registry().setRaw(Registry::currentUser, kZemKey, L"SwipeUp", 3, {1, 2, 3});
-  phone.registry().deleteValue(Registry::currentUser, kZemKey, L"SwipeUp");
+  phone.registry().setRaw(Registry::currentUser, zemKey, L"SwipeUp", 3, {1, 2, 3});
+  phone.registry().deleteValue(Registry::currentUser, zemKey, L"SwipeUp");
   EXPECT_THAT(events(phone),
               ElementsAre("registry HKCU\\Software\\ZEM\\SwipeUp = <type 3, 3 bytes>",
                           "registry HKCU\\Software\\ZEM\\SwipeUp deleted"));
@@ -145,14 +148,14 @@ TEST_F(SimPhoneTest, DestroyedWindowsTakeTheirMessagesAndTimersWithThem) {
   Recorder recorder(windows);
   const WindowHandle zem = zemWindow(phone, recorder);
   WindowSpec params;
-  params.className = L"ZEM";
+  params.className = MainWindow::className;
   params.title = L"Overlay";
   const WindowHandle overlay = windows.createWindow(params);
   ASSERT_NE(overlay, 0u);
   EXPECT_EQ(windows.createWindow(WindowSpec{}), 0u);  // no such class
   windows.setTimer(overlay, 1, 500);
-  windows.postMessage(overlay, 0x8001, 1, 1);
-  windows.postMessage(zem, 0x8002, 1, 0);
+  windows.postMessage(overlay, WM_APP_TOUCH, 1, 1);
+  windows.postMessage(zem, WM_APP_TOUCH_END, 1, 0);
   EXPECT_TRUE(windows.destroyWindow(overlay));
   EXPECT_FALSE(windows.hasTimer(overlay, 1));
   QueuedMessage m;

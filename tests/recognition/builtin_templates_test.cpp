@@ -19,7 +19,7 @@ struct Expected {
   int bitmapId;
 };
 
-constexpr Expected kTable[] = {
+constexpr Expected table[] = {
     {1, L"SwipeRight", 0},  {2, L"SwipeLeft", 0},      {3, L"SwipeUp", 0},
     {4, L"SwipeDown", 0},   {5, L"SwipeRightLeft", 0}, {6, L"SwipeLeftRight", 0},
     {7, L"SwipeUpDown", 0}, {8, L"SwipeDownUp", 0},    {10, L"Square", 158},
@@ -29,12 +29,12 @@ constexpr Expected kTable[] = {
 TEST(BuiltInTemplatesTest, TwelveTemplatesInRegistrationOrder) {
   Recognizer r;
   r.addBuiltInTemplates();
-  ASSERT_EQ(r.templates().size(), std::size(kTable));
-  for (std::size_t i = 0; i < std::size(kTable); ++i) {
+  ASSERT_EQ(r.templates().size(), std::size(table));
+  for (std::size_t i = 0; i < std::size(table); ++i) {
     const auto& t = r.templates()[i];
-    EXPECT_EQ(t.id, kTable[i].id) << i;
-    EXPECT_EQ(t.name, kTable[i].name) << i;
-    EXPECT_EQ(t.bitmapId, kTable[i].bitmapId) << i;
+    EXPECT_EQ(t.id, table[i].id) << i;
+    EXPECT_EQ(t.name, table[i].name) << i;
+    EXPECT_EQ(t.bitmapId, table[i].bitmapId) << i;
     EXPECT_EQ(t.points.size(), 32U) << i;
   }
 }

@@ -49,15 +49,15 @@ TEST(Point2DTest, SquaredDistanceTruncatesTowardZero) {
 }
 
 TEST(Point2DTest, SquaredDistanceSaturatesBeyondThirtyTwoBits) {
-  constexpr std::int32_t kMax = std::numeric_limits<std::int32_t>::max();
+  constexpr std::int32_t int32Max = std::numeric_limits<std::int32_t>::max();
   // 46341^2 = 2147488281 is the first square past 2^31 - 1.
   EXPECT_EQ(Geometry::squaredDistance({0, 0}, {46340, 0}), 2147395600);
-  EXPECT_EQ(Geometry::squaredDistance({0, 0}, {46341, 0}), kMax);
-  EXPECT_EQ(Geometry::squaredDistance({-2147483648.0, 0}, {2147483647.0, 0}), kMax);
+  EXPECT_EQ(Geometry::squaredDistance({0, 0}, {46341, 0}), int32Max);
+  EXPECT_EQ(Geometry::squaredDistance({-2147483648.0, 0}, {2147483647.0, 0}), int32Max);
   const double nan = std::numeric_limits<double>::quiet_NaN();
   const double inf = std::numeric_limits<double>::infinity();
-  EXPECT_EQ(Geometry::squaredDistance({nan, 0}, {0, 0}), kMax);
-  EXPECT_EQ(Geometry::squaredDistance({inf, 0}, {0, 0}), kMax);
+  EXPECT_EQ(Geometry::squaredDistance({nan, 0}, {0, 0}), int32Max);
+  EXPECT_EQ(Geometry::squaredDistance({inf, 0}, {0, 0}), int32Max);
 }
 
 TEST(Point2DTest, QuarterTurnTurnsRightIntoUpAndFourComeBack) {

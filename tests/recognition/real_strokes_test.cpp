@@ -16,7 +16,7 @@ using Geometry::Rect2D;
 using Gestures::Recognizer;
 using StrokeFixtures::RecordedStroke;
 
-constexpr double kTwoFingerAcceptance = 0.7;  // both fingers must reach it
+constexpr double twoFingerAcceptance = 0.7;  // both fingers must reach it
 
 StrokeFixtures::StrokeFile loadFixture(const char* file) {
   return StrokeFixtures::loadStrokeFile(std::string(ZEM_TEST_DATA_DIR) + "/strokes/" + file);
@@ -99,7 +99,7 @@ TEST(RealStrokes, ForeignShapesAreNotTakenForPictureGestures) {
       const Gestures::RecognitionResult result = r.recognize(s.points);
       EXPECT_TRUE(result.id < 9) << s.label << " became a picture gesture";
       if (std::string(name) == "dollar1-circle.strokes") {
-        EXPECT_LT(result.score, kTwoFingerAcceptance) << s.label;
+        EXPECT_LT(result.score, twoFingerAcceptance) << s.label;
       }
     }
   }

@@ -31,19 +31,19 @@ namespace {
 
 using std::chrono::milliseconds;
 
-constexpr const char* kPanelName = "ZEM check panel";
-constexpr const char* kClonePrefix = "ZEM pass-through: ";
-constexpr const char* kKeyboardName = "ZEM virtual keyboard";
-constexpr int kSlots = 5;
+constexpr const char* panelName = "ZEM check panel";
+constexpr const char* clonePrefix = "ZEM pass-through: ";
+constexpr const char* keyboardName = "ZEM virtual keyboard";
+constexpr int contactSlots = 5;
 // Enough slots to rebuild the contacts of any recorded panel.
-constexpr int kMaxSlots = 64;
+constexpr int maxSlots = 64;
 // Time for zem to see a file change (inotify, then its loop), in ms; generous
 // because the VM is emulated.
-constexpr int kSettleMs = 600;
+constexpr int settleMs = 600;
 // Pause between frames of a drawn gesture, in ms.
-constexpr int kFrameMs = 8;
+constexpr int frameMs = 8;
 // The program's re-arm of the driver: its switch stays off 1000 ms, in ms.
-constexpr int kRearmMs = 1000;
+constexpr int rearmMs = 1000;
 
 std::string env(const char* name, const char* fallback) {
   const char* value = std::getenv(name);
@@ -65,7 +65,7 @@ bool writeFile(const std::string& path, const std::string& text) {
   return rename(temporary.c_str(), path.c_str()) == 0;
 }
 
-const char* const kSettings =
+const char* const settingsText =
     "Windows Registry Editor Version 5.00\r\n\r\n"
     "[HKEY_CURRENT_USER\\Software\\ZEM]\r\n"
     "\"SwipeRightDouble\"=\"right\"\r\n"
@@ -76,7 +76,7 @@ const char* const kSettings =
 
 // No gesture bound: a recording that happens to draw one changes nothing
 // (a swipe down would show the game-pad and its own rectangle).
-const char* const kUnboundSettings =
+const char* const unboundSettings =
     "Windows Registry Editor Version 5.00\r\n\r\n"
     "[HKEY_CURRENT_USER\\Software\\ZEM]\r\n"
     "\"ShowOverlay\"=dword:00000000\r\n";
@@ -129,10 +129,10 @@ bool waitForDriverKey(const std::vector<std::string>& entries,
   }
 }
 
-const std::string kWholeScreen = "\"LockTouch\"=\"0,0,480,800\"";
+const std::string wholeScreen = "\"LockTouch\"=\"0,0,480,800\"";
 
 bool waitForStartupWrites() {
-  return waitForDriverKey({"\"MultiTouchDemo\"=dword:00000001", kWholeScreen});
+  return waitForDriverKey({"\"MultiTouchDemo\"=dword:00000001", wholeScreen});
 }
 
 // The rectangle the hook lets through, set as the program's controller sets
@@ -140,9 +140,9 @@ bool waitForStartupWrites() {
 // a fresh forwarder, which reads the value.
 void setLockTouch(const std::string& rectangle) {
   writeFile(driverKeyPath(), driverKey(0, rectangle));
-  pause(kSettleMs);
+  pause(settleMs);
   writeFile(driverKeyPath(), driverKey(1, rectangle));
-  pause(kSettleMs);
+  pause(settleMs);
 }
 
 std::int64_t monotonicUs() {
@@ -184,17 +184,17 @@ class Rig {
 
   bool start(const std::string& zem) {
     std::string error;
-    panel_ = UinputDevice::create(checkPanelDescription(kPanelName), error);
+    panel_ = UinputDevice::create(checkPanelDescription(panelName), error);
     if (!report_.check("a uinput panel for zem", panel_ != nullptr, error)) return false;
-    if (!writeFile(settingsPath(), kSettings)) {
+    if (!writeFile(settingsPath(), settingsText)) {
       return report_.check("settings written", false, settingsPath());
     }
     freshSession();
     zem_ = std::make_unique<ZemProcess>(zem, std::vector<std::string>{"--device", panel_->node()});
-    keyboard_ = findEventNode(kKeyboardName, milliseconds(10000));
+    keyboard_ = findEventNode(keyboardName, milliseconds(10000));
     if (!report_.check(
             "zem makes its virtual keyboard", !keyboard_.empty(),
-            zem_->running() ? "no device named " + std::string(kKeyboardName) : "zem exited")) {
+            zem_->running() ? "no device named " + std::string(keyboardName) : "zem exited")) {
       return false;
     }
     keys_ = std::make_unique<EventReader>(keyboard_, false);
@@ -210,7 +210,7 @@ class Rig {
     // zem may keep its clone while the panel is away, or make a new one.
     if (clone_ != nullptr && clone_->deviceGone()) clone_.reset();
     const std::string clone =
-        clone_ != nullptr ? cloneNode_ : findEventNode(kClonePrefix, milliseconds(10000));
+        clone_ != nullptr ? cloneNode_ : findEventNode(clonePrefix, milliseconds(10000));
     const bool grabbed = !clone.empty() && waitForGrab(panel_->node(), true, milliseconds(5000));
     if (!report_.check(check, grabbed,
                        clone.empty() ? "no clone appeared" : "the panel is not grabbed")) {
@@ -222,21 +222,21 @@ class Rig {
       cloneFramesSeen_ = 0;
     }
     other_ = std::make_unique<EventReader>(panel_->node(), false);
-    touch_ = std::make_unique<TouchWriter>(*panel_, kSlots);
+    touch_ = std::make_unique<TouchWriter>(*panel_, contactSlots);
     return true;
   }
 
   TouchWriter& touch() { return *touch_; }
   void frame() {
     touch_->frame();
-    pause(kFrameMs);
+    pause(frameMs);
   }
 
   // What the clone showed since the last call (frames of active contacts).
   std::vector<std::vector<Contact>> cloneFrames() {
-    pause(kSettleMs / 2);
+    pause(settleMs / 2);
     const std::vector<input_event> events = clone_->events();
-    ContactView view(kSlots);
+    ContactView view(contactSlots);
     view.feed(events);
     std::vector<std::vector<Contact>> frames(
         view.frames().begin() + static_cast<long>(cloneFramesSeen_), view.frames().end());
@@ -268,13 +268,13 @@ class Rig {
   }
   bool replug() {
     std::string error;
-    panel_ = UinputDevice::create(checkPanelDescription(kPanelName), error);
+    panel_ = UinputDevice::create(checkPanelDescription(panelName), error);
     return panel_ != nullptr;
   }
   // Contacts the clone shows once the driver had time to react.
   std::vector<Contact> cloneContactsAfterSettling() {
-    pause(2 * kSettleMs);
-    ContactView view(kSlots);
+    pause(2 * settleMs);
+    ContactView view(contactSlots);
     view.feed(clone_->events());
     return view.active();
   }
@@ -387,8 +387,8 @@ void checkBoundKey(VmReport& report, Rig& rig) {
 bool showGamePad(VmReport& report, Rig& rig) {
   twoFingerSwipe(rig, 140, 80, 0, 20, 14);
   // The game-pad writes its own rectangle, then re-arms the driver.
-  waitForDriverKey({"\"LockTouch\""}, {kWholeScreen});
-  pause(kRearmMs + kSettleMs);
+  waitForDriverKey({"\"LockTouch\""}, {wholeScreen});
+  pause(rearmMs + settleMs);
   rig.cloneFrames();
   rig.skipKeys();
   stroke(rig, {{90, 760}});
@@ -485,8 +485,8 @@ void checkUnplug(VmReport& report, Rig& rig) {
 
   // The exit button (215,750,50,50) hides the pad; the whole screen passes.
   stroke(rig, {{240, 775}});
-  waitForDriverKey({kWholeScreen});
-  pause(kRearmMs + kSettleMs);
+  waitForDriverKey({wholeScreen});
+  pause(rearmMs + settleMs);
   rig.cloneFrames();
   rig.touch().down(0, 200, 200);
   rig.frame();
@@ -513,11 +513,11 @@ double toScreen(int value, const AxisInfo& axis, int size) {
 
 // The rectangle of the recordings' pass: 0,0,480,320. Within a pixel of its
 // edge a point counts both ways (scaling rounds).
-constexpr double kRectWidth = 480;
-constexpr double kRectHeight = 320;
-bool mayPass(double x, double y) { return x < kRectWidth + 1 && y < kRectHeight + 1; }
+constexpr double rectWidth = 480;
+constexpr double rectHeight = 320;
+bool mayPass(double x, double y) { return x < rectWidth + 1 && y < rectHeight + 1; }
 bool mustPass(double x, double y) {
-  return x > 1 && y > 1 && x < kRectWidth - 1 && y < kRectHeight - 1;
+  return x > 1 && y > 1 && x < rectWidth - 1 && y < rectHeight - 1;
 }
 
 using PositionSet = std::vector<std::pair<int, int>>;
@@ -536,7 +536,7 @@ PositionSet positions(const std::vector<Contact>& contacts) {
 void checkRecordings(VmReport& report, const std::string& zemPath, const std::string& folder) {
   const std::vector<std::string> recordings = recordingsIn(folder);
   if (!report.check("settings without bindings written",
-                    writeFile(settingsPath(), kUnboundSettings))) {
+                    writeFile(settingsPath(), unboundSettings))) {
     return;
   }
   freshSession();
@@ -550,7 +550,7 @@ void checkRecordings(VmReport& report, const std::string& zemPath, const std::st
     if (!report.check(name + ": replayed to zem", panel != nullptr, error)) {
       continue;
     }
-    const std::string clone = findEventNode(kClonePrefix, milliseconds(10000));
+    const std::string clone = findEventNode(clonePrefix, milliseconds(10000));
     if (!report.check(name + ": zem grabs the panel",
                       !clone.empty() && waitForGrab(panel->node(), true, milliseconds(5000)))) {
       continue;
@@ -566,12 +566,12 @@ void checkRecordings(VmReport& report, const std::string& zemPath, const std::st
     const AxisInfo& yAxis = recording->description.axis(ABS_MT_POSITION_Y);
     InputCoreModel model(recording->description);
     const ReplayResult sent = replayRecording(*panel, *recording, model, 8.0);
-    pause(2 * kSettleMs);
+    pause(2 * settleMs);
 
     // The panel's frames: may each pass, and must some pass?
     std::map<PositionSet, bool> panelFrames;
     bool somePass = false;
-    ContactView panelView(kMaxSlots);
+    ContactView panelView(maxSlots);
     for (const ModelEvent& e : sent.expected) panelView.feed(makeEvent(e.type, e.code, e.value));
     for (const auto& frame : panelView.frames()) {
       if (frame.empty()) continue;
@@ -586,7 +586,7 @@ void checkRecordings(VmReport& report, const std::string& zemPath, const std::st
       panelFrames[positions(frame)] |= may;
       somePass = somePass || must;
     }
-    ContactView cloneView(kMaxSlots);
+    ContactView cloneView(maxSlots);
     cloneView.feed(cloneReader.events());
     std::size_t shown = 0;
     std::string wrong;
@@ -625,10 +625,10 @@ int main(int argc, char** argv) {
   VmReport report;
   if (argc > 3 && std::string(argv[3]) == "--without-touch") {
     report.note("zem was built without its touch driver: the touch checks are left out");
-    if (!writeFile(settingsPath(), kSettings)) report.check("settings written", false);
+    if (!writeFile(settingsPath(), settingsText)) report.check("settings written", false);
     ZemProcess zem(argv[1], {});
     report.check("zem makes its virtual keyboard",
-                 !findEventNode(kKeyboardName, milliseconds(10000)).empty());
+                 !findEventNode(keyboardName, milliseconds(10000)).empty());
     report.check("SIGTERM ends zem cleanly", zem.stop(milliseconds(5000)) == 0);
     return report.exitCode();
   }

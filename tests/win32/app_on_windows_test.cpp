@@ -25,7 +25,7 @@
 
 namespace {
 
-constexpr DWORD kPatienceMs = 60000;  // Wine may take a while to start a program
+constexpr DWORD patienceMs = 60000;  // Wine may take a while to start a program
 
 std::wstring lowerCased(std::wstring text) {
   for (wchar_t& c : text) c = static_cast<wchar_t>(std::towlower(static_cast<wint_t>(c)));
@@ -63,7 +63,7 @@ class Child {
 
 // The top-level window with this title, once it is there.
 HWND waitForWindow(const std::wstring& title) {
-  const ULONGLONG end = GetTickCount64() + kPatienceMs;
+  const ULONGLONG end = GetTickCount64() + patienceMs;
   while (GetTickCount64() < end) {
     if (const HWND window = FindWindowW(nullptr, title.c_str())) return window;
     Sleep(50);

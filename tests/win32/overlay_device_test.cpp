@@ -17,13 +17,13 @@
 
 namespace {
 
-constexpr std::uint32_t kBitmap = 157;  // 8 x 6
-constexpr std::uint32_t kPng = 175;     // 12 x 8, in a "GIF" resource
-constexpr wchar_t kStandInClass[] = L"ZemOverlaySurface";
-constexpr std::uint32_t kShowKeyed = Overlay::updateShow | Overlay::updateSourceColorKeyOverride;
-constexpr std::uint32_t kFlipOverlay = Overlay::surfaceFlip | Overlay::surfaceOverlay;
-const Overlay::Effects kBlackKey{28, 0, 0};
-constexpr COLORREF kYellow = 0x00FFFF;
+constexpr std::uint32_t bitmapPicture = 157;  // 8 x 6
+constexpr std::uint32_t png = 175;            // 12 x 8, in a "GIF" resource
+constexpr wchar_t standInClass[] = L"ZemOverlaySurface";
+constexpr std::uint32_t showKeyed = Overlay::updateShow | Overlay::updateSourceColorKeyOverride;
+constexpr std::uint32_t flipOverlay = Overlay::surfaceFlip | Overlay::surfaceOverlay;
+const Overlay::Effects blackKey{28, 0, 0};
+constexpr COLORREF yellow = 0x00FFFF;
 
 void pumpMessages(DWORD ms) {
   for (DWORD waited = 0; waited < ms; waited += 10) {
@@ -103,8 +103,8 @@ struct Display {
   }
   Overlay::Object surface(std::int32_t width, std::int32_t height, std::uint32_t picture,
                           bool compressed = false) {
-    Overlay::SurfaceRequest request{0x1027, width, height, 1, kFlipOverlay, {}};
-    request.format = OverlayDisplay::kOverlayFormats[0];  // 16-bit RGB 5-5-5
+    Overlay::SurfaceRequest request{0x1027, width, height, 1, flipOverlay, {}};
+    request.format = OverlayDisplay::overlayFormats[0];  // 16-bit RGB 5-5-5
     Overlay::Object made = 0;
     if (device.createOverlaySurface(display, request, made) != 0) return 0;
     const Overlay::Image image = device.loadImage(picture, compressed);
@@ -127,7 +127,7 @@ struct Display {
 TEST(Win32OverlayDeviceTest, LoadsBothKindsOfPictureIntoStandInSurfaces) {
   Display d(OverlayPath::standIn);
   for (const auto& [id, compressed, width, height] :
-       {std::tuple{kBitmap, false, 8, 6}, std::tuple{kPng, true, 12, 8}}) {
+       {std::tuple{bitmapPicture, false, 8, 6}, std::tuple{png, true, 12, 8}}) {
     const Overlay::Object surface = d.surface(width, height, id, compressed);
     // Black frame; red, green, blue, white: not upside down, not BGR.
     EXPECT_EQ(d.pixel(surface, 0, 0) | d.pixel(surface, width - 1, height - 1), 0u) << id;
@@ -137,25 +137,25 @@ TEST(Win32OverlayDeviceTest, LoadsBothKindsOfPictureIntoStandInSurfaces) {
     EXPECT_EQ(d.pixel(surface, width - 2, height - 2), 0xFFFFFFu) << id;
   }
   // Only in its own kind; a 16-bit alias of the id names nothing.
-  EXPECT_EQ(d.device.loadImage(kBitmap, true), 0u);
-  EXPECT_EQ(d.device.loadImage(kPng, false), 0u);
-  EXPECT_EQ(d.device.loadImage(0x10000 + kBitmap, false), 0u);
+  EXPECT_EQ(d.device.loadImage(bitmapPicture, true), 0u);
+  EXPECT_EQ(d.device.loadImage(png, false), 0u);
+  EXPECT_EQ(d.device.loadImage(0x10000 + bitmapPicture, false), 0u);
 }
 
 TEST(Win32OverlayDeviceTest, StandInShowsAClickThroughTopmostWindowAndHidesIt) {
   const bool readable = screenShowsLayeredWindows();
-  const HWND backdrop = popup(L"OverlayTestBackdrop", 0, 290, 190, CreateSolidBrush(kYellow));
+  const HWND backdrop = popup(L"OverlayTestBackdrop", 0, 290, 190, CreateSolidBrush(yellow));
   {
     Display d(OverlayPath::standIn);
     Overlay::Caps caps;
     ASSERT_EQ(d.device.getCaps(d.display, caps), 0);
     EXPECT_NE(caps.overlayCaps & Overlay::capsSourceColorKey, 0u);
     EXPECT_EQ(caps.alignSizeSource + caps.alignSizeDest + caps.minOverlayStretch, 1000u);
-    const Overlay::Object surface = d.surface(8, 6, kBitmap);
+    const Overlay::Object surface = d.surface(8, 6, bitmapPicture);
     ASSERT_NE(surface, 0u);
 
     const Overlay::Rect to{300, 200, 308, 206};
-    ASSERT_EQ(d.device.updateOverlay(surface, nullptr, d.primary, &to, kShowKeyed, &kBlackKey), 0);
+    ASSERT_EQ(d.device.updateOverlay(surface, nullptr, d.primary, &to, showKeyed, &blackKey), 0);
     const HWND window = d.device.shownWindow(surface);
     ASSERT_NE(window, nullptr);
     EXPECT_TRUE(IsWindowVisible(window));
@@ -166,7 +166,7 @@ TEST(Win32OverlayDeviceTest, StandInShowsAClickThroughTopmostWindowAndHidesIt) {
     EXPECT_EQ(GetWindowLongPtrW(window, GWL_EXSTYLE) & required, required);
     pumpMessages(100);
     expectScreen(readable, 301, 201, RGB(255, 0, 0));
-    expectScreen(readable, 300, 200, kYellow);  // black is transparent
+    expectScreen(readable, 300, 200, yellow);  // black is transparent
 
     // Moved and stretched twofold, now opaque.
     const Overlay::Rect wider{310, 220, 326, 232};
@@ -184,19 +184,19 @@ TEST(Win32OverlayDeviceTest, StandInShowsAClickThroughTopmostWindowAndHidesIt) {
         0);
     EXPECT_FALSE(IsWindow(moved) || IsWindow(window));
     pumpMessages(100);
-    expectScreen(readable, 313, 223, kYellow);
+    expectScreen(readable, 313, 223, yellow);
 
     // Shown again, then left to the device's end.
-    ASSERT_EQ(d.device.updateOverlay(surface, nullptr, d.primary, &to, kShowKeyed, &kBlackKey), 0);
+    ASSERT_EQ(d.device.updateOverlay(surface, nullptr, d.primary, &to, showKeyed, &blackKey), 0);
   }
-  EXPECT_EQ(FindWindowW(kStandInClass, nullptr), nullptr);
+  EXPECT_EQ(FindWindowW(standInClass, nullptr), nullptr);
   DestroyWindow(backdrop);
   if (!readable) std::printf("note: the screen does not show layered windows to GetPixel\n");
 }
 
 TEST(Win32OverlayDeviceTest, RefusesBadCallsWithoutShowingOrLeaking) {
   Display d(OverlayPath::standIn);
-  const Overlay::Object surface = d.surface(8, 6, kBitmap);
+  const Overlay::Object surface = d.surface(8, 6, bitmapPicture);
   ASSERT_NE(surface, 0u);
   const Overlay::Rect to{0, 0, 8, 6};
   const Overlay::Rect outside{0, 0, 9, 6};
@@ -207,7 +207,7 @@ TEST(Win32OverlayDeviceTest, RefusesBadCallsWithoutShowingOrLeaking) {
   EXPECT_NE(update(0xDEAD, nullptr, &to, Overlay::updateShow, nullptr), 0);
   EXPECT_NE(update(d.display, nullptr, &to, Overlay::updateShow, nullptr), 0);
   EXPECT_NE(update(surface, nullptr, nullptr, Overlay::updateShow, nullptr), 0);
-  EXPECT_NE(update(surface, nullptr, &to, kShowKeyed, nullptr), 0);
+  EXPECT_NE(update(surface, nullptr, &to, showKeyed, nullptr), 0);
   EXPECT_NE(update(surface, nullptr, &to, Overlay::updateShow | Overlay::updateHide, nullptr), 0);
   EXPECT_NE(update(surface, &outside, &to, Overlay::updateShow, nullptr), 0);
   EXPECT_EQ(d.device.shownWindow(surface), nullptr);
@@ -231,7 +231,7 @@ TEST(Win32OverlayDeviceTest, DirectDrawPathAndTheChoiceOfPath) {
 
   // A flipping overlay surface in the phone's terms. Wine makes one on an X
   // display even without an overlay to show it on; its null driver none.
-  const Overlay::Object surface = d.surface(16, 8, kBitmap);
+  const Overlay::Object surface = d.surface(16, 8, bitmapPicture);
   if (GetEnvironmentVariableW(L"DISPLAY", nullptr, 0) != 0) {
     std::int32_t width = 0;
     std::int32_t height = 0;
@@ -259,22 +259,22 @@ TEST(Win32OverlayDeviceTest, OverlayDisplayShowsAndHidesPicturesThroughTheStandI
   Win32Debug debug;
   OverlayDisplay overlay(windows, device, debug);
 
-  ASSERT_EQ(overlay.loadPicture(kBitmap, 120, 280, {8, 6}, ImageKind::bitmap), 0);
+  ASSERT_EQ(overlay.loadPicture(bitmapPicture, 120, 280, {8, 6}, ImageKind::bitmap), 0);
   ASSERT_EQ(overlay.showPicture(HideTimer::none), 0);
-  const HWND shown = FindWindowW(kStandInClass, nullptr);
+  const HWND shown = FindWindowW(standInClass, nullptr);
   ASSERT_NE(shown, nullptr);
   EXPECT_EQ(windowRect(shown), 120280128286);
   EXPECT_EQ(overlay.hidePicture(), 0);
-  EXPECT_EQ(FindWindowW(kStandInClass, nullptr), nullptr);
+  EXPECT_EQ(FindWindowW(standInClass, nullptr), nullptr);
   EXPECT_EQ(device.liveObjects(), 0u);
 
   // The game-pad's kind of picture, hidden by the overlay window's timer.
-  ASSERT_EQ(overlay.loadPicture(kPng, 0, 480, {12, 8}, ImageKind::compressed), 0);
+  ASSERT_EQ(overlay.loadPicture(png, 0, 480, {12, 8}, ImageKind::compressed), 0);
   ASSERT_EQ(overlay.showPicture(HideTimer::after, 30), 0);
-  EXPECT_NE(FindWindowW(kStandInClass, nullptr), nullptr);
+  EXPECT_NE(FindWindowW(standInClass, nullptr), nullptr);
   for (int i = 0; i < 200 && overlay.holdsPicture(); ++i) pumpMessages(10);
   EXPECT_FALSE(overlay.holdsPicture());
-  EXPECT_EQ(FindWindowW(kStandInClass, nullptr), nullptr);
+  EXPECT_EQ(FindWindowW(standInClass, nullptr), nullptr);
   EXPECT_EQ(device.liveObjects(), 0u);
 }
 

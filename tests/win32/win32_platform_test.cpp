@@ -20,18 +20,18 @@
 
 namespace {
 
-constexpr std::uint32_t kAnswer = WM_APP + 1;  // answered with 42 + wParam
-constexpr std::uint32_t kThrow = WM_APP + 2;   // the handler throws
-constexpr std::uint32_t kNotified = 0x400;
+constexpr std::uint32_t answeringMessage = WM_APP + 1;  // answered with 42 + wParam
+constexpr std::uint32_t throwingMessage = WM_APP + 2;   // the handler throws
+constexpr std::uint32_t notified = 0x400;
 
-// Records the messages of its windows; answers kAnswer with 42 + wParam.
+// Records the messages of its windows; answers answeringMessage with 42 + wParam.
 class RecordingHandler : public MessageHandler {
  public:
   LResult handleMessage(WindowHandle window, std::uint32_t message, WParam wParam,
                         LParam lParam) override {
     seen.emplace_back(window, message);
-    if (message == kAnswer) return 42 + static_cast<LResult>(wParam);
-    if (message == kThrow) throw std::runtime_error("handler failed");
+    if (message == answeringMessage) return 42 + static_cast<LResult>(wParam);
+    if (message == throwingMessage) throw std::runtime_error("handler failed");
     return DefWindowProcW(reinterpret_cast<HWND>(window), message, wParam, lParam);
   }
   bool saw(WindowHandle window, std::uint32_t message) const {
@@ -70,9 +70,9 @@ TEST(Win32WindowsTest, RoutesEachClassToItsHandlerFromTheCreateMessageOnThroughT
   EXPECT_TRUE(b.saw(second, WM_CREATE));
   EXPECT_FALSE(b.saw(first, WM_CREATE));
 
-  EXPECT_EQ(windows.sendMessage(first, kAnswer, 1, 0), 43);
-  EXPECT_EQ(windows.sendMessage(second, kAnswer, 2, 0), 44);
-  ASSERT_TRUE(windows.postMessage(second, kAnswer, 5, 6));
+  EXPECT_EQ(windows.sendMessage(first, answeringMessage, 1, 0), 43);
+  EXPECT_EQ(windows.sendMessage(second, answeringMessage, 2, 0), 44);
+  ASSERT_TRUE(windows.postMessage(second, answeringMessage, 5, 6));
   QueuedMessage message;
   ASSERT_EQ(windows.getMessage(message), 1);
   EXPECT_EQ(message.window, second);
@@ -89,8 +89,8 @@ TEST(Win32WindowsTest, RoutesEachClassToItsHandlerFromTheCreateMessageOnThroughT
   EXPECT_EQ(message.wParam, 3u);
 
   // A failing handler: the exception reaches the caller, the window works on.
-  EXPECT_THROW(windows.sendMessage(first, kThrow, 0, 0), std::runtime_error);
-  EXPECT_EQ(windows.sendMessage(first, kAnswer, 0, 0), 42);
+  EXPECT_THROW(windows.sendMessage(first, throwingMessage, 0, 0), std::runtime_error);
+  EXPECT_EQ(windows.sendMessage(first, answeringMessage, 0, 0), 42);
 
   EXPECT_EQ(windows.windowText(windows.findWindow(L"ZemRoutingA", L"first"), 4), L"fir");
   std::vector<WindowHandle> visited;
@@ -150,7 +150,7 @@ TEST(Win32WindowsTest, ActivatingAWindowOfAHungThreadDoesNotWait) {
 LParam nextNotification(HWND window, DWORD timeoutMs) {
   const ULONGLONG end = GetTickCount64() + timeoutMs;
   MSG msg;
-  while (PeekMessageW(&msg, window, kNotified, kNotified, PM_REMOVE) == FALSE) {
+  while (PeekMessageW(&msg, window, notified, notified, PM_REMOVE) == FALSE) {
     const ULONGLONG now = GetTickCount64();
     if (now >= end) return -1;
     MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(end - now), QS_POSTMESSAGE);
@@ -172,8 +172,8 @@ TEST(Win32ShellTest, NotifiesOnlyWhenTheWatchedValueItselfChanges) {
   const auto window = reinterpret_cast<WindowHandle>(hwnd);
   {
     Win32Shell shell;
-    ASSERT_TRUE(shell.notifyRegistryChange(root, key, L"Watched", window, kNotified, 9));
-    ASSERT_TRUE(shell.notifyRegistryChange(root, key, L"Other", window, kNotified, 5));
+    ASSERT_TRUE(shell.notifyRegistryChange(root, key, L"Watched", window, notified, 9));
+    ASSERT_TRUE(shell.notifyRegistryChange(root, key, L"Other", window, notified, 5));
 
     ASSERT_TRUE(store.WriteDword(root, key, L"Watched", 1));  // created
     EXPECT_EQ(nextNotification(hwnd, 5000), 9);
@@ -225,14 +225,14 @@ TEST(Win32ProcessesTest, FindsThisProcessWithItsPathAndRunsWorkers) {
   GetModuleFileNameW(nullptr, own.data(), static_cast<DWORD>(own.size()));
   const std::wstring ownPath = own.data();
 
-  ProcessEntry found;
-  ASSERT_TRUE(processes.forEachProcess([&](const ProcessEntry& entry) {
+  ProcessInfo found;
+  ASSERT_TRUE(processes.forEachProcess([&](const ProcessInfo& entry) {
     if (entry.processId != self) return true;
     found = entry;
     return false;
   }));
   ASSERT_EQ(found.processId, self);
-  EXPECT_EQ(lowerCased(found.exeFile), lowerCased(ownPath.substr(ownPath.rfind(L'\\') + 1)));
+  EXPECT_EQ(lowerCased(found.name), lowerCased(ownPath.substr(ownPath.rfind(L'\\') + 1)));
   EXPECT_GE(found.threadCount, 1u);
 
   std::wstring path;

@@ -7,13 +7,14 @@
 
 #include <string>
 
-#include "hook/touch_driver_registry.h"
 #include "platform/win32/win32_registry.h"
+#include "ports/main_window.h"
+#include "ports/shared_registry.h"
 #include "registry/registry_store.h"
 
 namespace {
 
-constexpr DWORD kPatienceMs = 60000;  // Wine may take a while to start a program
+constexpr DWORD patienceMs = 60000;  // Wine may take a while to start a program
 
 // A started ZEM.exe; ended by force if a test leaves it running.
 class Program {
@@ -38,7 +39,7 @@ class Program {
   bool running() const { return WaitForSingleObject(info_.hProcess, 0) == WAIT_TIMEOUT; }
   // The exit code, or STILL_ACTIVE when it did not end in time.
   DWORD waitForExit() const {
-    WaitForSingleObject(info_.hProcess, kPatienceMs);
+    WaitForSingleObject(info_.hProcess, patienceMs);
     DWORD code = STILL_ACTIVE;
     GetExitCodeProcess(info_.hProcess, &code);
     return code;
@@ -51,11 +52,11 @@ class Program {
 // The main window once its program runs the message loop (its creation,
 // with the settings load, is over), or null.
 HWND waitForMainWindow(const Program& program) {
-  const ULONGLONG end = GetTickCount64() + kPatienceMs;
+  const ULONGLONG end = GetTickCount64() + patienceMs;
   while (GetTickCount64() < end && program.running()) {
-    if (const HWND window = FindWindowW(L"ZEM", L"ZEM")) {
+    if (const HWND window = FindWindowW(MainWindow::className, MainWindow::title)) {
       DWORD_PTR result = 0;
-      if (SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, kPatienceMs, &result) != 0) {
+      if (SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, patienceMs, &result) != 0) {
         return window;
       }
     }
@@ -69,7 +70,8 @@ TEST(ZemProgramTest, ASecondInstanceChangesNothingAndClosingEndsTheFirst) {
   Win32Registry port;
   RegistryStore store(port);
   ASSERT_TRUE(store.WriteDword(root, key, multiTouchDemo, 0));
-  ASSERT_EQ(FindWindowW(L"ZEM", L"ZEM"), nullptr) << "an instance runs already";
+  ASSERT_EQ(FindWindowW(MainWindow::className, MainWindow::title), nullptr)
+      << "an instance runs already";
 
   Program first;
   ASSERT_TRUE(first.started()) << GetLastError();
@@ -89,7 +91,7 @@ TEST(ZemProgramTest, ASecondInstanceChangesNothingAndClosingEndsTheFirst) {
   ASSERT_TRUE(store.ReadString(root, key, lockTouch, area, false));
   EXPECT_EQ(area, L"1,2,3,4");
   EXPECT_TRUE(first.running());
-  EXPECT_EQ(FindWindowW(L"ZEM", L"ZEM"), window);
+  EXPECT_EQ(FindWindowW(MainWindow::className, MainWindow::title), window);
 
   ASSERT_NE(PostMessageW(window, WM_CLOSE, 0, 0), FALSE);
   EXPECT_EQ(first.waitForExit(), 0u);

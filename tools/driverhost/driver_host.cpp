@@ -4,7 +4,7 @@
 #include <utility>
 #include <vector>
 
-#include "hook/touch_driver_registry.h"
+#include "ports/shared_registry.h"
 #include "text/utf8.h"
 
 namespace {

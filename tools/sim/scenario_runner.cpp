@@ -22,7 +22,7 @@ struct PhoneFault {
 };
 
 // The phone's fault counters by the names scenarios use (the counters' own).
-constexpr PhoneFault kPhoneFaults[] = {
+constexpr PhoneFault phoneFaults[] = {
     {"post", &SimFaults::post},
     {"findWindow", &SimFaults::findWindow},
     {"registerClass", &SimFaults::registerClass},
@@ -54,7 +54,7 @@ struct RegistryFault {
   int SimRegistry::Faults::*counter;
 };
 
-constexpr RegistryFault kRegistryFaults[] = {
+constexpr RegistryFault registryFaults[] = {
     {"registryOpen", &SimRegistry::Faults::open},
     {"registryQuery", &SimRegistry::Faults::query},
     {"registrySet", &SimRegistry::Faults::set},
@@ -188,10 +188,10 @@ class Player {
   }
 
   void perform(const InjectFault& fault) {
-    for (const PhoneFault& known : kPhoneFaults) {
+    for (const PhoneFault& known : phoneFaults) {
       if (fault.name == known.name) phone_.faults().*known.counter = fault.count;
     }
-    for (const RegistryFault& known : kRegistryFaults) {
+    for (const RegistryFault& known : registryFaults) {
       if (fault.name == known.name) phone_.registry().faults().*known.counter = fault.count;
     }
   }
@@ -213,7 +213,7 @@ class Player {
   }
 
   void perform(const NotifySetting& notify) {
-    const WindowHandle zem = phone_.windows().find(L"ZEM", L"ZEM");
+    const WindowHandle zem = phone_.windows().find(MainWindow::className, MainWindow::title);
     if (zem == 0 || !phone_.windows().post(zem, WM_REGISTRY_CHANGED, 0,
                                            static_cast<LParam>(notify.identifier))) {
       problem("no ZEM window took the notification");
@@ -236,8 +236,8 @@ class Player {
 
 std::vector<std::string> faultNames() {
   std::vector<std::string> names;
-  for (const PhoneFault& fault : kPhoneFaults) names.emplace_back(fault.name);
-  for (const RegistryFault& fault : kRegistryFaults) names.emplace_back(fault.name);
+  for (const PhoneFault& fault : phoneFaults) names.emplace_back(fault.name);
+  for (const RegistryFault& fault : registryFaults) names.emplace_back(fault.name);
   return names;
 }
 

@@ -40,6 +40,7 @@ std::int32_t SimInput::changeOrientation(const OrientationRequest& request) {
       return DisplayChange::badMode;
   }
   context_.record("display orientation " + std::to_string(degrees));
-  registry_.setDword(Rotation::root, Rotation::key, Rotation::angle, degrees);
+  registry_.setDword(RotationRegistry::root, RotationRegistry::key, RotationRegistry::angle,
+                     degrees);
   return DisplayChange::successful;
 }

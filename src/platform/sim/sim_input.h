@@ -13,6 +13,7 @@
 #include "platform/sim/sim_registry.h"
 #include "platform/sim/sim_windows.h"
 #include "ports/input_port.h"
+#include "ports/shared_registry.h"
 
 namespace DisplayChange {
 inline constexpr std::int32_t successful = 0;
@@ -20,12 +21,6 @@ inline constexpr std::int32_t failed = -1;
 inline constexpr std::int32_t badMode = -2;
 inline constexpr std::int32_t badParam = -5;
 }  // namespace DisplayChange
-
-namespace Rotation {
-inline constexpr Registry::Root root = Registry::localMachine;
-inline constexpr const wchar_t* key = L"System\\GDI\\Rotation";
-inline constexpr const wchar_t* angle = L"Angle";
-}  // namespace Rotation
 
 class SimInput : public InputPort {
  public:

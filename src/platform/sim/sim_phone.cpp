@@ -4,8 +4,9 @@
 #include <string>
 #include <vector>
 
-#include "hook/touch_driver_registry.h"
-#include "hook/touch_messages.h"
+#include "ports/main_window.h"
+#include "ports/shared_registry.h"
+#include "ports/touch_messages.h"
 #include "text/utf16.h"
 #include "text/utf8.h"
 
@@ -103,7 +104,8 @@ SimPhone::SimPhone(const SimPhoneConfig& config)
       // The phone as it is before anything happens: nothing of this is logged.
       programProcessId_([&] {
         if (config.angle) {
-          registry_.setDword(Rotation::root, Rotation::key, Rotation::angle, *config.angle);
+          registry_.setDword(RotationRegistry::root, RotationRegistry::key, RotationRegistry::angle,
+                             *config.angle);
         }
         if (config.multiTouchDemo) {
           registry_.setDword(TouchDriverRegistry::root, TouchDriverRegistry::key,
@@ -117,8 +119,9 @@ SimPhone::SimPhone(const SimPhoneConfig& config)
           })),
       screenObserver_(registry_.addObserver(
           [this](Registry::Root root, const std::wstring& subKey, const std::wstring& valueName) {
-            if (root == Rotation::root && SimRegistry::sameName(subKey, Rotation::key) &&
-                SimRegistry::sameName(valueName, Rotation::angle)) {
+            if (root == RotationRegistry::root &&
+                SimRegistry::sameName(subKey, RotationRegistry::key) &&
+                SimRegistry::sameName(valueName, RotationRegistry::angle)) {
               turnScreen();
             }
           })),
@@ -148,13 +151,14 @@ WindowHandle SimPhone::addApp(const std::wstring& exeFile, const std::wstring& m
 bool SimPhone::setForeground(WindowHandle window) { return windows_.setForegroundWindow(window); }
 
 void SimPhone::setAngle(std::uint32_t degrees) {
-  registry_.setDword(Rotation::root, Rotation::key, Rotation::angle, degrees);
+  registry_.setDword(RotationRegistry::root, RotationRegistry::key, RotationRegistry::angle,
+                     degrees);
 }
 
 void SimPhone::setKeyboardShown(bool shown) { shell_.setKeyboardShown(shown); }
 
 bool SimPhone::pressCtrlQ() {
-  const WindowHandle zem = windows_.find(L"ZEM", L"ZEM");
+  const WindowHandle zem = windows_.find(MainWindow::className, MainWindow::title);
   return zem != 0 && windows_.post(zem, WindowMessage::keyDown, 0x51, 1);
 }
 
@@ -171,7 +175,8 @@ void SimPhone::logRegistryChange(Registry::Root root, const std::wstring& subKey
 
 void SimPhone::turnScreen() {
   const std::uint32_t angle =
-      registry_.dwordValue(Rotation::root, Rotation::key, Rotation::angle).value_or(0);
+      registry_.dwordValue(RotationRegistry::root, RotationRegistry::key, RotationRegistry::angle)
+          .value_or(0);
   const bool landscape = angle == 90 || angle == 270;
   windows_.setScreenSize(landscape ? 800 : 480, landscape ? 480 : 800);
 }

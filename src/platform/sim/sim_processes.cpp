@@ -9,7 +9,7 @@ std::uint32_t SimProcesses::addProcess(const std::wstring& exeFile,
   process.entry.usageCount = 1;
   process.entry.processId = nextProcessId_++;
   process.entry.threadCount = 1;
-  process.entry.exeFile = exeFile;
+  process.entry.name = exeFile;
   process.modulePath = modulePath;
   processes_.push_back(std::move(process));
   return processes_.back().entry.processId;
@@ -34,12 +34,12 @@ std::optional<std::int32_t> SimProcesses::threadPriority(ThreadHandle thread) co
   return it->second;
 }
 
-bool SimProcesses::forEachProcess(const std::function<bool(const ProcessEntry&)>& visit) {
+bool SimProcesses::forEachProcess(const std::function<bool(const ProcessInfo&)>& visit) {
   if (SimFaults::take(context_.faults.snapshot)) return false;
   // A snapshot: the visitor may start or end processes meanwhile.
-  std::vector<ProcessEntry> snapshot;
+  std::vector<ProcessInfo> snapshot;
   for (const Process& p : processes_) snapshot.push_back(p.entry);
-  for (const ProcessEntry& entry : snapshot) {
+  for (const ProcessInfo& entry : snapshot) {
     if (!visit(entry)) break;
   }
   return true;

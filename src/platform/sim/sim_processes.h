@@ -38,7 +38,7 @@ class SimProcesses : public ProcessPort {
   std::optional<std::int32_t> threadPriority(ThreadHandle thread) const;
 
   // --- ProcessPort ---
-  bool forEachProcess(const std::function<bool(const ProcessEntry&)>& visit) override;
+  bool forEachProcess(const std::function<bool(const ProcessInfo&)>& visit) override;
   bool moduleFileName(std::uint32_t processId, std::size_t maxChars, std::wstring& path) override;
   ThreadHandle createThread(std::function<void()> routine) override;
   bool setThreadPriority(ThreadHandle thread, std::int32_t level) override;
@@ -46,7 +46,7 @@ class SimProcesses : public ProcessPort {
 
  private:
   struct Process {
-    ProcessEntry entry;
+    ProcessInfo entry;
     std::wstring modulePath;
   };
 

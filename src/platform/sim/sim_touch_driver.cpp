@@ -2,7 +2,7 @@
 
 #include <utility>
 
-#include "hook/touch_driver_registry.h"
+#include "ports/shared_registry.h"
 
 SimTouchDriver::SimTouchDriver(SimRegistry& registry, SimWindows& windows, Events events)
     : registry_(registry), hookPort_(windows), events_(std::move(events)) {

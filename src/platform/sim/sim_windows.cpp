@@ -5,8 +5,10 @@
 #include <optional>
 #include <utility>
 
-#include "hook/touch_messages.h"
 #include "platform/sim/sim_processes.h"
+#include "ports/hook_port.h"
+#include "ports/main_window.h"
+#include "ports/touch_messages.h"
 #include "text/utf8.h"
 
 namespace {
@@ -15,9 +17,6 @@ namespace {
 constexpr SimWindows::Handle handleStep = 0x10;
 constexpr WParam keyQ = 0x51;
 constexpr LParam ctrlHeld = 1;
-constexpr std::uint32_t titleStringId = 1;
-constexpr std::uint32_t classStringId = 2;
-constexpr std::uint32_t acceleratorTableId = 2;
 
 // The lowest bit of a handle may be set by a caller (the real platform
 // accepts such a handle to bring a window forward).
@@ -135,12 +134,18 @@ bool SimWindows::hasTimer(Handle window, std::uintptr_t id) const {
 // --- resources ---
 
 std::wstring SimWindows::loadString(std::uint32_t id, std::size_t maxChars) {
-  if ((id != titleStringId && id != classStringId) || maxChars == 0) return std::wstring();
-  return std::wstring(L"ZEM").substr(0, maxChars - 1);
+  // The string table holds the main window's title and class name.
+  if (id == MainWindow::titleStringId && maxChars != 0) {
+    return std::wstring(MainWindow::title).substr(0, maxChars - 1);
+  }
+  if (id == MainWindow::classStringId && maxChars != 0) {
+    return std::wstring(MainWindow::className).substr(0, maxChars - 1);
+  }
+  return std::wstring();
 }
 
 WindowPort::AcceleratorTable SimWindows::loadAccelerators(std::uint32_t id) {
-  return id == acceleratorTableId ? acceleratorTable : 0;
+  return id == MainWindow::acceleratorTableId ? acceleratorTable : 0;
 }
 
 // --- the program's own windows ---
@@ -279,7 +284,7 @@ bool SimWindows::translateAccelerator(WindowHandle window, AcceleratorTable tabl
   }
   const WindowHandle target = window != 0 ? window : message.window;
   if (!exists(target)) return false;
-  sendMessage(target, WindowMessage::command, (WParam{1} << 16) | acceleratorCommand, 0);
+  sendMessage(target, WindowMessage::command, (WParam{1} << 16) | MainWindow::closeCommandId, 0);
   return true;
 }
 

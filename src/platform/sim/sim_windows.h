@@ -67,13 +67,10 @@ class SimWindows : public WindowPort {
   using Handle = WindowHandle;  // 0 is never a window
 
   static constexpr std::uint32_t errorAccessDenied = 5;
-  static constexpr std::uint32_t errorInvalidWindowHandle = 1400;
   static constexpr std::uint32_t errorCannotFindClass = 1407;
   static constexpr std::uint32_t errorClassAlreadyExists = 1410;
-  static constexpr std::uint32_t errorNotEnoughQuota = 1816;
 
   static constexpr AcceleratorTable acceleratorTable = 0xACC2;  // what loadAccelerators(2) gives
-  static constexpr std::uint32_t acceleratorCommand = 40000;
   static constexpr std::uint32_t visibleStyle = 0x10000000;
   static constexpr std::uint32_t minimumTimerMs = 10;  // shorter periods are raised to it
 

@@ -4,15 +4,12 @@
 
 #include <utility>
 
+#include "ports/shared_registry.h"
 #include "registry/registry_store.h"
 
 namespace {
 
-constexpr std::uint32_t kPhoneOrientationField = 0x800000;  // the phone's DM_DISPLAYORIENTATION
-
-constexpr Registry::Root kRotationRoot = Registry::localMachine;
-constexpr const wchar_t* kRotationKey = L"System\\GDI\\Rotation";
-constexpr const wchar_t* kAngleValue = L"Angle";
+constexpr std::uint32_t phoneOrientationField = 0x800000;  // the phone's DM_DISPLAYORIENTATION
 
 bool isQuarterTurn(DWORD mode) { return mode == DMDO_90 || mode == DMDO_270; }
 
@@ -40,7 +37,7 @@ void Win32Input::keyEvent(std::uint8_t virtualKey, std::uint8_t scanCode, std::u
 }
 
 std::int32_t Win32Input::changeOrientation(const OrientationRequest& request) {
-  if ((request.fields & kPhoneOrientationField) == 0) return DISP_CHANGE_BADPARAM;
+  if ((request.fields & phoneOrientationField) == 0) return DISP_CHANGE_BADPARAM;
   const std::optional<DisplayOrientation> target = displayOrientationFor(request.orientation);
   if (!target) return DISP_CHANGE_BADMODE;
 
@@ -56,7 +53,8 @@ std::int32_t Win32Input::changeOrientation(const OrientationRequest& request) {
   mode.dmFields = DM_DISPLAYORIENTATION | DM_PELSWIDTH | DM_PELSHEIGHT;
   const LONG result = ChangeDisplaySettingsExW(nullptr, &mode, nullptr, request.flags, nullptr);
   if (result == DISP_CHANGE_SUCCESSFUL) {
-    RegistryStore(registry_).WriteDword(kRotationRoot, kRotationKey, kAngleValue, target->degrees);
+    RegistryStore(registry_).WriteDword(RotationRegistry::root, RotationRegistry::key,
+                                        RotationRegistry::angle, target->degrees);
   }
   return result;
 }

@@ -10,7 +10,7 @@
 
 class Win32Leds final : public LedPort {
  public:
-  static constexpr std::uint32_t kCount = 2;
+  static constexpr std::uint32_t ledTotal = 2;
 
   explicit Win32Leds(DebugPort& debug) : debug_(debug) {}
 

@@ -12,7 +12,7 @@
 
 namespace {
 
-constexpr DWORD kLongestPath = 32768;  // characters, the system's limit
+constexpr DWORD longestPath = 32768;  // characters, the system's limit
 
 DWORD WINAPI runRoutine(LPVOID parameter) {
   const std::unique_ptr<std::function<void()>> routine(
@@ -36,20 +36,20 @@ std::optional<int> desktopThreadPriority(std::int32_t level) {
   return priorities[level];
 }
 
-bool Win32Processes::forEachProcess(const std::function<bool(const ProcessEntry&)>& visit) {
+bool Win32Processes::forEachProcess(const std::function<bool(const ProcessInfo&)>& visit) {
   const UniqueHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
   if (!snapshot) return false;
   PROCESSENTRY32W process{};
   process.dwSize = sizeof process;
   for (BOOL more = Process32FirstW(snapshot.get(), &process); more != FALSE;
        more = Process32NextW(snapshot.get(), &process)) {
-    ProcessEntry entry;
+    ProcessInfo entry;
     entry.usageCount = process.cntUsage;
     entry.processId = process.th32ProcessID;
     entry.parentProcessId = process.th32ParentProcessID;
     entry.threadCount = process.cntThreads;
     entry.moduleId = process.th32ModuleID;
-    entry.exeFile = process.szExeFile;
+    entry.name = process.szExeFile;
     if (!visit(entry)) break;
   }
   return true;
@@ -64,7 +64,7 @@ bool Win32Processes::moduleFileName(std::uint32_t processId, std::size_t maxChar
   // grows until the path fits whole, up to the system's limit. A path
   // longer than the caller's limit is not cut either: it counts as
   // unreadable.
-  for (DWORD capacity = MAX_PATH;; capacity = std::min<DWORD>(2 * capacity, kLongestPath)) {
+  for (DWORD capacity = MAX_PATH;; capacity = std::min<DWORD>(2 * capacity, longestPath)) {
     std::vector<wchar_t> buffer(capacity, L'\0');
     DWORD length = capacity;
     if (QueryFullProcessImageNameW(process.get(), 0, buffer.data(), &length) != FALSE) {
@@ -72,7 +72,7 @@ bool Win32Processes::moduleFileName(std::uint32_t processId, std::size_t maxChar
       path.assign(buffer.data(), length);
       return true;
     }
-    if (GetLastError() != ERROR_INSUFFICIENT_BUFFER || capacity >= kLongestPath) return false;
+    if (GetLastError() != ERROR_INSUFFICIENT_BUFFER || capacity >= longestPath) return false;
   }
 }
 

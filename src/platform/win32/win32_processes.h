@@ -18,7 +18,7 @@ std::optional<int> desktopThreadPriority(std::int32_t level);
 
 class Win32Processes final : public ProcessPort {
  public:
-  bool forEachProcess(const std::function<bool(const ProcessEntry&)>& visit) override;
+  bool forEachProcess(const std::function<bool(const ProcessInfo&)>& visit) override;
   bool moduleFileName(std::uint32_t processId, std::size_t maxChars, std::wstring& path) override;
   // The routine runs on a copy of its own; an exception it throws ends the
   // thread (exit code 1) and nothing else.

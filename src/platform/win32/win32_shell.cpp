@@ -10,8 +10,8 @@
 
 namespace {
 
-constexpr DWORD kRetryMs = 1000;  // after the key could not be watched
-constexpr const wchar_t* kTouchKeyboardClass = L"IPTip_Main_Window";
+constexpr DWORD retryMs = 1000;  // after the key could not be watched
+constexpr const wchar_t* touchKeyboardClass = L"IPTip_Main_Window";
 
 // A value as last seen: absent, or its type and bytes.
 struct ValueState {
@@ -82,7 +82,7 @@ class Watcher {
       }
       if (!armed) {
         // Try again later (until then nothing signals the event).
-        if (WaitForSingleObject(stop_, kRetryMs) == WAIT_OBJECT_0) break;
+        if (WaitForSingleObject(stop_, retryMs) == WAIT_OBJECT_0) break;
         SetEvent(changed_.get());
       }
     }
@@ -174,7 +174,7 @@ bool Win32Shell::notifyRegistryChange(Registry::Root root, const std::wstring& s
 
 bool Win32Shell::querySip(SipInfo& info) {
   if (info.size != sizeof(SipInfo)) return false;
-  const HWND keyboard = FindWindowW(kTouchKeyboardClass, nullptr);
+  const HWND keyboard = FindWindowW(touchKeyboardClass, nullptr);
   const auto style =
       keyboard != nullptr ? static_cast<DWORD>(GetWindowLongW(keyboard, GWL_STYLE)) : 0;
   const bool shown = keyboard != nullptr && IsWindowVisible(keyboard) != FALSE &&

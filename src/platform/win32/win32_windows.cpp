@@ -7,7 +7,7 @@
 
 namespace {
 
-constexpr WORD kArrowCursor = 32512;  // IDC_ARROW
+constexpr WORD idcArrow = 32512;  // IDC_ARROW
 
 // The handlers of the classes registered by any adapter of the process, by
 // class atom. Never destroyed: windows may outlive every static object.
@@ -123,7 +123,7 @@ bool Win32Windows::registerClass(const WindowClassSpec& params, MessageHandler& 
   windowClass.hIcon =
       params.iconId != 0 ? LoadIconW(instance_, MAKEINTRESOURCEW(params.iconId)) : nullptr;
   windowClass.hCursor =
-      params.arrowCursor ? LoadCursorW(nullptr, MAKEINTRESOURCEW(kArrowCursor)) : nullptr;
+      params.arrowCursor ? LoadCursorW(nullptr, MAKEINTRESOURCEW(idcArrow)) : nullptr;
   windowClass.hbrBackground =
       static_cast<HBRUSH>(GetStockObject(static_cast<int>(params.stockBrush)));
   windowClass.lpszClassName = params.className.c_str();

@@ -17,6 +17,7 @@
 #include "platform/linux/app/linux_input.h"
 #include "platform/linux/app/linux_ports.h"
 #include "platform/linux/app/null_desktop.h"
+#include "ports/main_window.h"
 #include "text/utf8.h"
 
 namespace {
@@ -120,7 +121,8 @@ TEST(NullDesktopTest, EachUnavailableCommandIsLoggedOnce) {
     EXPECT_FALSE(desktop.postToWindow(5, WindowMessage::close, 0, 0));
     EXPECT_EQ(desktop.overlayDevice().loadImage(171, false), 0u);
   }
-  EXPECT_EQ(desktop.findWindow(L"ZEM", L"ZEM"), 0u);  // the start-up check says nothing
+  EXPECT_EQ(desktop.findWindow(MainWindow::className, MainWindow::title),
+            0u);  // the start-up check says nothing
   EXPECT_EQ(logged.lines.size(), 5u);
 }
 
@@ -183,13 +185,12 @@ TEST(LinuxProcessesTest, ProcessesAndPathsComeFromProc) {
   EXPECT_FALSE(processes.moduleFileName(static_cast<std::uint32_t>(getpid()), path.size(), path));
   EXPECT_FALSE(processes.moduleFileName(0, 260, path));
   bool found = false;
-  EXPECT_TRUE(processes.forEachProcess([&](const ProcessEntry& entry) {
+  EXPECT_TRUE(processes.forEachProcess([&](const ProcessInfo& entry) {
     if (entry.processId != static_cast<std::uint32_t>(getpid())) return true;
     found = true;
     EXPECT_EQ(entry.parentProcessId, static_cast<std::uint32_t>(getppid()));
     EXPECT_GE(entry.threadCount, 1u);
-    EXPECT_EQ(Text::toUtf8(entry.exeFile),
-              std::string(self).substr(std::string(self).rfind('/') + 1));
+    EXPECT_EQ(Text::toUtf8(entry.name), std::string(self).substr(std::string(self).rfind('/') + 1));
     return false;
   }));
   EXPECT_TRUE(found);
@@ -199,13 +200,13 @@ TEST(LinuxProcessesTest, ProcessesAndPathsComeFromProc) {
   mkdir((proc / "77").c_str(), 0700);
   writeFile(proc / "77/stat", "77 (odd) name)) S 12 77 77 0 -1 0 0 0 0 0 0 0 0 0 20 0 3 0 1 2 3\n");
   LinuxProcesses fake(proc.path());
-  std::vector<ProcessEntry> entries;
-  EXPECT_TRUE(fake.forEachProcess([&](const ProcessEntry& entry) {
+  std::vector<ProcessInfo> entries;
+  EXPECT_TRUE(fake.forEachProcess([&](const ProcessInfo& entry) {
     entries.push_back(entry);
     return true;
   }));
   ASSERT_EQ(entries.size(), 1u);
-  EXPECT_EQ(entries[0].exeFile, L"odd) name)");
+  EXPECT_EQ(entries[0].name, L"odd) name)");
   EXPECT_EQ(entries[0].parentProcessId, 12u);
   EXPECT_EQ(entries[0].threadCount, 3u);
   EXPECT_FALSE(fake.moduleFileName(77, 260, path));

@@ -14,6 +14,8 @@
 #include "platform/linux/app/linux_ports.h"
 #include "platform/linux/app/linux_windows.h"
 #include "platform/linux/app/null_desktop.h"
+#include "ports/main_window.h"
+#include "ports/touch_messages.h"
 
 namespace {
 
@@ -32,11 +34,11 @@ class MessageLoopTest : public ::testing::Test {
   void SetUp() override {
     ASSERT_TRUE(windows.open());
     WindowClassSpec windowClass;
-    windowClass.className = L"ZEM";
+    windowClass.className = MainWindow::className;
     ASSERT_TRUE(windows.registerClass(windowClass, handler));
     WindowSpec params;
-    params.className = L"ZEM";
-    params.title = L"ZEM";
+    params.className = MainWindow::className;
+    params.title = MainWindow::title;
     main = windows.createWindow(params);
     ASSERT_NE(main, 0u);
   }
@@ -67,21 +69,21 @@ class MessageLoopTest : public ::testing::Test {
 
 TEST_F(MessageLoopTest, PostedAndDriverMessagesArriveInOrderAndWakeTheLoop) {
   EXPECT_EQ(handler.seen.size(), 1u);  // the create message
-  EXPECT_GE(main, LinuxWindowPort::kFirstOwnWindow);
+  EXPECT_GE(main, LinuxWindowPort::firstOwnWindow);
   LinuxHookPort hook(windows, logger);
-  EXPECT_EQ(hook.findWindow(L"ZEM", L"ZEM"), main);
-  constexpr int kPerThread = 1000;
+  EXPECT_EQ(hook.findWindow(MainWindow::className, MainWindow::title), main);
+  constexpr int perThread = 1000;
   std::thread first([&] {
-    for (int i = 0; i < kPerThread; ++i) EXPECT_TRUE(hook.postMessage(main, 0x8001, 1, i));
+    for (int i = 0; i < perThread; ++i) EXPECT_TRUE(hook.postMessage(main, WM_APP_TOUCH, 1, i));
   });
   std::thread second([&] {
-    for (int i = 0; i < kPerThread; ++i) EXPECT_TRUE(hook.postMessage(main, 0x8002, 1, i));
+    for (int i = 0; i < perThread; ++i) EXPECT_TRUE(hook.postMessage(main, WM_APP_TOUCH_END, 1, i));
   });
   LParam expected[2] = {0, 0};
-  for (int i = 0; i < 2 * kPerThread; ++i) {
+  for (int i = 0; i < 2 * perThread; ++i) {
     const QueuedMessage message = next();
-    ASSERT_TRUE(message.message == 0x8001 || message.message == 0x8002);
-    EXPECT_EQ(message.lParam, expected[message.message - 0x8001]++);
+    ASSERT_TRUE(message.message == WM_APP_TOUCH || message.message == WM_APP_TOUCH_END);
+    EXPECT_EQ(message.lParam, expected[message.message - WM_APP_TOUCH]++);
   }
   first.join();
   second.join();
@@ -92,20 +94,20 @@ TEST_F(MessageLoopTest, PostedAndDriverMessagesArriveInOrderAndWakeTheLoop) {
 TEST_F(MessageLoopTest, AFullDriverQueueFailsThePostAtOnce) {
   LinuxHookPort hook(windows, logger);
   std::size_t posted = 0;
-  while (hook.postMessage(main, 0x8001, 1, 0)) ++posted;
-  EXPECT_EQ(posted, LinuxWindowPort::kDriverQueueSize);
-  EXPECT_EQ(hook.lastError(), LinuxHookPort::kQueueFull);
-  EXPECT_FALSE(hook.postMessage(42, 0x8001, 1, 0));  // not the program's window
-  EXPECT_EQ(hook.lastError(), LinuxHookPort::kInvalidWindow);
+  while (hook.postMessage(main, WM_APP_TOUCH, 1, 0)) ++posted;
+  EXPECT_EQ(posted, LinuxWindowPort::driverQueueSize);
+  EXPECT_EQ(hook.lastError(), errorNotEnoughQuota);
+  EXPECT_FALSE(hook.postMessage(42, WM_APP_TOUCH, 1, 0));  // not the program's window
+  EXPECT_EQ(hook.lastError(), errorInvalidWindowHandle);
   next();  // room again
-  EXPECT_TRUE(hook.postMessage(main, 0x8001, 1, 0));
+  EXPECT_TRUE(hook.postMessage(main, WM_APP_TOUCH, 1, 0));
 }
 
 TEST_F(MessageLoopTest, TimersComeWhenTheQueueIsEmptyOnePendingAtATime) {
   ASSERT_EQ(windows.setTimer(main, 1, 10), 1u);
   std::this_thread::sleep_for(std::chrono::milliseconds(100));  // ten periods
-  ASSERT_TRUE(windows.postMessage(main, 0x8002, 1, 0));
-  EXPECT_EQ(next().message, 0x8002u);  // posted messages first
+  ASSERT_TRUE(windows.postMessage(main, WM_APP_TOUCH_END, 1, 0));
+  EXPECT_EQ(next().message, WM_APP_TOUCH_END);  // posted messages first
   const QueuedMessage timer = next();
   EXPECT_EQ(timer.message, WindowMessage::timer);
   EXPECT_EQ(timer.window, main);
@@ -124,12 +126,12 @@ TEST_F(MessageLoopTest, TerminationSignalsSendTheCloseCommandToTheMainWindow) {
     const QueuedMessage message = next();
     EXPECT_EQ(message.window, main);
     EXPECT_EQ(message.message, WindowMessage::command);
-    EXPECT_EQ(message.wParam, AppSettings::closeCommandId);
+    EXPECT_EQ(message.wParam, MainWindow::closeCommandId);
   }
   // The close request destroys the window (the destroy message reaches it).
   windows.defaultProcedure(main, WindowMessage::close, 0, 0);
   EXPECT_EQ(handler.seen.back().message, WindowMessage::destroy);
-  EXPECT_FALSE(windows.postMessage(main, 0x8001, 1, 0));
+  EXPECT_FALSE(windows.postMessage(main, WM_APP_TOUCH, 1, 0));
   // Without a main window a signal quits at once.
   ASSERT_EQ(kill(getpid(), SIGTERM), 0);
   EXPECT_EQ(next(0).message, WindowMessage::quit);

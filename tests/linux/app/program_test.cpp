@@ -24,6 +24,7 @@
 #include "platform/linux/app/linux_ports.h"
 #include "platform/linux/app/null_desktop.h"
 #include "platform/linux/app/program_paths.h"
+#include "ports/main_window.h"
 
 extern char** environ;
 
@@ -67,8 +68,8 @@ TEST(ProgramTest, ASwipeThroughTheHookRunsItsBindingAndTermExitsWithTheExitWrite
   Log log([&lines](const std::string& line) { lines.push_back(line); });
   FileRegistry registry({{folder / "settings.reg", {}},
                          {folder / "driver.reg",
-                          {{AppSettings::touchDriverRoot, AppSettings::touchDriverKey},
-                           {AppSettings::rotationRoot, AppSettings::rotationKey}}}},
+                          {{TouchDriverRegistry::root, TouchDriverRegistry::key},
+                           {RotationRegistry::root, RotationRegistry::key}}}},
                         [&log](const std::string& line) { log.info(line); });
   NullDesktop desktop(log);
   LinuxWindowPort windows(desktop, log, 480, 800);
@@ -87,7 +88,8 @@ TEST(ProgramTest, ASwipeThroughTheHookRunsItsBindingAndTermExitsWithTheExitWrite
   GestureApp app(platform);
 
   std::thread driver([&] {
-    ASSERT_TRUE(waitFor([&] { return hook.findWindow(L"ZEM", L"ZEM") != 0; }));
+    ASSERT_TRUE(
+        waitFor([&] { return hook.findWindow(MainWindow::className, MainWindow::title) != 0; }));
     TouchForwarder forwarder(hook, registry);
     forwarder.entryNotification(static_cast<std::uint32_t>(EntryReason::processAttach));
     const auto swipe = [&forwarder] {

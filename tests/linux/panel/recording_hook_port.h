@@ -6,10 +6,10 @@
 #include <string>
 #include <vector>
 
-#include "hook/touch_driver_registry.h"
-#include "hook/touch_messages.h"
 #include "platform/sim/sim_registry.h"
 #include "ports/hook_port.h"
+#include "ports/shared_registry.h"
+#include "ports/touch_messages.h"
 
 class RecordingHookPort : public HookPort {
  public:
@@ -43,18 +43,15 @@ class RecordingHookPort : public HookPort {
   }
 };
 
-// A packed point of the hook's messages: x | 0x8000 in the low half, y above.
-inline std::uint32_t packedPixel(std::uint32_t x, std::uint32_t y) {
-  return ((x | 0x8000u) & 0xFFFFu) | ((y & 0xFFFFu) << 16);
-}
-
 inline RecordingHookPort::Post touchOne(std::uint32_t x, std::uint32_t y) {
-  return {WM_APP_TOUCH, touchSinglePointWParam, static_cast<HookPort::LParam>(packedPixel(x, y))};
+  return {WM_APP_TOUCH, touchSinglePointWParam,
+          static_cast<HookPort::LParam>(PackedPoint::pack(x, y))};
 }
 
 inline RecordingHookPort::Post touchTwo(std::uint32_t x1, std::uint32_t y1, std::uint32_t x2,
                                         std::uint32_t y2) {
-  return {WM_APP_TOUCH, packedPixel(x2, y2), static_cast<HookPort::LParam>(packedPixel(x1, y1))};
+  return {WM_APP_TOUCH, PackedPoint::pack(x2, y2),
+          static_cast<HookPort::LParam>(PackedPoint::pack(x1, y1))};
 }
 
 inline RecordingHookPort::Post touchEnd() { return {WM_APP_TOUCH_END, touchSinglePointWParam, 0}; }

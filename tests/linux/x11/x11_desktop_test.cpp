@@ -21,8 +21,8 @@
 
 namespace {
 
-constexpr std::uint32_t kBlue = 0x3060C0;
-constexpr std::uint32_t kGreen = 0x20A040;
+constexpr std::uint32_t blue = 0x3060C0;
+constexpr std::uint32_t green = 0x20A040;
 
 using XTest::keyLine;
 
@@ -38,7 +38,7 @@ class X11DesktopTest : public ::testing::Test {
     ASSERT_TRUE(desktop) << error;
   }
 
-  pid_t app(const std::string& name, const std::string& title, std::uint32_t color = kBlue,
+  pid_t app(const std::string& name, const std::string& title, std::uint32_t color = blue,
             std::vector<std::string> extra = {}) {
     std::ostringstream colour;
     colour << std::hex << color;
@@ -79,7 +79,7 @@ TEST_F(X11DesktopTest, FrontWindowStackingOrderAndActivation) {
   app("c", "Gamma");
   ASSERT_TRUE(inFront(L"Gamma"));
   // Only application windows: a toolbar is no switch target.
-  app("kbd", "Bar", kGreen, {"--type", "toolbar", "--geometry", "0,700,480,100"});
+  app("kbd", "Bar", green, {"--type", "toolbar", "--geometry", "0,700,480,100"});
   ASSERT_TRUE(XTest::waitFor([&] { return titlesTopFirst().size() == 3; }));
   EXPECT_EQ(titlesTopFirst(), (std::vector<std::wstring>{L"Gamma", L"Beta", L"Alpha"}));
 
@@ -109,7 +109,7 @@ TEST_F(X11DesktopTest, FrontWindowStackingOrderAndActivation) {
 }
 
 TEST_F(X11DesktopTest, WindowWithoutProcessIdHasNone) {
-  app("a", "Anonymous", kBlue, {"--no-pid"});
+  app("a", "Anonymous", blue, {"--no-pid"});
   const WindowHandle window = desktop->findWindowByTitle(L"Anonymous");
   ASSERT_NE(window, 0u);
   std::uint32_t pid = 77;
@@ -119,7 +119,7 @@ TEST_F(X11DesktopTest, WindowWithoutProcessIdHasNone) {
 
 TEST_F(X11DesktopTest, CloseAsksTheWindowPolitely) {
   const pid_t a = app("a", "Alpha");
-  const pid_t stubborn = app("b", "Stubborn", kBlue, {"--stay"});
+  const pid_t stubborn = app("b", "Stubborn", blue, {"--stay"});
   const WindowHandle alpha = desktop->findWindowByTitle(L"Alpha");
   ASSERT_TRUE(desktop->postToWindow(alpha, WindowMessage::close, 0, 0));
   EXPECT_TRUE(XTest::waitFor([&] { return session.ended(a); }));
@@ -199,7 +199,7 @@ TEST_F(X11DesktopTest, OnScreenKeyboardCountsWhileItsWindowIsMapped) {
 }
 
 TEST_F(X11DesktopTest, GesturePictureNeitherTakesTheFocusNorStopsAClick) {
-  app("a", "Alpha", kBlue);
+  app("a", "Alpha", blue);
   ASSERT_TRUE(inFront(L"Alpha"));
   SimPhone phone;
   OverlayDisplay overlay(phone.windows(), desktop->overlayDevice(), phone.debug());
@@ -210,7 +210,7 @@ TEST_F(X11DesktopTest, GesturePictureNeitherTakesTheFocusNorStopsAClick) {
 
   // Where the picture is, and its black cut out, zem's own run on X checks.
   ASSERT_TRUE(XTest::waitFor(
-      [&] { return XTest::takeScreenshot(session.display()).at(240, 400) != kBlue; }));
+      [&] { return XTest::takeScreenshot(session.display()).at(240, 400) != blue; }));
   // The window never takes the focus, is never managed and lets a click
   // through to the application below.
   EXPECT_EQ(desktop->foregroundWindow(), desktop->findWindowByTitle(L"Alpha"));
@@ -223,7 +223,7 @@ TEST_F(X11DesktopTest, GesturePictureNeitherTakesTheFocusNorStopsAClick) {
   overlay.hidePicture();
   EXPECT_EQ(desktop->x11Overlay().shownWindow(), 0u);
   EXPECT_TRUE(XTest::waitFor(
-      [&] { return XTest::takeScreenshot(session.display()).at(240, 400) == kBlue; }));
+      [&] { return XTest::takeScreenshot(session.display()).at(240, 400) == blue; }));
 }
 
 TEST_F(X11DesktopTest, RotationIsRequestedWithRandR) {
@@ -235,8 +235,8 @@ TEST_F(X11DesktopTest, RotationIsRequestedWithRandR) {
   if (result == 0) {
     EXPECT_EQ(desktop->rotationDegrees(), 270);
     std::uint32_t angle = 0;
-    EXPECT_TRUE(RegistryStore(registry).ReadDword(
-        AppSettings::rotationRoot, AppSettings::rotationKey, AppSettings::angle, angle));
+    EXPECT_TRUE(RegistryStore(registry).ReadDword(RotationRegistry::root, RotationRegistry::key,
+                                                  RotationRegistry::angle, angle));
     EXPECT_EQ(angle, 270u);
   } else {
     EXPECT_EQ(result, -2);
@@ -268,7 +268,7 @@ TEST_F(X11DesktopTest, WindowManagerGoneFallsBackToTheServerAndSaysSoOnce) {
 }
 
 TEST_F(X11DesktopTest, HomeShowsTheDesktop) {
-  app("d", "Desk", kGreen, {"--type", "desktop"});
+  app("d", "Desk", green, {"--type", "desktop"});
   app("a", "Alpha");
   ASSERT_TRUE(inFront(L"Alpha"));
   // "home" brings the window titled "Desktop" forward: the root stands for it.

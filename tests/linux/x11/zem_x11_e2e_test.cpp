@@ -24,13 +24,13 @@ namespace {
 
 using namespace std::chrono_literals;
 
-constexpr std::uint32_t kBlue = 0x3060C0;
+constexpr std::uint32_t blue = 0x3060C0;
 
 // Two fingers side by side, in the panel's 480 x 800 pixels.
-constexpr const char* kSwipeRight = "stroke 90,330 -> 372,318 and 96,430 -> 380,421 in 250\n";
-constexpr const char* kSwipeLeft = "stroke 372,318 -> 90,330 and 380,421 -> 96,430 in 250\n";
-constexpr const char* kSwipeUp = "stroke 150,650 -> 160,250 and 300,650 -> 310,250 in 250\n";
-constexpr const char* kSwipeDown = "stroke 150,250 -> 160,650 and 300,250 -> 310,650 in 250\n";
+constexpr const char* swipeRight = "stroke 90,330 -> 372,318 and 96,430 -> 380,421 in 250\n";
+constexpr const char* swipeLeft = "stroke 372,318 -> 90,330 and 380,421 -> 96,430 in 250\n";
+constexpr const char* swipeUp = "stroke 150,650 -> 160,250 and 300,650 -> 310,250 in 250\n";
+constexpr const char* swipeDown = "stroke 150,250 -> 160,650 and 300,250 -> 310,650 in 250\n";
 
 using XTest::keyLine;
 using XTest::readAll;
@@ -189,7 +189,7 @@ TEST_F(ZemOnX, CloseAppClosesTheFrontApplicationButNotOneOnTheBlackList) {
   const pid_t plain = app("a", "Plain");
   const pid_t protectedApp = app("b", "Kept", kept);
   // The protected one is in front: the gesture leaves it alone.
-  if (!startZem(kSwipeRight)) return;
+  if (!startZem(swipeRight)) return;
   std::this_thread::sleep_for(3s);
   EXPECT_FALSE(XTest::hasLine(session.logPath("b"), "close")) << readAll(zemLog());
   EXPECT_FALSE(session.ended(protectedApp));
@@ -197,7 +197,7 @@ TEST_F(ZemOnX, CloseAppClosesTheFrontApplicationButNotOneOnTheBlackList) {
   // Now the other one is in front, and goes.
   kill(protectedApp, SIGTERM);
   ASSERT_TRUE(XTest::waitFor([&] { return session.ended(protectedApp); }));
-  if (!startZem(kSwipeRight)) return;
+  if (!startZem(swipeRight)) return;
   EXPECT_TRUE(logged("a", "close")) << readAll(zemLog());
   EXPECT_TRUE(XTest::waitFor([&] { return session.ended(plain); }));
 }
@@ -227,7 +227,7 @@ TEST_F(ZemOnX, NextAndPreviousAppSwitchWithWrappingAndSkipTheSwitchBlackList) {
   // Previous skips the black-listed one; next skips it too; next from the
   // last wraps to the first, previous from the first wraps to the last.
   const std::string pause = "wait 1500\n";
-  if (!startZem(kSwipeLeft + pause + kSwipeRight + pause + kSwipeRight + pause + kSwipeLeft)) {
+  if (!startZem(swipeLeft + pause + swipeRight + pause + swipeRight + pause + swipeLeft)) {
     return;
   }
   const std::vector<std::wstring> expected = {L"Third", L"Second", L"Third", L"First", L"Third"};
@@ -246,7 +246,7 @@ TEST_F(ZemOnX, LearnWritesTheFrontProgramsPathIntoTheSettingsFile) {
   const std::string learned = program("learned-app");
   settings({"\"SwipeDownDouble\"=\"learn\"", "\"ShowOverlay\"=dword:00000000"});
   app("a", "Learned", learned);
-  if (!startZem(std::string(kSwipeDown) + "wait 800\n" + kSwipeUp)) return;
+  if (!startZem(std::string(swipeDown) + "wait 800\n" + swipeUp)) return;
   EXPECT_TRUE(XTest::waitFor(
       [&] {
         return readAll(settingsFile()).find("\"SwipeUpDouble\"=" + quoted(learned)) !=
@@ -262,23 +262,23 @@ TEST_F(ZemOnX, LearnWritesTheFrontProgramsPathIntoTheSettingsFile) {
 TEST_F(ZemOnX, GesturePictureIsShownAtItsPlaceAndGoneAfterShowOverlay) {
   settings({"\"SwipeRightDouble\"=\"right\"", "\"ShowOverlay\"=dword:000007d0"});  // 2000 ms
   app("a", "Alpha");
-  if (!startZem(kSwipeRight)) return;
+  if (!startZem(swipeRight)) return;
   ASSERT_TRUE(logged("a", keyLine(0xFF53))) << readAll(zemLog());
   XTest::Screenshot shot = XTest::takeScreenshot(session.display());
   ASSERT_EQ(shot.width, 480);
   // The picture fills (120, 280) to (360, 520) but for its black corners,
   // where the application shows through; around it, the application.
-  EXPECT_NE(shot.at(240, 400), kBlue);
-  EXPECT_NE(shot.at(125, 400), kBlue);
-  EXPECT_NE(shot.at(354, 400), kBlue);
-  EXPECT_EQ(shot.at(120, 280), kBlue);
-  EXPECT_EQ(shot.at(359, 519), kBlue);
-  EXPECT_EQ(shot.at(119, 400), kBlue);
-  EXPECT_EQ(shot.at(360, 400), kBlue);
-  EXPECT_EQ(shot.at(240, 279), kBlue);
-  EXPECT_EQ(shot.at(240, 520), kBlue);
+  EXPECT_NE(shot.at(240, 400), blue);
+  EXPECT_NE(shot.at(125, 400), blue);
+  EXPECT_NE(shot.at(354, 400), blue);
+  EXPECT_EQ(shot.at(120, 280), blue);
+  EXPECT_EQ(shot.at(359, 519), blue);
+  EXPECT_EQ(shot.at(119, 400), blue);
+  EXPECT_EQ(shot.at(360, 400), blue);
+  EXPECT_EQ(shot.at(240, 279), blue);
+  EXPECT_EQ(shot.at(240, 520), blue);
   EXPECT_TRUE(XTest::waitFor(
-      [&] { return XTest::takeScreenshot(session.display()).at(240, 400) == kBlue; }, 4s));
+      [&] { return XTest::takeScreenshot(session.display()).at(240, 400) == blue; }, 4s));
   EXPECT_TRUE(zemRunning());
 }
 
@@ -288,7 +288,7 @@ TEST_F(ZemOnX, GamePadShowsItsPictureAndItsButtonsGiveKeys) {
   // The pad over the bottom 320 pixels: Down at (90, 760), keypad 0 at
   // (350, 520); the exit button at (240, 775).
   // The pad comes after the action's pause and the touch driver's re-arm.
-  if (!startZem(std::string(kSwipeRight) + "wait 3000\ntap 90,760 for 150\nwait 300\n" +
+  if (!startZem(std::string(swipeRight) + "wait 3000\ntap 90,760 for 150\nwait 300\n" +
                 "tap 350,520 for 150\nwait 300\ntap 240,200 for 150\nwait 300\n"))
     return;
   EXPECT_TRUE(logged("a", keyLine(0xFF54))) << readAll(zemLog());
@@ -310,17 +310,17 @@ TEST_F(ZemOnX, GamePadShowsItsPictureAndItsButtonsGiveKeys) {
     for (int x = 0; x < 480; x += 4) {
       const std::uint32_t drawn =
           pad->pixels[static_cast<std::size_t>(y - 480) * 480 + static_cast<std::size_t>(x)];
-      if (shot.at(x, y) != (drawn == 0 ? kBlue : drawn)) ++mismatches;
+      if (shot.at(x, y) != (drawn == 0 ? blue : drawn)) ++mismatches;
     }
   }
   EXPECT_EQ(mismatches, 0);
-  EXPECT_EQ(shot.at(240, 240), kBlue);  // the top is left to the application
+  EXPECT_EQ(shot.at(240, 240), blue);  // the top is left to the application
 }
 
 TEST_F(ZemOnX, RotateIsRequestedAndXvfbRefusesIt) {
   settings({"\"SwipeRightDouble\"=\"rotate\"", "\"ShowOverlay\"=dword:00000000"});
   app("a", "Alpha");
-  if (!startZem(kSwipeRight)) return;
+  if (!startZem(swipeRight)) return;
   std::this_thread::sleep_for(4s);
   // Xvfb has rotation 0 only: the angle stays, zem runs on.
   EXPECT_TRUE(zemRunning()) << readAll(zemLog());
@@ -332,7 +332,7 @@ TEST_F(ZemOnX, WithoutAnXServerZemSaysSoOnceAndStillStartsPrograms) {
   const std::string marker = folder + "/started";
   settings({"\"SwipeRightDouble\"=" + quoted("/usr/bin/touch," + marker),
             "\"ShowOverlay\"=dword:00000000"});
-  if (!startZem(kSwipeRight, ":987")) return;
+  if (!startZem(swipeRight, ":987")) return;
   EXPECT_TRUE(XTest::waitFor([&] { return std::filesystem::exists(marker); }, 8s))
       << readAll(zemLog());
   EXPECT_EQ(zemSays("X server"), 1u) << readAll(zemLog());
@@ -342,7 +342,7 @@ TEST_F(ZemOnX, WindowManagerGoneZemSaysSoOnceAndKeysStillArrive) {
   settings({"\"SwipeRightDouble\"=\"right\"", "\"ShowOverlay\"=dword:00000000"});
   app("a", "Alpha");
   session.stopWindowManager();
-  if (!startZem(std::string(kSwipeRight) + "wait 500\n" + kSwipeRight)) return;
+  if (!startZem(std::string(swipeRight) + "wait 500\n" + swipeRight)) return;
   EXPECT_TRUE(XTest::waitFor(
       [&] {
         std::size_t keys = 0;

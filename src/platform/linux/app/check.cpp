@@ -14,7 +14,7 @@
 
 namespace {
 
-constexpr const char* kInputFolder = "/dev/input";
+constexpr const char* inputFolder = "/dev/input";
 
 // True when the node can be opened for reading; else the reason.
 bool readable(const std::string& path, std::string& why) {
@@ -29,7 +29,7 @@ bool readable(const std::string& path, std::string& why) {
 
 std::vector<std::string> eventNodes(bool& folderMissing) {
   std::vector<std::pair<int, std::string>> nodes;
-  DIR* dir = opendir(kInputFolder);
+  DIR* dir = opendir(inputFolder);
   folderMissing = dir == nullptr;
   if (dir == nullptr) return {};
   while (const dirent* entry = readdir(dir)) {
@@ -38,7 +38,7 @@ std::vector<std::string> eventNodes(bool& folderMissing) {
       char* end = nullptr;
       const long number = std::strtol(name.c_str() + 5, &end, 10);
       if (*end == '\0') {
-        nodes.emplace_back(static_cast<int>(number), std::string(kInputFolder) + "/" + name);
+        nodes.emplace_back(static_cast<int>(number), std::string(inputFolder) + "/" + name);
       }
     }
   }
@@ -73,7 +73,7 @@ int runCheck(const TouchOptions& touch, const ProgramPaths& paths, const std::st
       unreadable.push_back(std::move(line));
     }
   }
-  if (folderMissing) out << kInputFolder << ": does not exist (no input devices here)\n";
+  if (folderMissing) out << inputFolder << ": does not exist (no input devices here)\n";
   for (const std::string& line : unreadable) out << "cannot read " << line << "\n";
   if (!unreadable.empty()) {
     out << "  the panel must be readable: join the group 'input' or install the udev rule "

@@ -27,7 +27,7 @@ struct Row {
 // Enter, Clear and the number pad's 0 to 5) and the rest of a standard
 // keyboard. Left and right variants of the modifiers share the left key
 // where the generic code names no side.
-constexpr Row kRows[] = {
+constexpr Row rows[] = {
     {0x03, KEY_CANCEL},     {0x08, KEY_BACKSPACE},  {0x09, KEY_TAB},
     {0x0C, KEY_CLEAR},      {0x0D, KEY_ENTER},      {0x10, KEY_LEFTSHIFT},
     {0x11, KEY_LEFTCTRL},   {0x12, KEY_LEFTALT},    {0x13, KEY_PAUSE},
@@ -82,7 +82,7 @@ constexpr Row kRows[] = {
 }  // namespace
 
 int linuxKey(std::uint8_t virtualKey) {
-  for (const Row& row : kRows) {
+  for (const Row& row : rows) {
     if (row.virtualKey == virtualKey) return row.linuxKey;
   }
   return 0;
@@ -90,7 +90,7 @@ int linuxKey(std::uint8_t virtualKey) {
 
 std::vector<int> allLinuxKeys() {
   std::vector<int> keys;
-  for (const Row& row : kRows) keys.push_back(row.linuxKey);
+  for (const Row& row : rows) keys.push_back(row.linuxKey);
   return keys;
 }
 

@@ -77,7 +77,7 @@ LinuxProcesses::~LinuxProcesses() {
   }
 }
 
-bool LinuxProcesses::forEachProcess(const std::function<bool(const ProcessEntry&)>& visit) {
+bool LinuxProcesses::forEachProcess(const std::function<bool(const ProcessInfo&)>& visit) {
   DIR* dir = opendir(procRoot_.c_str());
   if (dir == nullptr) return false;
   std::vector<std::uint32_t> ids;
@@ -99,7 +99,7 @@ bool LinuxProcesses::forEachProcess(const std::function<bool(const ProcessEntry&
     const std::size_t close = stat.rfind(')');
     const std::size_t open = stat.find('(');
     if (close == std::string::npos || open == std::string::npos || open > close) continue;
-    ProcessEntry process;
+    ProcessInfo process;
     process.processId = id;
     process.usageCount = 0;
     std::istringstream fields(stat.substr(close + 1));
@@ -115,7 +115,7 @@ bool LinuxProcesses::forEachProcess(const std::function<bool(const ProcessEntry&
     std::string exe;
     const std::string name =
         readLink(base + "/exe", exe) ? baseName(exe) : stat.substr(open + 1, close - open - 1);
-    process.exeFile = Text::fromUtf8Lossy(name);
+    process.name = Text::fromUtf8Lossy(name);
     if (!visit(process)) break;
   }
   return true;
@@ -321,11 +321,11 @@ HookPort::WindowHandle LinuxHookPort::findWindow(const wchar_t* className, const
 bool LinuxHookPort::postMessage(WindowHandle window, std::uint32_t message, WParam wParam,
                                 LParam lParam) {
   if (!LinuxWindowPort::isOwnHandle(window)) {
-    hookLastError = kInvalidWindow;
+    hookLastError = errorInvalidWindowHandle;
     return false;
   }
   if (!windows_.postFromAnyThread(window, message, wParam, lParam)) {
-    hookLastError = kQueueFull;
+    hookLastError = errorNotEnoughQuota;
     return false;
   }
   return true;

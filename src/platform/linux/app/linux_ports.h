@@ -61,7 +61,7 @@ class LinuxProcesses final : public ProcessPort {
   explicit LinuxProcesses(std::string procRoot = "/proc") : procRoot_(std::move(procRoot)) {}
   ~LinuxProcesses() override;
 
-  bool forEachProcess(const std::function<bool(const ProcessEntry&)>& visit) override;
+  bool forEachProcess(const std::function<bool(const ProcessInfo&)>& visit) override;
   bool moduleFileName(std::uint32_t processId, std::size_t maxChars, std::wstring& path) override;
   ThreadHandle createThread(std::function<void()> routine) override;
   // Threads keep the program's priority (raising it needs privileges the
@@ -119,13 +119,10 @@ class LinuxShell final : public ShellPort {
 
 // The hook's port on the touch driver's thread: the main window from the
 // window port, posts into its lock-free queue. lastError() gives the
-// platform's codes: 1400 for a handle that is not the program's window,
-// 1816 when the queue is full.
+// platform's codes: errorInvalidWindowHandle for a handle that is not the
+// program's window, errorNotEnoughQuota when the queue is full.
 class LinuxHookPort final : public HookPort {
  public:
-  static constexpr std::uint32_t kInvalidWindow = 1400;
-  static constexpr std::uint32_t kQueueFull = 1816;
-
   LinuxHookPort(LinuxWindowPort& windows, Log& log) : windows_(windows), log_(log) {}
 
   WindowHandle findWindow(const wchar_t* className, const wchar_t* title) override;

@@ -11,15 +11,11 @@
 #include <cstring>
 #include <vector>
 
-#include "app/app_settings.h"
+#include "ports/main_window.h"
 
 namespace {
 
-constexpr std::uint32_t kStringTitle = 1;
-constexpr std::uint32_t kStringClass = 2;
-constexpr const wchar_t* kProgramName = L"ZEM";
-constexpr std::uint32_t kAcceleratorTable = 2;
-constexpr int kMaxEvents = 16;
+constexpr int maxEvents = 16;
 
 std::string errorText() { return std::strerror(errno); }
 
@@ -113,7 +109,7 @@ void LinuxWindowPort::onSignal() {
     if (target == 0) {
       postQuitMessage(0);
     } else {
-      postMessage(target, WindowMessage::command, AppSettings::closeCommandId, 0);
+      postMessage(target, WindowMessage::command, MainWindow::closeCommandId, 0);
     }
   }
 }
@@ -128,12 +124,18 @@ void LinuxWindowPort::wake() const noexcept {
 // --- resources ---
 
 std::wstring LinuxWindowPort::loadString(std::uint32_t id, std::size_t maxChars) {
-  if (maxChars == 0 || (id != kStringTitle && id != kStringClass)) return std::wstring();
-  return std::wstring(kProgramName).substr(0, maxChars - 1);
+  // The string table holds the main window's title and class name.
+  if (id == MainWindow::titleStringId && maxChars != 0) {
+    return std::wstring(MainWindow::title).substr(0, maxChars - 1);
+  }
+  if (id == MainWindow::classStringId && maxChars != 0) {
+    return std::wstring(MainWindow::className).substr(0, maxChars - 1);
+  }
+  return std::wstring();
 }
 
 WindowPort::AcceleratorTable LinuxWindowPort::loadAccelerators(std::uint32_t id) {
-  return id == kAcceleratorTable ? kAcceleratorTable : 0;
+  return id == MainWindow::acceleratorTableId ? MainWindow::acceleratorTableId : 0;
 }
 
 bool LinuxWindowPort::translateAccelerator(WindowHandle, AcceleratorTable, const QueuedMessage&) {
@@ -238,10 +240,10 @@ void LinuxWindowPort::postQuitMessage(std::int32_t exitCode) {
 
 void LinuxWindowPort::pump(int timeoutMs) {
   if (epoll_ < 0) return;
-  epoll_event events[kMaxEvents];
+  epoll_event events[maxEvents];
   int count = 0;
   do {
-    count = epoll_wait(epoll_, events, kMaxEvents, timeoutMs);
+    count = epoll_wait(epoll_, events, maxEvents, timeoutMs);
   } while (count < 0 && errno == EINTR);
   for (int i = 0; i < count; ++i) {
     const auto watch = watches_.find(events[i].data.u64);
@@ -318,7 +320,7 @@ std::uintptr_t LinuxWindowPort::setTimer(WindowHandle window, std::uintptr_t id,
     existing = timers_.emplace(key, timer).first;
   }
   // Setting a timer again restarts it with the new period.
-  const std::uint32_t period = ms < kMinimumTimerMs ? kMinimumTimerMs : ms;
+  const std::uint32_t period = ms < minimumTimerMs ? minimumTimerMs : ms;
   itimerspec timing{};
   timing.it_value.tv_sec = static_cast<time_t>(period / 1000);
   timing.it_value.tv_nsec = static_cast<long>(period % 1000) * 1000000L;

@@ -15,7 +15,7 @@
 //     with a callback run inside getMessage on the loop's thread.
 //
 // The second half, the other applications' windows, goes to the Desktop.
-// The program's own windows have handles from kFirstOwnWindow up, a range no
+// The program's own windows have handles from firstOwnWindow up, a range no
 // desktop hands out (X11 ids have 29 bits), so each call knows its side.
 //
 // Threads: everything runs on the thread that calls open() and getMessage(),
@@ -37,13 +37,14 @@
 #include "platform/linux/app/bounded_queue.h"
 #include "platform/linux/app/log.h"
 #include "platform/linux/desktop.h"
+#include "ports/main_window.h"
 #include "ports/window_port.h"
 
 class LinuxWindowPort final : public WindowPort {
  public:
-  static constexpr WindowHandle kFirstOwnWindow = WindowHandle{1} << 32;
-  static constexpr std::size_t kDriverQueueSize = 4096;  // messages
-  static constexpr std::uint32_t kMinimumTimerMs = 10;   // as the platform's timers
+  static constexpr WindowHandle firstOwnWindow = WindowHandle{1} << 32;
+  static constexpr std::size_t driverQueueSize = 4096;  // messages
+  static constexpr std::uint32_t minimumTimerMs = 10;   // as the platform's timers
 
   LinuxWindowPort(Desktop& desktop, Log& log, std::int32_t screenWidth, std::int32_t screenHeight);
   ~LinuxWindowPort() override;
@@ -63,7 +64,7 @@ class LinuxWindowPort final : public WindowPort {
                          LParam lParam) noexcept;
   // Any thread.
   WindowHandle findOwnWindow(const std::wstring& className, const std::wstring& title) const;
-  static bool isOwnHandle(WindowHandle window) { return window >= kFirstOwnWindow; }
+  static bool isOwnHandle(WindowHandle window) { return window >= firstOwnWindow; }
 
   // The class of the window that gets the close command on SIGTERM/SIGINT.
   void setCloseTargetClass(std::wstring className) { closeClass_ = std::move(className); }
@@ -131,7 +132,7 @@ class LinuxWindowPort final : public WindowPort {
   Log& log_;
   std::int32_t screenWidth_;
   std::int32_t screenHeight_;
-  std::wstring closeClass_ = L"ZEM";
+  std::wstring closeClass_ = MainWindow::className;
 
   int epoll_ = -1;
   int wake_ = -1;
@@ -142,11 +143,11 @@ class LinuxWindowPort final : public WindowPort {
   mutable std::mutex windowsMutex_;
   std::map<std::wstring, MessageHandler*> classes_;
   std::map<WindowHandle, OwnWindow> windows_;
-  WindowHandle nextWindow_ = kFirstOwnWindow;
+  WindowHandle nextWindow_ = firstOwnWindow;
 
   std::mutex postedMutex_;
   std::deque<QueuedMessage> posted_;
-  BoundedQueue<QueuedMessage, kDriverQueueSize> fromDriver_;
+  BoundedQueue<QueuedMessage, driverQueueSize> fromDriver_;
   bool quitPending_ = false;
   std::int32_t quitCode_ = 0;
   std::map<TimerKey, Timer> timers_;

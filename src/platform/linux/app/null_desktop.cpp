@@ -3,7 +3,7 @@
 #include <string>
 
 namespace {
-constexpr const char* kWithout = " unavailable without a window system";
+constexpr const char* unavailableSuffix = " unavailable without a window system";
 }
 
 std::int32_t NullOverlayDevice::createDisplayObject(Overlay::Object& display) {
@@ -39,12 +39,12 @@ std::int32_t NullOverlayDevice::surfaceSize(Overlay::Object, std::int32_t& width
 }
 
 Overlay::Image NullOverlayDevice::loadImage(std::uint32_t, bool) {
-  log_.once("pictures", std::string("pictures (gestures, game-pad):") + kWithout);
+  log_.once("pictures", std::string("pictures (gestures, game-pad):") + unavailableSuffix);
   return 0;
 }
 
 void NullDesktop::unavailable(const char* what) {
-  log_.once(what, std::string(what) + ":" + kWithout);
+  log_.once(what, std::string(what) + ":" + unavailableSuffix);
 }
 
 WindowHandle NullDesktop::findWindowByTitle(const std::wstring&) {

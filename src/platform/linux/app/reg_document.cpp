@@ -11,14 +11,14 @@
 
 namespace {
 
-constexpr const char* kHeader = "Windows Registry Editor Version 5.00";
-constexpr std::size_t kHexLineWidth = 80;  // characters, as the registry editor wraps
+constexpr const char* fileHeader = "Windows Registry Editor Version 5.00";
+constexpr std::size_t hexLineWidth = 80;  // characters, as the registry editor wraps
 
 struct RootName {
   const char* name;
   Registry::Root root;
 };
-constexpr RootName kRoots[] = {
+constexpr RootName roots[] = {
     {"HKEY_CURRENT_USER", Registry::currentUser},
     {"HKEY_LOCAL_MACHINE", Registry::localMachine},
     {"HKEY_CLASSES_ROOT", 0x80000000},
@@ -74,7 +74,7 @@ RegKeyName parseKeyName(const std::string& text) {
   const std::size_t slash = text.find('\\');
   const std::string rootText = upper(text.substr(0, slash));
   const RootName* root = nullptr;
-  for (const RootName& candidate : kRoots) {
+  for (const RootName& candidate : roots) {
     if (rootText == candidate.name) root = &candidate;
   }
   if (root == nullptr) throw ParseError{"unknown root key '" + text.substr(0, slash) + "'"};
@@ -171,7 +171,7 @@ bool RegDocument::validPath(const std::wstring& subKey) {
 
 std::string RegDocument::keyText(const RegKeyName& key) {
   std::string text = "HKEY_UNKNOWN";
-  for (const RootName& root : kRoots) {
+  for (const RootName& root : roots) {
     if (root.root == key.root) text = root.name;
   }
   if (!key.subKey.empty()) text += "\\" + Text::toUtf8(key.subKey);
@@ -240,8 +240,8 @@ std::optional<RegDocument> RegDocument::parse(const std::string& bytes, Error& e
       if (line.empty() || line[0] == ';') {
         entry.kind = Kind::other;
       } else if (!headerSeen) {
-        if (line != kHeader) {
-          throw ParseError{std::string("the first line must be \"") + kHeader + "\""};
+        if (line != fileHeader) {
+          throw ParseError{std::string("the first line must be \"") + fileHeader + "\""};
         }
         headerSeen = true;
         entry.kind = Kind::header;
@@ -395,7 +395,7 @@ std::vector<std::string> RegDocument::valueLines(const std::wstring& name, const
     std::snprintf(byte, sizeof byte, "%02x", value.data[i]);
     const bool last = i + 1 == value.data.size();
     // Room for "xx," and a continuation backslash.
-    if (lines.back().size() + 4 > kHexLineWidth - 1) {
+    if (lines.back().size() + 4 > hexLineWidth - 1) {
       lines.back() += "\\";
       lines.emplace_back("  ");
     }
@@ -512,7 +512,7 @@ void RegDocument::set(const RegKeyName& key, const std::wstring& valueName, cons
   if (!hasHeader) {
     Entry header;
     header.kind = Kind::header;
-    header.lines = ended({kHeader}, crlf_);
+    header.lines = ended({fileHeader}, crlf_);
     entries_.insert(entries_.begin(), std::move(header));
   }
   if (!finalNewline_) {

@@ -31,7 +31,7 @@
 
 namespace {
 
-constexpr const char* kUsage =
+constexpr const char* usageText =
     "usage: zem [--device PATH] [--screen WxH] [--verbose] [--touch-trace FILE]\n"
     "       zem --check [--device PATH]\n";
 
@@ -94,7 +94,7 @@ const char* environment(const char* name) { return std::getenv(name); }
 int main(int argc, char** argv) {
   Options options;
   if (!parseOptions(argc, argv, options)) {
-    std::cerr << kUsage;
+    std::cerr << usageText;
     return 2;
   }
   const ProgramPaths paths = ProgramPaths::fromEnvironment(environment, getuid());
@@ -122,18 +122,18 @@ int main(int argc, char** argv) {
 
   FileRegistry registry({{paths.settingsFile, {}},
                          {paths.driverFile,
-                          {{AppSettings::touchDriverRoot, AppSettings::touchDriverKey},
-                           {AppSettings::rotationRoot, AppSettings::rotationKey}}}},
+                          {{TouchDriverRegistry::root, TouchDriverRegistry::key},
+                           {RotationRegistry::root, RotationRegistry::key}}}},
                         [&log](const std::string& line) { log.info(line); });
   RegistryStore store(registry);
   // The runtime folder starts empty with every session: the driver's switch
   // starts on, as a phone's driver key does, so the first re-arm loads the
   // hook.
   std::uint32_t driverSwitch = 0;
-  if (!store.ReadDword(AppSettings::touchDriverRoot, AppSettings::touchDriverKey,
-                       AppSettings::multiTouchDemo, driverSwitch)) {
-    store.WriteDword(AppSettings::touchDriverRoot, AppSettings::touchDriverKey,
-                     AppSettings::multiTouchDemo, 1);
+  if (!store.ReadDword(TouchDriverRegistry::root, TouchDriverRegistry::key,
+                       TouchDriverRegistry::multiTouchDemo, driverSwitch)) {
+    store.WriteDword(TouchDriverRegistry::root, TouchDriverRegistry::key,
+                     TouchDriverRegistry::multiTouchDemo, 1);
   }
 
   const std::unique_ptr<Desktop> desktop = openDesktop(log, &registry);
@@ -164,19 +164,19 @@ int main(int argc, char** argv) {
   if (!options.touch.tracePath.empty()) options.touch.tracePassThrough = tracePointer();
   const std::unique_ptr<TouchInput> touch = makeTouchInput(options.touch, registry, hook, log);
   TouchInput& touchInput = *touch;
-  registry.observeValue(AppSettings::touchDriverRoot, AppSettings::touchDriverKey,
-                        AppSettings::multiTouchDemo,
+  registry.observeValue(TouchDriverRegistry::root, TouchDriverRegistry::key,
+                        TouchDriverRegistry::multiTouchDemo,
                         [&touchInput] { touchInput.driverSwitchChanged(); });
-  registry.observeValue(AppSettings::rotationRoot, AppSettings::rotationKey, AppSettings::angle,
+  registry.observeValue(RotationRegistry::root, RotationRegistry::key, RotationRegistry::angle,
                         [&touchInput, &store] {
                           std::uint32_t angle = 0;
-                          if (store.ReadDword(AppSettings::rotationRoot, AppSettings::rotationKey,
-                                              AppSettings::angle, angle)) {
+                          if (store.ReadDword(RotationRegistry::root, RotationRegistry::key,
+                                              RotationRegistry::angle, angle)) {
                             touchInput.setRotation(static_cast<std::int32_t>(angle));
                           }
                         });
   std::uint32_t angle = 0;
-  if (store.ReadDword(AppSettings::rotationRoot, AppSettings::rotationKey, AppSettings::angle,
+  if (store.ReadDword(RotationRegistry::root, RotationRegistry::key, RotationRegistry::angle,
                       angle)) {
     touchInput.setRotation(static_cast<std::int32_t>(angle));
   }

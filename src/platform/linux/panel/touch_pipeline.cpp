@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "hook/touch_driver_registry.h"
+#include "ports/shared_registry.h"
 #include "recognition/geometry.h"
 #include "registry/registry_store.h"
 

@@ -21,14 +21,14 @@ extern char** environ;
 namespace {
 
 // The platform's results of a display-mode change.
-constexpr std::int32_t kChangeSuccessful = 0;
-constexpr std::int32_t kChangeFailed = -1;
-constexpr std::int32_t kChangeBadMode = -2;
-constexpr std::int32_t kChangeBadParam = -5;
-constexpr std::uint32_t kOrientationField = 0x800000;
+constexpr std::int32_t changeSuccessful = 0;
+constexpr std::int32_t changeFailed = -1;
+constexpr std::int32_t changeBadMode = -2;
+constexpr std::int32_t changeBadParam = -5;
+constexpr std::uint32_t orientationField = 0x800000;
 
 // Requests made for the user, as a pager or task bar makes them.
-constexpr auto kSourcePager = XCB_EWMH_CLIENT_SOURCE_TYPE_OTHER;
+constexpr auto sourcePager = XCB_EWMH_CLIENT_SOURCE_TYPE_OTHER;
 
 template <class T>
 struct FreeReply {
@@ -117,9 +117,10 @@ X11Desktop::X11Desktop(xcb_connection_t* connection, int screenNumber, std::stri
       overlay_(connection, screen_) {
   xcb_intern_atom_cookie_t* atoms = xcb_ewmh_init_atoms(connection_, &ewmh_);
   xcb_ewmh_init_atoms_replies(&ewmh_, atoms, nullptr);
-  const char kDelete[] = "WM_DELETE_WINDOW";
+  const char deleteWindowAtom[] = "WM_DELETE_WINDOW";
   const Reply<xcb_intern_atom_reply_t> deleteAtom(xcb_intern_atom_reply(
-      connection_, xcb_intern_atom(connection_, 0, sizeof kDelete - 1, kDelete), nullptr));
+      connection_, xcb_intern_atom(connection_, 0, sizeof deleteWindowAtom - 1, deleteWindowAtom),
+      nullptr));
   if (deleteAtom) deleteWindowAtom_ = deleteAtom->atom;
 
   const xcb_query_extension_reply_t* randr = xcb_get_extension_data(connection_, &xcb_randr_id);
@@ -406,7 +407,7 @@ bool X11Desktop::setForegroundWindow(WindowHandle handle) {
   if (window == screen_->root) return showDesktop();
   if (!windowExists(window)) return false;
   if (windowManagerPresent()) {
-    xcb_ewmh_request_change_active_window(&ewmh_, screenNumber_, window, kSourcePager,
+    xcb_ewmh_request_change_active_window(&ewmh_, screenNumber_, window, sourcePager,
                                           XCB_CURRENT_TIME, XCB_NONE);
   } else {
     const std::uint32_t above = XCB_STACK_MODE_ABOVE;
@@ -501,7 +502,7 @@ bool X11Desktop::postToWindow(WindowHandle handle, std::uint32_t message, WParam
   if (!windowExists(window)) return false;
   bool sent = false;
   if (windowManagerPresent()) {
-    xcb_ewmh_request_close_window(&ewmh_, screenNumber_, window, XCB_CURRENT_TIME, kSourcePager);
+    xcb_ewmh_request_close_window(&ewmh_, screenNumber_, window, XCB_CURRENT_TIME, sourcePager);
     sent = true;
   } else {
     sent = sendDeleteWindow(window);
@@ -624,33 +625,33 @@ void X11Desktop::followRotation(std::uint16_t rotation) {
   if (registry_ == nullptr) return;
   RegistryStore store(*registry_);
   std::uint32_t stored = 0;
-  if (store.ReadDword(AppSettings::rotationRoot, AppSettings::rotationKey, AppSettings::angle,
+  if (store.ReadDword(RotationRegistry::root, RotationRegistry::key, RotationRegistry::angle,
                       stored) &&
       stored == static_cast<std::uint32_t>(degrees)) {
     return;  // no change to notify
   }
-  store.WriteDword(AppSettings::rotationRoot, AppSettings::rotationKey, AppSettings::angle,
+  store.WriteDword(RotationRegistry::root, RotationRegistry::key, RotationRegistry::angle,
                    static_cast<std::uint32_t>(degrees));
 }
 
 std::int32_t X11Desktop::changeOrientation(const OrientationRequest& request) {
   const Drain drain{*this};
-  if ((request.fields & kOrientationField) == 0) return kChangeBadParam;
+  if ((request.fields & orientationField) == 0) return changeBadParam;
   const std::uint16_t rotation = rotationFor(request.orientation);
-  if (rotation == 0) return kChangeBadParam;
-  if (!alive() || !randr_) return kChangeFailed;
+  if (rotation == 0) return changeBadParam;
+  if (!alive() || !randr_) return changeFailed;
   const Reply<xcb_randr_get_screen_info_reply_t> info(xcb_randr_get_screen_info_reply(
       connection_, xcb_randr_get_screen_info(connection_, screen_->root), nullptr));
-  if (!info) return kChangeFailed;
-  if ((info->rotations & rotation) == 0) return kChangeBadMode;  // the screen cannot turn so
+  if (!info) return changeFailed;
+  if ((info->rotations & rotation) == 0) return changeBadMode;  // the screen cannot turn so
   const Reply<xcb_randr_set_screen_config_reply_t> done(xcb_randr_set_screen_config_reply(
       connection_,
       xcb_randr_set_screen_config(connection_, screen_->root, XCB_CURRENT_TIME,
                                   info->config_timestamp, info->sizeID, rotation, info->rate),
       nullptr));
-  if (!done || done->status != XCB_RANDR_SET_CONFIG_SUCCESS) return kChangeFailed;
+  if (!done || done->status != XCB_RANDR_SET_CONFIG_SUCCESS) return changeFailed;
   followRotation(rotation);
-  return kChangeSuccessful;
+  return changeSuccessful;
 }
 
 bool X11Desktop::hasKeyboardClass(xcb_window_t window, const std::vector<std::string>& classes) {

@@ -14,7 +14,7 @@ struct KeyPair {
 };
 
 // Keys with a name; letters, digits and function keys are ranges below.
-constexpr KeyPair kNamedKeys[] = {
+constexpr KeyPair namedKeys[] = {
     {0x08, XK_BackSpace},   {0x09, XK_Tab},          {0x0C, XK_Clear},
     {0x0D, XK_Return},      {0x10, XK_Shift_L},      {0x11, XK_Control_L},
     {0x12, XK_Alt_L},       {0x13, XK_Pause},        {0x14, XK_Caps_Lock},
@@ -42,7 +42,7 @@ std::uint32_t keysymFor(std::uint8_t virtualKey) {
   if (virtualKey >= 0x41 && virtualKey <= 0x5A) return XK_a + (virtualKey - 0x41u);
   if (virtualKey >= 0x60 && virtualKey <= 0x69) return XK_KP_0 + (virtualKey - 0x60u);
   if (virtualKey >= 0x70 && virtualKey <= 0x87) return XK_F1 + (virtualKey - 0x70u);
-  for (const KeyPair& pair : kNamedKeys) {
+  for (const KeyPair& pair : namedKeys) {
     if (pair.virtualKey == virtualKey) return pair.keysym;
   }
   return 0;

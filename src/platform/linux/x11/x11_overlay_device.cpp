@@ -8,17 +8,17 @@
 namespace {
 
 // The platform's codes for what can go wrong here.
-constexpr auto kInvalidObject = static_cast<std::int32_t>(0x88760082u);
-constexpr auto kInvalidParams = static_cast<std::int32_t>(0x80070057u);
-constexpr auto kInvalidRect = static_cast<std::int32_t>(0x88760096u);
-constexpr auto kUnsupported = static_cast<std::int32_t>(0x80004001u);
+constexpr auto invalidObject = static_cast<std::int32_t>(0x88760082u);
+constexpr auto invalidParams = static_cast<std::int32_t>(0x80070057u);
+constexpr auto invalidRect = static_cast<std::int32_t>(0x88760096u);
+constexpr auto unsupported = static_cast<std::int32_t>(0x80004001u);
 
 // What the core reads of the capabilities: overlays, with colour keying.
-constexpr std::uint32_t kOverlayPresent = 0x1;
-constexpr std::uint32_t kUnitStretch = 1000;  // thousandths
+constexpr std::uint32_t overlayPresent = 0x1;
+constexpr std::uint32_t unitStretch = 1000;  // thousandths
 
 // Largest surface or window side, in pixels (X limits sides to 16 bits).
-constexpr std::int32_t kMaxSide = 1 << 14;
+constexpr std::int32_t maxSide = 1 << 14;
 
 bool keyed(std::uint32_t pixel, std::uint32_t low, std::uint32_t high) {
   for (int shift = 0; shift <= 16; shift += 8) {
@@ -116,13 +116,13 @@ std::int32_t X11OverlayDevice::createDisplayObject(Overlay::Object& display) {
 
 std::int32_t X11OverlayDevice::setCooperativeLevel(Overlay::Object display, WindowHandle,
                                                    std::uint32_t) {
-  return entryOf(display, Kind::display) != nullptr ? 0 : kInvalidObject;
+  return entryOf(display, Kind::display) != nullptr ? 0 : invalidObject;
 }
 
 std::int32_t X11OverlayDevice::createPrimarySurface(Overlay::Object display,
                                                     Overlay::Object& surface) {
   surface = 0;
-  if (entryOf(display, Kind::display) == nullptr) return kInvalidObject;
+  if (entryOf(display, Kind::display) == nullptr) return invalidObject;
   Entry entry;
   entry.kind = Kind::primary;
   entry.width = screen_->width_in_pixels;
@@ -132,8 +132,8 @@ std::int32_t X11OverlayDevice::createPrimarySurface(Overlay::Object display,
 }
 
 std::int32_t X11OverlayDevice::getCaps(Overlay::Object display, Overlay::Caps& caps) {
-  if (entryOf(display, Kind::display) == nullptr) return kInvalidObject;
-  caps = Overlay::Caps{kOverlayPresent | Overlay::capsSourceColorKey, 0, 0, kUnitStretch};
+  if (entryOf(display, Kind::display) == nullptr) return invalidObject;
+  caps = Overlay::Caps{overlayPresent | Overlay::capsSourceColorKey, 0, 0, unitStretch};
   return 0;
 }
 
@@ -141,11 +141,11 @@ std::int32_t X11OverlayDevice::createOverlaySurface(Overlay::Object display,
                                                     const Overlay::SurfaceRequest& request,
                                                     Overlay::Object& surface) {
   surface = 0;
-  if (entryOf(display, Kind::display) == nullptr) return kInvalidObject;
-  if ((request.caps & Overlay::surfaceOverlay) == 0) return kInvalidParams;
-  if (request.width <= 0 || request.height <= 0 || request.width > kMaxSide ||
-      request.height > kMaxSide) {
-    return kInvalidParams;
+  if (entryOf(display, Kind::display) == nullptr) return invalidObject;
+  if ((request.caps & Overlay::surfaceOverlay) == 0) return invalidParams;
+  if (request.width <= 0 || request.height <= 0 || request.width > maxSide ||
+      request.height > maxSide) {
+    return invalidParams;
   }
   Entry entry;
   entry.kind = Kind::overlay;
@@ -160,7 +160,7 @@ std::int32_t X11OverlayDevice::createOverlaySurface(Overlay::Object display,
 std::int32_t X11OverlayDevice::surfaceSize(Overlay::Object surface, std::int32_t& width,
                                            std::int32_t& height) {
   const auto it = objects_.find(surface);
-  if (it == objects_.end() || it->second.kind == Kind::display) return kInvalidObject;
+  if (it == objects_.end() || it->second.kind == Kind::display) return invalidObject;
   width = it->second.width;
   height = it->second.height;
   return 0;
@@ -200,14 +200,14 @@ std::int32_t X11OverlayDevice::updateOverlay(Overlay::Object surface, const Over
                                              const Overlay::Rect* destination, std::uint32_t flags,
                                              const Overlay::Effects* effects) {
   Entry* overlay = entryOf(surface, Kind::overlay);
-  if (overlay == nullptr || entryOf(primary, Kind::primary) == nullptr) return kInvalidObject;
+  if (overlay == nullptr || entryOf(primary, Kind::primary) == nullptr) return invalidObject;
   const bool show = (flags & Overlay::updateShow) != 0;
   const bool hide = (flags & Overlay::updateHide) != 0;
   const bool keyedShow = (flags & Overlay::updateSourceColorKeyOverride) != 0;
   constexpr std::uint32_t known =
       Overlay::updateShow | Overlay::updateHide | Overlay::updateSourceColorKeyOverride;
   if ((flags & ~known) != 0 || (show && hide) || (keyedShow && effects == nullptr)) {
-    return kInvalidParams;
+    return invalidParams;
   }
   if (hide) {
     destroyWindow(*overlay);
@@ -215,7 +215,7 @@ std::int32_t X11OverlayDevice::updateOverlay(Overlay::Object surface, const Over
   }
   // Neither shown nor hidden: a shown overlay moves, a hidden one stays so.
   if (!show && overlay->window == 0) return 0;
-  if (destination == nullptr) return kInvalidParams;
+  if (destination == nullptr) return invalidParams;
   const Overlay::Rect whole{0, 0, overlay->width, overlay->height};
   const Overlay::Rect& from = source != nullptr ? *source : whole;
   const Overlay::Rect& to = *destination;
@@ -223,9 +223,9 @@ std::int32_t X11OverlayDevice::updateOverlay(Overlay::Object surface, const Over
   const std::int64_t toHeight = std::int64_t{to.bottom} - to.top;
   if (from.left < 0 || from.top < 0 || from.right > overlay->width ||
       from.bottom > overlay->height || from.right <= from.left || from.bottom <= from.top ||
-      toWidth <= 0 || toHeight <= 0 || toWidth > kMaxSide || toHeight > kMaxSide ||
-      to.left < -kMaxSide || to.top < -kMaxSide || to.left > kMaxSide || to.top > kMaxSide) {
-    return kInvalidRect;
+      toWidth <= 0 || toHeight <= 0 || toWidth > maxSide || toHeight > maxSide ||
+      to.left < -maxSide || to.top < -maxSide || to.left > maxSide || to.top > maxSide) {
+    return invalidRect;
   }
   return this->show(*overlay, from, to, keyedShow, keyedShow ? effects->colorKeyLow : 0,
                     keyedShow ? effects->colorKeyHigh : 0);
@@ -239,7 +239,7 @@ std::int32_t X11OverlayDevice::show(Entry& overlay, const Overlay::Rect& from,
   const std::uint8_t depth = screen_->root_depth;
   if (visual == nullptr || visual->_class != XCB_VISUAL_CLASS_TRUE_COLOR ||
       bitsPerPixel(connection_, depth) != 32) {
-    return kUnsupported;  // every X server this runs on gives 24 bits in 32
+    return unsupported;  // every X server this runs on gives 24 bits in 32
   }
   const auto width = static_cast<std::uint16_t>(to.right - to.left);
   const auto height = static_cast<std::uint16_t>(to.bottom - to.top);

@@ -4,8 +4,8 @@
 
 namespace {
 
-constexpr std::uint8_t kFirstButton = 1;
-constexpr std::int32_t kQuarterPixels = 4;  // the samples' unit
+constexpr std::uint8_t firstButton = 1;
+constexpr std::int32_t quarterPixels = 4;  // the samples' unit
 
 }  // namespace
 
@@ -27,7 +27,7 @@ X11PointerRelay::X11PointerRelay(xcb_connection_t* connection) : connection_(con
 
 X11PointerRelay::~X11PointerRelay() {
   // No application keeps a button held down.
-  if (pressed_) fake(XCB_BUTTON_RELEASE, kFirstButton, 0, 0);
+  if (pressed_) fake(XCB_BUTTON_RELEASE, firstButton, 0, 0);
   xcb_disconnect(connection_);
 }
 
@@ -40,12 +40,12 @@ void X11PointerRelay::fake(std::uint8_t type, std::uint8_t detail, std::int32_t 
 
 void X11PointerRelay::relay(const MultipointSample& sample, bool passed) {
   if (!passed || sample.pointCount == 0) {
-    if (pressed_) fake(XCB_BUTTON_RELEASE, kFirstButton, 0, 0);
+    if (pressed_) fake(XCB_BUTTON_RELEASE, firstButton, 0, 0);
     pressed_ = false;
     return;
   }
-  fake(XCB_MOTION_NOTIFY, 0, static_cast<std::int32_t>(sample.firstX) / kQuarterPixels,
-       static_cast<std::int32_t>(sample.firstY) / kQuarterPixels);
-  if (!pressed_) fake(XCB_BUTTON_PRESS, kFirstButton, 0, 0);
+  fake(XCB_MOTION_NOTIFY, 0, static_cast<std::int32_t>(sample.firstX) / quarterPixels,
+       static_cast<std::int32_t>(sample.firstY) / quarterPixels);
+  if (!pressed_) fake(XCB_BUTTON_PRESS, firstButton, 0, 0);
   pressed_ = true;
 }
