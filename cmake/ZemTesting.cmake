@@ -22,6 +22,23 @@ function(zem_add_test name)
   endif()
 endfunction()
 
+# zem_add_folder_tests(<name> FOLDER <dir> [EXCEPT <file>...] [SOURCES ...] LIBS ...):
+# one test program of every *_test.cpp in <dir> (relative to the calling
+# folder), less the EXCEPT files, which are programs of their own. A new test
+# file joins its folder's program without an edit here.
+function(zem_add_folder_tests name)
+  cmake_parse_arguments(ARG "" "FOLDER" "EXCEPT;SOURCES;LIBS" ${ARGN})
+  set(folder ${CMAKE_CURRENT_SOURCE_DIR}/${ARG_FOLDER})
+  file(GLOB tests CONFIGURE_DEPENDS ${folder}/*_test.cpp)
+  foreach(file IN LISTS ARG_EXCEPT)
+    list(REMOVE_ITEM tests ${folder}/${file})
+  endforeach()
+  if(NOT tests)
+    message(FATAL_ERROR "zem_add_folder_tests(${name}): no *_test.cpp in ${folder}")
+  endif()
+  zem_add_test(${name} SOURCES ${tests} ${ARG_SOURCES} LIBS ${ARG_LIBS})
+endfunction()
+
 # Gives a Windows test the path of another built target as a wide-string
 # macro: `zem_define_target_path(test MACRO target)`. Under Wine the host's
 # root is drive Z:. The test is built after the target.

@@ -4,7 +4,7 @@
 
 #include <windows.h>
 
-#include "registry_store_contract.h"
+#include "registry/registry_store_contract.h"
 
 namespace {
 
