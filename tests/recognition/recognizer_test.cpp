@@ -49,6 +49,16 @@ TEST(RecognizerTest, NothingToCompareGivesTheUnknownResult) {
 }
 
 // The linear walk must give exactly the points of inserting into the source.
+void expectReferenceWalk(const Recognizer& r, const Path2D& src, const std::string& what) {
+  const Path2D expected = Reference::resample(src);
+  const Path2D actual = r.resample(src);
+  ASSERT_EQ(actual.size(), expected.size()) << what;
+  for (std::size_t i = 0; i < actual.size(); ++i) {
+    ASSERT_TRUE(sameBits(actual[i].x, expected[i].x)) << what << ", x of point " << i;
+    ASSERT_TRUE(sameBits(actual[i].y, expected[i].y)) << what << ", y of point " << i;
+  }
+}
+
 TEST(ResampleTest, MatchesTheInsertingWalkBitForBit) {
   const Recognizer r;
   std::mt19937 rng(20261206);
@@ -61,13 +71,7 @@ TEST(ResampleTest, MatchesTheInsertingWalkBitForBit) {
       for (Point2D& p : src) p = {std::round(p.x), std::round(p.y)};  // pixel strokes
     }
     if (trial % 5 == 0) src.insert(src.begin() + 1, src.front());  // repeated samples
-    const Path2D expected = Reference::resample(src);
-    const Path2D actual = r.resample(src);
-    ASSERT_EQ(actual.size(), expected.size()) << "trial " << trial;
-    for (std::size_t i = 0; i < actual.size(); ++i) {
-      ASSERT_TRUE(sameBits(actual[i].x, expected[i].x) && sameBits(actual[i].y, expected[i].y))
-          << "trial " << trial << " point " << i;
-    }
+    expectReferenceWalk(r, src, "trial " + std::to_string(trial));
   }
 }
 
@@ -84,15 +88,9 @@ TEST(ResampleTest, SamplesOnTheWalksOwnSpacingMatchTheInsertingWalk) {
         for (int i = 0; i < points; ++i) {
           src.emplace_back(i * step * direction.x, 100.0 + i * step * direction.y);
         }
-        const Path2D expected = Reference::resample(src);
-        const Path2D actual = r.resample(src);
-        const std::string what = "step " + std::to_string(step) + ", " + std::to_string(points) +
-                                 " points, direction " + std::to_string(direction.y);
-        ASSERT_EQ(actual.size(), expected.size()) << what;
-        for (std::size_t i = 0; i < actual.size(); ++i) {
-          ASSERT_TRUE(sameBits(actual[i].x, expected[i].x) && sameBits(actual[i].y, expected[i].y))
-              << what << ", point " << i;
-        }
+        expectReferenceWalk(r, src,
+                            "step " + std::to_string(step) + ", " + std::to_string(points) +
+                                " points, direction " + std::to_string(direction.y));
       }
     }
   }
