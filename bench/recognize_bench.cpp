@@ -25,9 +25,9 @@ using Geometry::Point2D;
 using Gestures::Recognizer;
 using StrokeFixtures::RecordedStroke;
 
-constexpr std::size_t kTypicalPoints = 50;
+constexpr std::size_t typicalPoints = 50;
 
-// The recorded check whose point count is nearest to kTypicalPoints; an empty
+// The recorded check whose point count is nearest to typicalPoints; an empty
 // label when the fixture cannot be read.
 const RecordedStroke& typicalStroke() {
   static const RecordedStroke stroke = [] {
@@ -37,7 +37,7 @@ const RecordedStroke& typicalStroke() {
     std::size_t bestGap = static_cast<std::size_t>(-1);
     for (const RecordedStroke& s : file.strokes) {
       const std::size_t n = s.points.size();
-      const std::size_t gap = n > kTypicalPoints ? n - kTypicalPoints : kTypicalPoints - n;
+      const std::size_t gap = n > typicalPoints ? n - typicalPoints : typicalPoints - n;
       if (gap < bestGap) {
         bestGap = gap;
         best = s;

@@ -21,10 +21,7 @@ fi
 # One style for constants: lower camel case like every other name. clang-tidy
 # takes "kName" for lower camel case, so the "k" prefix is refused here; names
 # of other libraries (benchmark::Counter::kIsRate) are always qualified.
-# The recogniser's benchmark still has one such name (kTypicalPoints) while it
-# is being reworked.
-if kNames=$(printf '%s\n' "${sources[@]}" | grep -v -x -F 'bench/recognize_bench.cpp' |
-  xargs grep -n -P '(?<![\w:])k[A-Z][A-Za-z0-9_]*\b'); then
+if kNames=$(printf '%s\n' "${sources[@]}" | xargs grep -n -P '(?<![\w:])k[A-Z][A-Za-z0-9_]*\b'); then
   echo "$kNames"
   echo "lint: constants are named in lower camel case, without a k prefix" >&2
   exit 1
