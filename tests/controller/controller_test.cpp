@@ -190,17 +190,6 @@ TEST_F(ControllerTest, LandscapeScreenTogglesFullCaptureOnly) {
   EXPECT_FALSE(controller.sidewaysLayout());
 }
 
-// Each layout change leaves one line on the debug output, naming both ends.
-TEST_F(ControllerTest, LayoutChangesAreLogged) {
-  controller.show();
-  tap(rotateButton);
-  std::vector<std::wstring> lines = phone.debug().lines();
-  lines.erase(std::remove_if(lines.begin(), lines.end(),
-                             [](const std::wstring& l) { return l.rfind(L"Controller:", 0) != 0; }),
-              lines.end());
-  EXPECT_EQ(lines, (std::vector<std::wstring>{L"Controller: layout portrait -> sideways\n"}));
-}
-
 // Records the priority of every worker.
 struct Threads : SimProcesses {
   using SimProcesses::SimProcesses;

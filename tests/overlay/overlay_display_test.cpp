@@ -51,18 +51,6 @@ class OverlayDisplayTest : public ::testing::Test {
   OverlayDisplay overlay{phone.windows(), device, phone.debug()};
 };
 
-TEST_F(OverlayDisplayTest, EveryStateChangeIsLogged) {
-  ASSERT_EQ(gesture(), 0);
-  EXPECT_EQ(overlay.state(), OverlayState::loaded);
-  ASSERT_EQ(overlay.showPicture(HideTimer::none), 0);
-  EXPECT_EQ(overlay.state(), OverlayState::shown);
-  overlay.hidePicture();
-  EXPECT_EQ(overlay.state(), OverlayState::empty);
-  EXPECT_EQ(phone.debug().lines(),
-            (std::vector<std::wstring>{L"Overlay: empty -> loaded\n", L"Overlay: loaded -> shown\n",
-                                       L"Overlay: shown -> empty\n"}));
-}
-
 TEST_F(OverlayDisplayTest, GesturePictureLoadsShowsAndHidesOnItsTimer) {
   ASSERT_EQ(gesture(), 0);
   ASSERT_EQ(device.requests.size(), 1u);

@@ -41,14 +41,6 @@ Recognizer builtIn() {
   return r;
 }
 
-TEST(RecognizerTest, ConstructionValues) {
-  const Recognizer r;
-  EXPECT_TRUE(sameBits(r.halfDiagonal(), 176.7766952966369));
-  EXPECT_EQ(r.numPoints(), 32);
-  EXPECT_EQ(r.squareSize(), 250);
-  expectUnknown(RecognitionResult{});
-}
-
 TEST(RecognizerTest, NothingToCompareGivesTheUnknownResult) {
   Recognizer none;
   expectUnknown(none.recognize({{40, 300}, {440, 300}}));
@@ -56,29 +48,17 @@ TEST(RecognizerTest, NothingToCompareGivesTheUnknownResult) {
   expectUnknown(r.recognize({}));
 }
 
-TEST(ResampleTest, StraightStrokeGetsEvenlySpacedPoints) {
-  const Recognizer r;
-  const Path2D out = r.resample({{0, 0}, {310, 0}});
-  ASSERT_EQ(out.size(), 32U);
-  for (std::size_t i = 0; i < out.size(); ++i) {
-    EXPECT_NEAR(out[i].x, 10.0 * static_cast<double>(i), 1e-9) << i;
-    EXPECT_EQ(out[i].y, 0.0);
+// The linear walk must give exactly the points of inserting into the source.
+void expectReferenceWalk(const Recognizer& r, const Path2D& src, const std::string& what) {
+  const Path2D expected = Reference::resample(src);
+  const Path2D actual = r.resample(src);
+  ASSERT_EQ(actual.size(), expected.size()) << what;
+  for (std::size_t i = 0; i < actual.size(); ++i) {
+    ASSERT_TRUE(sameBits(actual[i].x, expected[i].x)) << what << ", x of point " << i;
+    ASSERT_TRUE(sameBits(actual[i].y, expected[i].y)) << what << ", y of point " << i;
   }
 }
 
-TEST(ResampleTest, ShortWalkGetsTheLastPointAppended) {
-  const Recognizer r;
-  const Path2D src = {{0, 0}, {100, 0}, {100, 100}};
-  const Reference::Resampled ref = Reference::resample(src);
-  EXPECT_EQ(ref.loopPoints, 31U);
-  const Path2D out = r.resample(src);
-  ASSERT_EQ(out.size(), 32U);
-  EXPECT_NEAR(out[30].x, 100.0, 1e-9);
-  EXPECT_NEAR(out[30].y, 93.548, 1e-3);
-  EXPECT_EQ(out[31], Point2D(100, 100));
-}
-
-// The linear walk must give exactly the points of inserting into the source.
 TEST(ResampleTest, MatchesTheInsertingWalkBitForBit) {
   const Recognizer r;
   std::mt19937 rng(20261206);
@@ -91,13 +71,7 @@ TEST(ResampleTest, MatchesTheInsertingWalkBitForBit) {
       for (Point2D& p : src) p = {std::round(p.x), std::round(p.y)};  // pixel strokes
     }
     if (trial % 5 == 0) src.insert(src.begin() + 1, src.front());  // repeated samples
-    const Path2D expected = Reference::resample(src).points;
-    const Path2D actual = r.resample(src);
-    ASSERT_EQ(actual.size(), expected.size()) << "trial " << trial;
-    for (std::size_t i = 0; i < actual.size(); ++i) {
-      ASSERT_TRUE(sameBits(actual[i].x, expected[i].x) && sameBits(actual[i].y, expected[i].y))
-          << "trial " << trial << " point " << i;
-    }
+    expectReferenceWalk(r, src, "trial " + std::to_string(trial));
   }
 }
 
@@ -114,15 +88,9 @@ TEST(ResampleTest, SamplesOnTheWalksOwnSpacingMatchTheInsertingWalk) {
         for (int i = 0; i < points; ++i) {
           src.emplace_back(i * step * direction.x, 100.0 + i * step * direction.y);
         }
-        const Path2D expected = Reference::resample(src).points;
-        const Path2D actual = r.resample(src);
-        const std::string what = "step " + std::to_string(step) + ", " + std::to_string(points) +
-                                 " points, direction " + std::to_string(direction.y);
-        ASSERT_EQ(actual.size(), expected.size()) << what;
-        for (std::size_t i = 0; i < actual.size(); ++i) {
-          ASSERT_TRUE(sameBits(actual[i].x, expected[i].x) && sameBits(actual[i].y, expected[i].y))
-              << what << ", point " << i;
-        }
+        expectReferenceWalk(r, src,
+                            "step " + std::to_string(step) + ", " + std::to_string(points) +
+                                " points, direction " + std::to_string(direction.y));
       }
     }
   }
@@ -143,6 +111,7 @@ TEST(NormalizeTest, LargerSideBecomesTheSquareAndCentroidTheOrigin) {
   EXPECT_NEAR(r.lastBounds().x, 10.0, 1e-9);
   EXPECT_NEAR(r.lastBounds().width, 400.0, 1e-9);
   EXPECT_NEAR(r.lastBounds().height, 200.0, 1e-9);
+  EXPECT_EQ(Recognizer::centroid({}), Point2D(0, 0));  // no division by zero
 }
 
 TEST(RecognizerTest, StraightSwipesByDirectionWithScreenBounds) {
@@ -306,14 +275,6 @@ TEST(RecognizerTest, ChoosesAsThePlainLoopWithEqualBoundsAndTheWinnerLast) {
   r.addTemplate(6, L"Flat", level, 0);
   EXPECT_EQ(r.recognize(level).id, 6);  // the exact match registered last
   expectPlainLoopChoice(r, level, "level stroke with its own template");
-}
-
-TEST(GeometryHelpersTest, SmallAndEmptyPaths) {
-  EXPECT_EQ(Recognizer::pathLength({{1, 1}}), 0.0);
-  EXPECT_EQ(Recognizer::pathLength({{0, 0}, {3, 4}, {3, 0}}), 9.0);
-  const Rect2D box = Recognizer::boundingBox({{5, -2}, {-1, 7}, {3, 3}});
-  EXPECT_TRUE(box.x == -1 && box.y == -2 && box.width == 6 && box.height == 9);
-  EXPECT_EQ(Recognizer::centroid({}), Point2D(0, 0));  // no division by zero
 }
 
 }  // namespace

@@ -11,24 +11,19 @@
 
 namespace Reference {
 
-struct Resampled {
-  Geometry::Path2D points;
-  std::size_t loopPoints = 0;  // points emitted by the walk, before any repair
-};
-
 inline double distance(const Geometry::Point2D& a, const Geometry::Point2D& b) {
   const double dx = b.x - a.x;
   const double dy = b.y - a.y;
   return std::sqrt(dx * dx + dy * dy);
 }
 
-inline Resampled resample(Geometry::Path2D src, int numPoints = 32) {
+inline Geometry::Path2D resample(Geometry::Path2D src, int numPoints = 32) {
   double length = 0.0;
   for (std::size_t i = 1; i < src.size(); ++i) length += distance(src[i - 1], src[i]);
   const double interval = length / static_cast<double>(numPoints - 1);
   double accumulated = 0.0;
-  Resampled r;
-  r.points.push_back(src[0]);
+  Geometry::Path2D r;
+  r.push_back(src[0]);
   for (std::size_t i = 1; i < src.size(); ++i) {
     const Geometry::Point2D prev = src[i - 1];
     const Geometry::Point2D cur = src[i];
@@ -36,15 +31,14 @@ inline Resampled resample(Geometry::Path2D src, int numPoints = 32) {
     if (accumulated + d >= interval) {
       const double t = (interval - accumulated) / d;
       const Geometry::Point2D q(prev.x + t * (cur.x - prev.x), prev.y + t * (cur.y - prev.y));
-      r.points.push_back(q);
+      r.push_back(q);
       src.insert(src.begin() + static_cast<std::ptrdiff_t>(i), q);
       accumulated = 0.0;
     } else {
       accumulated += d;
     }
   }
-  r.loopPoints = r.points.size();
-  if (r.points.size() == static_cast<std::size_t>(numPoints) - 1) r.points.push_back(src.back());
+  if (r.size() == static_cast<std::size_t>(numPoints) - 1) r.push_back(src.back());
   return r;
 }
 
