@@ -6,25 +6,13 @@
 #include <cstdint>
 #include <vector>
 
+#include "counting_hook_port.h"
 #include "hook/touch_forwarder.h"
 #include "platform/sim/sim_registry.h"
 #include "ports/shared_registry.h"
 #include "trace/touch_sequence.h"
 
 namespace {
-
-class CountingPort : public HookPort {
- public:
-  WindowHandle findWindow(const wchar_t*, const wchar_t*) override { return 0x10010; }
-  bool postMessage(WindowHandle, std::uint32_t, WParam, LParam) override {
-    ++posts;
-    return true;
-  }
-  std::uint32_t lastError() override { return 0; }
-  void debugOutput(const wchar_t*) override {}
-
-  std::int64_t posts = 0;
-};
 
 struct Loaded {
   Loaded() {

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "counting_hook_port.h"
 #include "platform/linux/panel/clone_writer.h"
 #include "platform/linux/panel/evemu_reader.h"
 #include "platform/linux/panel/frame_assembler.h"
@@ -16,19 +17,6 @@
 #include "ports/shared_registry.h"
 
 namespace {
-
-class CountingPort : public HookPort {
- public:
-  WindowHandle findWindow(const wchar_t*, const wchar_t*) override { return 0x10010; }
-  bool postMessage(WindowHandle, std::uint32_t, WParam, LParam) override {
-    ++posts;
-    return true;
-  }
-  std::uint32_t lastError() override { return 0; }
-  void debugOutput(const wchar_t*) override {}
-
-  std::int64_t posts = 0;
-};
 
 const EvemuRecording& recording() {
   static const EvemuRecording r = [] {
