@@ -6,11 +6,22 @@
 #include <cstring>
 #include <limits>
 
+#include "recognition/root_estimate.h"
+
 namespace Gestures {
 
 namespace {
 // Fixed from 2 x 250^2; deliberately independent of the square size.
 constexpr double diagonalSquared = 125000.0;
+
+// The template search's bounds hold while every coordinate, of the candidate
+// and of the templates, lies at most this far from the origin. A normalised
+// path stays within about the square's side of it; only a tiny extent far
+// from the origin, where the doubles' rounding shows, goes beyond.
+constexpr double boundRange = 1024.0;
+
+// The coarse bound takes the points in groups this long.
+constexpr std::size_t groupPoints = 4;
 
 Rect2D boxOf(const Point2D* points, std::size_t count) {
   double minX = Geometry::largestDouble;
@@ -30,7 +41,11 @@ Rect2D boxOf(const Point2D* points, std::size_t count) {
 }  // namespace
 
 Recognizer::Recognizer() : halfDiagonal_(0.5 * std::sqrt(diagonalSquared)) {
-  walk_.resize(2 * static_cast<std::size_t>(numPoints_) + 2);
+  const auto n = static_cast<std::size_t>(numPoints_);
+  walk_.resize(2 * n + 2);
+  fineStride_ = (n + 7) / 8 * 8;
+  coarseStride_ = ((n + groupPoints - 1) / groupPoints + 7) / 8 * 8;
+  boundRow_ = 2 * (fineStride_ + coarseStride_);
 }
 
 int Recognizer::addTemplate(std::int32_t id, std::wstring name, Path2D points,
@@ -42,6 +57,12 @@ int Recognizer::addTemplate(std::int32_t id, std::wstring name, Path2D points,
       templateX_.push_back(points[k].x);
       templateY_.push_back(points[k].y);
     }
+    const std::size_t at = templateRows_.size();
+    templateRows_.resize(at + boundRow_);
+    const double* x = &templateX_[templateX_.size() - n];
+    const double* y = &templateY_[templateY_.size() - n];
+    fillFineRow(x, y, n, &templateRows_[at]);
+    templatesBounded_ &= fillCoarseRow(x, y, n, &templateRows_[at]);
   } else {
     templatesInBlocks_ = false;
   }
@@ -125,96 +146,89 @@ namespace {
 
 constexpr std::size_t blockPoints = 8;
 
-// A template is dropped only when a lower bound of its distance sum exceeds
-// the best sum by this fraction. The bound and the sum each come from the
-// same squared distances through a few dozen roundings, far below this, so a
-// dropped template could neither have tied with the best nor beaten it.
-constexpr double dropMargin = 1e-9;
-
-// Bounds are not used below these: their products would lose relative
-// precision in the subnormal range.
-constexpr double smallestBoundedSum = 1e-100;
-constexpr double smallestBoundedSquareSum = 1e-200;
-
-// Two doubles side by side: the squares run in vector lanes on every
-// target, each lane rounding exactly as a lone double would.
-using Pair = double __attribute__((vector_size(16)));
-
-Pair loadPair(const double* p) {
-  Pair v;
+Quad loadQuad(const float* p) {
+  Quad v;
   std::memcpy(&v, p, sizeof v);
   return v;
 }
 
+// A template's bound is its float estimate E less E * 2^-10 and 2^-11 per
+// point. Within boundRange, each float coordinate (or group sum of g
+// coordinates) lies within g * 2^-14 of its double, and each float
+// difference within g * 2^-12 of the exact one: a float distance exceeds the
+// exact one by less than g * 2^-11. The root estimate adds at most
+// 1.5 * 2^-12, the float operations 2^-22 and the float sum of at most 32
+// terms 2^-19, relatively.
+constexpr double boundRelativeSlack = 0x1p-10;
+constexpr double boundSlackPerPoint = 0x1p-11;
+// A bound must exceed the best sum by this much more to drop a template: the
+// double sums carry a few dozen roundings of 2^-53.
+constexpr double sumSlack = 0x1p-30;
+// Added to a squared distance before its root is estimated, so that a zero
+// distance gives a zero estimate, not zero times infinity.
+constexpr float smallestRootInput = 1e-30F;
+
 }  // namespace
 
-// The same choice as the plain loop, with less work. Every sum that is
-// finished is formed in point order from the squared distances that
-// pathDistance forms, so each distance comes out the same to the last bit.
-// Square roots are the costly part, and most templates need none:
-// - the squared point distances a_k of every template come first, with
-//   S1 = sum a_k and S2 = sum a_k^2. Between norms, S1 <= (sum sqrt a_k)^(2/3)
-//   * S2^(1/3) (Hoelder), so the distance sum is at least sqrt(S1^3 / S2);
-// - the template with the least S1, the nearest by its squares, is finished
-//   first and sets the best sum;
-// - a template whose bound lies clearly above the best sum cannot win and is
-//   dropped: S1^3 > best^2 * S2, free of roots. A bound that is not a number
-//   drops nothing;
+// The float coordinates of a path, x then y, each row padded with zeros to
+// fineStride_: the first part of a bound row.
+void Recognizer::fillFineRow(const double* x, const double* y, std::size_t n, float* row) const {
+  float* fineX = row;
+  float* fineY = fineX + fineStride_;
+  std::fill(fineX, fineX + 2 * fineStride_, 0.0F);
+  for (std::size_t k = 0; k < n; ++k) {
+    fineX[k] = static_cast<float>(x[k]);
+    fineY[k] = static_cast<float>(y[k]);
+  }
+}
+
+// The sums of each group of groupPoints points, x then y, rounded to floats
+// and padded with zeros to coarseStride_: the second part of a bound row.
+// The distance of two paths' group sums is at most the sum of their points'
+// distances in the group (the triangle inequality), so the coarse rows bound
+// too, with a quarter of the work. False when the path reaches beyond
+// boundRange.
+bool Recognizer::fillCoarseRow(const double* x, const double* y, std::size_t n, float* row) const {
+  float* coarseX = row + 2 * fineStride_;
+  float* coarseY = coarseX + coarseStride_;
+  std::fill(coarseX, coarseX + 2 * coarseStride_, 0.0F);
+  double reach = 0.0;
+  for (std::size_t k = 0; k < n; ++k) {
+    reach = std::max(reach, std::max(std::fabs(x[k]), std::fabs(y[k])));
+  }
+  for (std::size_t k = 0; k < n; k += groupPoints) {
+    double sumX = 0.0;
+    double sumY = 0.0;
+    for (std::size_t j = k; j < std::min(k + groupPoints, n); ++j) {
+      sumX += x[j];
+      sumY += y[j];
+    }
+    coarseX[k / groupPoints] = static_cast<float>(sumX);
+    coarseY[k / groupPoints] = static_cast<float>(sumY);
+  }
+  return reach <= boundRange;
+}
+
+// The same choice as the plain loop, with less work. Every distance sum that
+// is finished is formed as pathDistance forms it, in point order, so it comes
+// out the same to the last bit. Their square roots of doubles are the costly
+// part, and most templates need none:
+// - every template first gets a lower bound of its distance sum from the
+//   coarse rows: float group sums and estimated roots, four at a time;
+// - the template with the least bound is finished first and sets the best;
+// - a template whose bound, coarse and then fine, lies above the best sum can
+//   neither win nor tie, and is dropped;
 // - the rest are summed block by block and abandoned once their partial
 //   mean can no longer be below the best (or equal to it with an earlier
 //   template): a sum only grows, and dividing by the point count keeps the
 //   order.
+// Beyond boundRange every template is summed this way, in order.
 std::ptrdiff_t Recognizer::nearestTemplateInBlocks(double& best) {
   const std::size_t n = candidateX_.size();
   const std::size_t count = templates_.size();
   const auto points = static_cast<double>(n);
   const double* cx = candidateX_.data();
   const double* cy = candidateY_.data();
-
-  squares_.resize(count * n);
-  squareSums_.resize(count);
-  squareSquareSums_.resize(count);
-  std::size_t first = 0;
-  for (std::size_t t = 0; t < count; ++t) {
-    const double* tx = &templateX_[t * n];
-    const double* ty = &templateY_[t * n];
-    double* square = &squares_[t * n];
-    // Four points a step, into two accumulators each: the sums' chains of
-    // additions would otherwise set the pace.
-    Pair sum[2] = {{0.0, 0.0}, {0.0, 0.0}};
-    Pair squareSum[2] = {{0.0, 0.0}, {0.0, 0.0}};
-    const auto addSquares = [&](std::size_t at, std::size_t lane) {
-      const Pair dx = loadPair(tx + at) - loadPair(cx + at);
-      const Pair dy = loadPair(ty + at) - loadPair(cy + at);
-      const Pair a = dx * dx + dy * dy;
-      std::memcpy(square + at, &a, sizeof a);
-      sum[lane] += a;
-      squareSum[lane] += a * a;
-    };
-    std::size_t k = 0;
-    for (; k + 4 <= n; k += 4) {
-      addSquares(k, 0);
-      addSquares(k + 2, 1);
-    }
-    if (k + 2 <= n) {
-      addSquares(k, 0);
-      k += 2;
-    }
-    const Pair sums = sum[0] + sum[1];
-    const Pair squareSums = squareSum[0] + squareSum[1];
-    double s1 = sums[0] + sums[1];
-    double s2 = squareSums[0] + squareSums[1];
-    for (; k < n; ++k) {
-      const double dx = tx[k] - cx[k];
-      const double dy = ty[k] - cy[k];
-      square[k] = dx * dx + dy * dy;
-      s1 += square[k];
-      s2 += square[k] * square[k];
-    }
-    squareSums_[t] = s1;
-    squareSquareSums_[t] = s2;
-    if (s1 < squareSums_[first] || std::isnan(squareSums_[first])) first = t;
-  }
 
   std::ptrdiff_t bestIndex = -1;
   double bestSum = 0.0;
@@ -225,13 +239,18 @@ std::ptrdiff_t Recognizer::nearestTemplateInBlocks(double& best) {
   // The exact sum, block by block: the roots are taken first, free of the
   // sum, so they run side by side; then they are added in point order.
   const auto finish = [&](std::size_t t) {
-    const double* square = &squares_[t * n];
+    const double* tx = &templateX_[t * n];
+    const double* ty = &templateY_[t * n];
     double sum = 0.0;
     for (std::size_t k = 0; k < n; k += blockPoints) {
       if (!canWin(sum / points, t)) return;
       const std::size_t blockCount = std::min(blockPoints, n - k);
       double roots[blockPoints];
-      for (std::size_t j = 0; j < blockCount; ++j) roots[j] = std::sqrt(square[k + j]);
+      for (std::size_t j = 0; j < blockCount; ++j) {
+        const double dx = tx[k + j] - cx[k + j];
+        const double dy = ty[k + j] - cy[k + j];
+        roots[j] = std::sqrt(dx * dx + dy * dy);
+      }
       for (std::size_t j = 0; j < blockCount; ++j) sum += roots[j];
     }
     if (canWin(sum / points, t)) {
@@ -240,17 +259,55 @@ std::ptrdiff_t Recognizer::nearestTemplateInBlocks(double& best) {
       bestIndex = static_cast<std::ptrdiff_t>(t);
     }
   };
-  const auto dropped = [&](std::size_t t) {
-    const double limit = bestSum * (1.0 + dropMargin);
-    const double s1 = squareSums_[t];
-    const double s2 = squareSquareSums_[t];
-    return bestIndex >= 0 && limit >= smallestBoundedSum && s2 >= smallestBoundedSquareSum &&
-           s1 * s1 * s1 > limit * limit * s2;
-  };
 
-  finish(first);
+  candidateRow_.resize(boundRow_);
+  float* candidate = candidateRow_.data();
+  if (!templatesBounded_ || !fillCoarseRow(cx, cy, n, candidate)) {
+    for (std::size_t t = 0; t < count; ++t) finish(t);
+    return bestIndex;
+  }
+  // The lower bound of the distance sum of two rows of `length` points (or
+  // groups).
+  const Quad tiny = {smallestRootInput, smallestRootInput, smallestRootInput, smallestRootInput};
+  const auto lowerBound = [&](const float* a, const float* b, std::size_t length) {
+    Quad sums[2] = {{0, 0, 0, 0}, {0, 0, 0, 0}};
+    for (std::size_t k = 0; k < length; k += 8) {
+      for (std::size_t lane = 0; lane < 2; ++lane) {
+        const std::size_t at = k + 4 * lane;
+        const Quad dx = loadQuad(a + at) - loadQuad(b + at);
+        const Quad dy = loadQuad(a + length + at) - loadQuad(b + length + at);
+        const Quad squared = dx * dx + dy * dy;
+        sums[lane] += squared * reciprocalRootEstimate(squared + tiny);
+      }
+    }
+    const Quad sum = sums[0] + sums[1];
+    const float estimate = (sum[0] + sum[1]) + (sum[2] + sum[3]);
+    return static_cast<double>(estimate) * (1.0 - boundRelativeSlack) - points * boundSlackPerPoint;
+  };
+  const std::size_t coarseAt = 2 * fineStride_;
+  lowerBounds_.resize(count);
   for (std::size_t t = 0; t < count; ++t) {
-    if (t != first && !dropped(t)) finish(t);
+    lowerBounds_[t] =
+        lowerBound(&templateRows_[t * boundRow_ + coarseAt], candidate + coarseAt, coarseStride_);
+  }
+  std::size_t first = 0;
+  for (std::size_t t = 1; t < count; ++t) {
+    first = lowerBounds_[t] < lowerBounds_[first] ? t : first;
+  }
+  finish(first);
+  bool fineRow = false;
+  for (std::size_t t = 0; t < count; ++t) {
+    if (t == first) continue;
+    if (bestIndex >= 0) {
+      const double limit = bestSum * (1.0 + sumSlack);
+      if (lowerBounds_[t] > limit) continue;
+      if (!fineRow) {
+        fillFineRow(cx, cy, n, candidate);
+        fineRow = true;
+      }
+      if (lowerBound(&templateRows_[t * boundRow_], candidate, fineStride_) > limit) continue;
+    }
+    finish(t);
   }
   return bestIndex;
 }

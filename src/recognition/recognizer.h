@@ -104,6 +104,9 @@ class Recognizer {
   // for none; its distance in `best`.
   std::ptrdiff_t nearestTemplate(double& best);
   std::ptrdiff_t nearestTemplateInBlocks(double& best);
+  // Parts of a path's row for the search's lower bounds.
+  void fillFineRow(const double* x, const double* y, std::size_t n, float* row) const;
+  bool fillCoarseRow(const double* x, const double* y, std::size_t n, float* row) const;
 
   double halfDiagonal_;
   std::int32_t numPoints_ = 32;
@@ -117,6 +120,15 @@ class Recognizer {
   std::vector<double> templateX_;
   std::vector<double> templateY_;
   bool templatesInBlocks_ = true;
+  // Each of those templates again for the lower bounds, a row of boundRow_
+  // floats: its points (fineStride_ x, then as many y) and the sums of its
+  // groups of points (coarseStride_ x, then y). The bounds hold while
+  // templatesBounded_.
+  std::vector<float> templateRows_;
+  std::size_t fineStride_ = 0;
+  std::size_t coarseStride_ = 0;
+  std::size_t boundRow_ = 0;
+  bool templatesBounded_ = true;
 
   // Work buffers of recognize, kept between calls. The candidate lives in
   // candidateX_ and candidateY_; candidate_ holds it again only for the
@@ -127,9 +139,8 @@ class Recognizer {
   std::vector<double> reach_;
   std::vector<double> candidateX_;
   std::vector<double> candidateY_;
-  std::vector<double> squares_;
-  std::vector<double> squareSums_;
-  std::vector<double> squareSquareSums_;
+  std::vector<float> candidateRow_;
+  std::vector<double> lowerBounds_;
 };
 
 }  // namespace Gestures
