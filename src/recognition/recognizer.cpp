@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
+#include <cstdint>
 #include <cstring>
 #include <limits>
 
@@ -23,19 +24,28 @@ constexpr double boundRange = 1024.0;
 // The coarse bound takes the points in groups this long.
 constexpr std::size_t groupPoints = 4;
 
+// Two doubles side by side: x and y of a point, or two points' x. Each lane
+// rounds exactly as a lone double would.
+using Pair = double __attribute__((vector_size(16)));
+
+Pair loadPair(const double* p) {
+  Pair v;
+  std::memcpy(&v, p, sizeof v);
+  return v;
+}
+
+void storePair(double* p, Pair v) { std::memcpy(p, &v, sizeof v); }
+
+// x and y side by side: the same comparisons as one coordinate at a time.
 Rect2D boxOf(const Point2D* points, std::size_t count) {
-  double minX = Geometry::largestDouble;
-  double minY = Geometry::largestDouble;
-  double maxX = -Geometry::largestDouble;
-  double maxY = -Geometry::largestDouble;
+  Pair low = {Geometry::largestDouble, Geometry::largestDouble};
+  Pair high = -low;
   for (std::size_t k = 0; k < count; ++k) {
-    const Point2D& p = points[k];
-    if (p.x < minX) minX = p.x;
-    if (p.x > maxX) maxX = p.x;
-    if (p.y < minY) minY = p.y;
-    if (p.y > maxY) maxY = p.y;
+    const Pair p = loadPair(&points[k].x);
+    low = p < low ? p : low;
+    high = p > high ? p : high;
   }
-  return Rect2D(minX, minY, maxX - minX, maxY - minY);
+  return Rect2D(low[0], low[1], high[0] - low[0], high[1] - low[1]);
 }
 
 }  // namespace
@@ -44,8 +54,7 @@ Recognizer::Recognizer() : halfDiagonal_(0.5 * std::sqrt(diagonalSquared)) {
   const auto n = static_cast<std::size_t>(numPoints_);
   walk_.resize(2 * n + 2);
   fineStride_ = (n + 7) / 8 * 8;
-  coarseStride_ = ((n + groupPoints - 1) / groupPoints + 7) / 8 * 8;
-  boundRow_ = 2 * (fineStride_ + coarseStride_);
+  groups_ = (n + groupPoints - 1) / groupPoints;
 }
 
 int Recognizer::addTemplate(std::int32_t id, std::wstring name, Path2D points,
@@ -57,12 +66,7 @@ int Recognizer::addTemplate(std::int32_t id, std::wstring name, Path2D points,
       templateX_.push_back(points[k].x);
       templateY_.push_back(points[k].y);
     }
-    const std::size_t at = templateRows_.size();
-    templateRows_.resize(at + boundRow_);
-    const double* x = &templateX_[templateX_.size() - n];
-    const double* y = &templateY_[templateY_.size() - n];
-    fillFineRow(x, y, n, &templateRows_[at]);
-    templatesBounded_ &= fillCoarseRow(x, y, n, &templateRows_[at]);
+    addBoundRows(&templateX_[templateX_.size() - n], &templateY_[templateY_.size() - n]);
   } else {
     templatesInBlocks_ = false;
   }
@@ -91,22 +95,62 @@ RecognitionResult Recognizer::recognize(const Path2D& stroke) {
   candidateY_.resize(count);
   double* cx = candidateX_.data();
   double* cy = candidateY_.data();
-  double sumX = 0.0;
-  double sumY = 0.0;
+  // x and y side by side, each summed in point order.
+  const Pair scale = {factor, factor};
+  Pair sum = {0.0, 0.0};
   for (std::size_t k = 0; k < count; ++k) {
-    cx[k] = walked[k].x * factor;
-    cy[k] = walked[k].y * factor;
-    sumX += cx[k];
-    sumY += cy[k];
+    const Pair p = loadPair(&walked[k].x) * scale;
+    cx[k] = p[0];
+    cy[k] = p[1];
+    sum += p;
   }
-  const double centreX = sumX / static_cast<double>(count);
-  const double centreY = sumY / static_cast<double>(count);
-  bool usable = true;
-  for (std::size_t k = 0; k < count; ++k) {
+  const double centreX = sum[0] / static_cast<double>(count);
+  const double centreY = sum[1] / static_cast<double>(count);
+  // Four points a step, two to a pair. A finite coordinate times zero is
+  // zero and anything else gives NaN, so the sum of those products tells
+  // whether all are finite. The same steps sum each group of groupPoints
+  // coordinates and find the candidate's reach for the search's bounds.
+  static_assert(groupPoints == 4, "a step covers one group");
+  const Pair centreXX = {centreX, centreX};
+  const Pair centreYY = {centreY, centreY};
+  candidateGroups_.resize(2 * (count / groupPoints));
+  float* groupX = candidateGroups_.data();
+  float* groupY = groupX + count / groupPoints;
+  const Pair zero = {0.0, 0.0};
+  Pair notFinite = zero;
+  Pair low = {0.0, 0.0};
+  Pair high = {0.0, 0.0};
+  std::size_t k = 0;
+  for (; k + 4 <= count; k += 4) {
+    const Pair x0 = loadPair(cx + k) - centreXX;
+    const Pair x1 = loadPair(cx + k + 2) - centreXX;
+    const Pair y0 = loadPair(cy + k) - centreYY;
+    const Pair y1 = loadPair(cy + k + 2) - centreYY;
+    storePair(cx + k, x0);
+    storePair(cx + k + 2, x1);
+    storePair(cy + k, y0);
+    storePair(cy + k + 2, y1);
+    notFinite += ((x0 * zero) + (x1 * zero)) + ((y0 * zero) + (y1 * zero));
+    const Pair lowX = x0 < x1 ? x0 : x1;
+    const Pair lowY = y0 < y1 ? y0 : y1;
+    const Pair highX = x0 > x1 ? x0 : x1;
+    const Pair highY = y0 > y1 ? y0 : y1;
+    low = lowX < low ? lowX : low;
+    low = lowY < low ? lowY : low;
+    high = highX > high ? highX : high;
+    high = highY > high ? highY : high;
+    const Pair sumX = x0 + x1;
+    const Pair sumY = y0 + y1;
+    groupX[k / 4] = static_cast<float>(sumX[0] + sumX[1]);
+    groupY[k / 4] = static_cast<float>(sumY[0] + sumY[1]);
+  }
+  bool usable = notFinite[0] == 0.0 && notFinite[1] == 0.0;
+  candidateInRange_ = k == count && low[0] >= -boundRange && low[1] >= -boundRange &&
+                      high[0] <= boundRange && high[1] <= boundRange;
+  for (; k < count; ++k) {
     cx[k] = cx[k] - centreX;
     cy[k] = cy[k] - centreY;
-    usable &= std::isfinite(cx[k]);
-    usable &= std::isfinite(cy[k]);
+    usable &= std::isfinite(cx[k]) && std::isfinite(cy[k]);
   }
   if (!usable) {
     return {};
@@ -170,43 +214,36 @@ constexpr float smallestRootInput = 1e-30F;
 
 }  // namespace
 
-// The float coordinates of a path, x then y, each row padded with zeros to
-// fineStride_: the first part of a bound row.
-void Recognizer::fillFineRow(const double* x, const double* y, std::size_t n, float* row) const {
-  float* fineX = row;
-  float* fineY = fineX + fineStride_;
-  std::fill(fineX, fineX + 2 * fineStride_, 0.0F);
+// A template's rows for the bounds. Its points in floats, x then y, each
+// padded with zeros to fineStride_. Then the sums of each group of
+// groupPoints points, rounded to floats, into the template's lane of its
+// block of four: the distance of two paths' group sums is at most the sum of
+// their points' distances in the group (the triangle inequality), so the
+// group sums bound too, with a quarter of the work, four templates at a time.
+void Recognizer::addBoundRows(const double* x, const double* y) {
+  const auto n = static_cast<std::size_t>(numPoints_);
+  const std::size_t t = templateRows_.size() / (2 * fineStride_);
+  templateRows_.resize(templateRows_.size() + 2 * fineStride_, 0.0F);
+  float* fineX = &templateRows_[t * 2 * fineStride_];
   for (std::size_t k = 0; k < n; ++k) {
     fineX[k] = static_cast<float>(x[k]);
-    fineY[k] = static_cast<float>(y[k]);
+    fineX[fineStride_ + k] = static_cast<float>(y[k]);
+    templatesInRange_ &= std::fabs(x[k]) <= boundRange && std::fabs(y[k]) <= boundRange;
   }
-}
-
-// The sums of each group of groupPoints points, x then y, rounded to floats
-// and padded with zeros to coarseStride_: the second part of a bound row.
-// The distance of two paths' group sums is at most the sum of their points'
-// distances in the group (the triangle inequality), so the coarse rows bound
-// too, with a quarter of the work. False when the path reaches beyond
-// boundRange.
-bool Recognizer::fillCoarseRow(const double* x, const double* y, std::size_t n, float* row) const {
-  float* coarseX = row + 2 * fineStride_;
-  float* coarseY = coarseX + coarseStride_;
-  std::fill(coarseX, coarseX + 2 * coarseStride_, 0.0F);
-  double reach = 0.0;
-  for (std::size_t k = 0; k < n; ++k) {
-    reach = std::max(reach, std::max(std::fabs(x[k]), std::fabs(y[k])));
-  }
-  for (std::size_t k = 0; k < n; k += groupPoints) {
+  const std::size_t block = t / 4;
+  const std::size_t lane = t % 4;
+  if (lane == 0) templateGroups_.resize(templateGroups_.size() + groups_ * 8, 0.0F);
+  for (std::size_t g = 0; g < groups_; ++g) {
     double sumX = 0.0;
     double sumY = 0.0;
-    for (std::size_t j = k; j < std::min(k + groupPoints, n); ++j) {
-      sumX += x[j];
-      sumY += y[j];
+    for (std::size_t k = g * groupPoints; k < std::min((g + 1) * groupPoints, n); ++k) {
+      sumX += x[k];
+      sumY += y[k];
     }
-    coarseX[k / groupPoints] = static_cast<float>(sumX);
-    coarseY[k / groupPoints] = static_cast<float>(sumY);
+    float* at = &templateGroups_[(block * groups_ + g) * 8];
+    at[lane] = static_cast<float>(sumX);
+    at[4 + lane] = static_cast<float>(sumY);
   }
-  return reach <= boundRange;
 }
 
 // The same choice as the plain loop, with less work. Every distance sum that
@@ -214,15 +251,12 @@ bool Recognizer::fillCoarseRow(const double* x, const double* y, std::size_t n, 
 // out the same to the last bit. Their square roots of doubles are the costly
 // part, and most templates need none:
 // - every template first gets a lower bound of its distance sum from the
-//   coarse rows: float group sums and estimated roots, four at a time;
+//   group sums: floats and estimated roots, four templates at a time;
 // - the template with the least bound is finished first and sets the best;
-// - a template whose bound, coarse and then fine, lies above the best sum can
-//   neither win nor tie, and is dropped;
-// - the rest are summed block by block and abandoned once their partial
-//   mean can no longer be below the best (or equal to it with an earlier
-//   template): a sum only grows, and dividing by the point count keeps the
-//   order.
-// Beyond boundRange every template is summed this way, in order.
+// - a template whose bound, from the group sums and then from every point,
+//   lies above the best sum can neither win nor tie, and is dropped; the
+//   rest are finished in order.
+// Beyond boundRange every template is finished, in order.
 std::ptrdiff_t Recognizer::nearestTemplateInBlocks(double& best) {
   const std::size_t n = candidateX_.size();
   const std::size_t count = templates_.size();
@@ -232,81 +266,88 @@ std::ptrdiff_t Recognizer::nearestTemplateInBlocks(double& best) {
 
   std::ptrdiff_t bestIndex = -1;
   double bestSum = 0.0;
-  const auto canWin = [&](double mean, std::size_t t) {
-    return mean < best ||
-           (mean == best && bestIndex >= 0 && static_cast<std::ptrdiff_t>(t) < bestIndex);
-  };
-  // The exact sum, block by block: the roots are taken first, free of the
-  // sum, so they run side by side; then they are added in point order.
+  // The exact sum: the roots of a block first, free of the sum, so they run
+  // side by side; then they are added in point order.
   const auto finish = [&](std::size_t t) {
     const double* tx = &templateX_[t * n];
     const double* ty = &templateY_[t * n];
     double sum = 0.0;
-    for (std::size_t k = 0; k < n; k += blockPoints) {
-      if (!canWin(sum / points, t)) return;
-      const std::size_t blockCount = std::min(blockPoints, n - k);
+    const auto root = [&](std::size_t k) {
+      const double dx = tx[k] - cx[k];
+      const double dy = ty[k] - cy[k];
+      return std::sqrt(dx * dx + dy * dy);
+    };
+    std::size_t k = 0;
+    for (; k + blockPoints <= n; k += blockPoints) {
       double roots[blockPoints];
-      for (std::size_t j = 0; j < blockCount; ++j) {
-        const double dx = tx[k + j] - cx[k + j];
-        const double dy = ty[k + j] - cy[k + j];
-        roots[j] = std::sqrt(dx * dx + dy * dy);
-      }
-      for (std::size_t j = 0; j < blockCount; ++j) sum += roots[j];
+      for (std::size_t j = 0; j < blockPoints; ++j) roots[j] = root(k + j);
+      for (double r : roots) sum += r;
     }
-    if (canWin(sum / points, t)) {
-      best = sum / points;
+    for (; k < n; ++k) sum += root(k);
+    const double mean = sum / points;
+    if (mean < best ||
+        (mean == best && bestIndex >= 0 && static_cast<std::ptrdiff_t>(t) < bestIndex)) {
+      best = mean;
       bestSum = sum;
       bestIndex = static_cast<std::ptrdiff_t>(t);
     }
   };
-
-  candidateRow_.resize(boundRow_);
-  float* candidate = candidateRow_.data();
-  if (!templatesBounded_ || !fillCoarseRow(cx, cy, n, candidate)) {
+  if (!templatesInRange_ || !candidateInRange_) {
     for (std::size_t t = 0; t < count; ++t) finish(t);
     return bestIndex;
   }
-  // The lower bound of the distance sum of two rows of `length` points (or
-  // groups).
+
   const Quad tiny = {smallestRootInput, smallestRootInput, smallestRootInput, smallestRootInput};
-  const auto lowerBound = [&](const float* a, const float* b, std::size_t length) {
-    Quad sums[2] = {{0, 0, 0, 0}, {0, 0, 0, 0}};
-    for (std::size_t k = 0; k < length; k += 8) {
-      for (std::size_t lane = 0; lane < 2; ++lane) {
-        const std::size_t at = k + 4 * lane;
-        const Quad dx = loadQuad(a + at) - loadQuad(b + at);
-        const Quad dy = loadQuad(a + length + at) - loadQuad(b + length + at);
-        const Quad squared = dx * dx + dy * dy;
-        sums[lane] += squared * reciprocalRootEstimate(squared + tiny);
-      }
-    }
-    const Quad sum = sums[0] + sums[1];
-    const float estimate = (sum[0] + sum[1]) + (sum[2] + sum[3]);
+  const auto boundOf = [&](float estimate) {
     return static_cast<double>(estimate) * (1.0 - boundRelativeSlack) - points * boundSlackPerPoint;
   };
-  const std::size_t coarseAt = 2 * fineStride_;
+  // The group bounds. Each lane sums its template's groups in order.
   lowerBounds_.resize(count);
-  for (std::size_t t = 0; t < count; ++t) {
-    lowerBounds_[t] =
-        lowerBound(&templateRows_[t * boundRow_ + coarseAt], candidate + coarseAt, coarseStride_);
+  for (std::size_t block = 0; block * 4 < count; ++block) {
+    Quad sum = {0, 0, 0, 0};
+    for (std::size_t g = 0; g < groups_; ++g) {
+      const float* at = &templateGroups_[(block * groups_ + g) * 8];
+      const Quad dx = loadQuad(at) - candidateGroups_[g];
+      const Quad dy = loadQuad(at + 4) - candidateGroups_[groups_ + g];
+      const Quad squared = dx * dx + dy * dy;
+      sum += squared * reciprocalRootEstimate(squared + tiny);
+    }
+    for (std::size_t lane = 0; lane < 4 && block * 4 + lane < count; ++lane) {
+      lowerBounds_[block * 4 + lane] = boundOf(sum[lane]);
+    }
   }
+  // The bound from every point, for the few templates the group bound keeps.
+  bool candidateRow = false;
+  const auto pointBound = [&](std::size_t t) {
+    if (!candidateRow) {
+      candidateRow_.assign(2 * fineStride_, 0.0F);
+      for (std::size_t k = 0; k < n; ++k) {
+        candidateRow_[k] = static_cast<float>(cx[k]);
+        candidateRow_[fineStride_ + k] = static_cast<float>(cy[k]);
+      }
+      candidateRow = true;
+    }
+    const float* a = &templateRows_[t * 2 * fineStride_];
+    const float* b = candidateRow_.data();
+    Quad sum = {0, 0, 0, 0};
+    for (std::size_t k = 0; k < fineStride_; k += 4) {
+      const Quad dx = loadQuad(a + k) - loadQuad(b + k);
+      const Quad dy = loadQuad(a + fineStride_ + k) - loadQuad(b + fineStride_ + k);
+      const Quad squared = dx * dx + dy * dy;
+      sum += squared * reciprocalRootEstimate(squared + tiny);
+    }
+    return boundOf((sum[0] + sum[1]) + (sum[2] + sum[3]));
+  };
+
   std::size_t first = 0;
   for (std::size_t t = 1; t < count; ++t) {
     first = lowerBounds_[t] < lowerBounds_[first] ? t : first;
   }
   finish(first);
-  bool fineRow = false;
   for (std::size_t t = 0; t < count; ++t) {
     if (t == first) continue;
-    if (bestIndex >= 0) {
-      const double limit = bestSum * (1.0 + sumSlack);
-      if (lowerBounds_[t] > limit) continue;
-      if (!fineRow) {
-        fillFineRow(cx, cy, n, candidate);
-        fineRow = true;
-      }
-      if (lowerBound(&templateRows_[t * boundRow_], candidate, fineStride_) > limit) continue;
-    }
+    const double limit = bestSum * (1.0 + sumSlack);
+    if (bestIndex >= 0 && (lowerBounds_[t] > limit || pointBound(t) > limit)) continue;
     finish(t);
   }
   return bestIndex;

@@ -104,9 +104,7 @@ class Recognizer {
   // for none; its distance in `best`.
   std::ptrdiff_t nearestTemplate(double& best);
   std::ptrdiff_t nearestTemplateInBlocks(double& best);
-  // Parts of a path's row for the search's lower bounds.
-  void fillFineRow(const double* x, const double* y, std::size_t n, float* row) const;
-  bool fillCoarseRow(const double* x, const double* y, std::size_t n, float* row) const;
+  void addBoundRows(const double* x, const double* y);
 
   double halfDiagonal_;
   std::int32_t numPoints_ = 32;
@@ -120,15 +118,17 @@ class Recognizer {
   std::vector<double> templateX_;
   std::vector<double> templateY_;
   bool templatesInBlocks_ = true;
-  // Each of those templates again for the lower bounds, a row of boundRow_
-  // floats: its points (fineStride_ x, then as many y) and the sums of its
-  // groups of points (coarseStride_ x, then y). The bounds hold while
-  // templatesBounded_.
+  // Those templates again for the search's lower bounds, in floats: a row of
+  // 2 * fineStride_ per template (its x, then its y, padded with zeros); and
+  // the sums of each of the groups_ groups of points, four templates a
+  // block: per group four x, then four y. The bounds hold while the
+  // templates and the candidate are in range.
   std::vector<float> templateRows_;
+  std::vector<float> templateGroups_;
   std::size_t fineStride_ = 0;
-  std::size_t coarseStride_ = 0;
-  std::size_t boundRow_ = 0;
-  bool templatesBounded_ = true;
+  std::size_t groups_ = 0;
+  bool templatesInRange_ = true;
+  bool candidateInRange_ = false;
 
   // Work buffers of recognize, kept between calls. The candidate lives in
   // candidateX_ and candidateY_; candidate_ holds it again only for the
@@ -140,6 +140,7 @@ class Recognizer {
   std::vector<double> candidateX_;
   std::vector<double> candidateY_;
   std::vector<float> candidateRow_;
+  std::vector<float> candidateGroups_;
   std::vector<double> lowerBounds_;
 };
 
