@@ -14,7 +14,9 @@
 // Invariants: the result is the unknown result, or names a registered
 // template with its picture and a finite score of at most 1; resampling gives
 // no points or a bounded number of them; a normalised path is empty or holds
-// only finite points; the template count that addTemplate returns is right.
+// only finite points; the template count that addTemplate returns is right;
+// the choice and the score are those of the plain loop over pathDistance, to
+// the last bit.
 
 #include <algorithm>
 #include <cmath>
@@ -104,12 +106,24 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   FUZZ_CHECK(std::all_of(normalised.begin(), normalised.end(), isFinitePoint));
 
   const Gestures::RecognitionResult r = recognizer->recognize(stroke);
+  const auto& templates = recognizer->templates();
+  double best = Geometry::largestDouble;
+  const Gestures::Template* nearest = nullptr;
+  for (const Gestures::Template& t : templates) {
+    const double d = Gestures::Recognizer::pathDistance(normalised, t.points);
+    if (d < best) {
+      best = d;
+      nearest = &t;
+    }
+  }
   if (r.id == 0 && r.name == L"Unknown") {
     FUZZ_CHECK(r.score == 0.0 && r.bitmapId == 0);
+    FUZZ_CHECK(nearest == nullptr);
     return 0;
   }
+  FUZZ_CHECK(nearest != nullptr && nearest->id == r.id && nearest->name == r.name);
+  FUZZ_CHECK(r.score == 1.0 - best / recognizer->halfDiagonal());
   FUZZ_CHECK(std::isfinite(r.score) && r.score <= 1.0);
-  const auto& templates = recognizer->templates();
   FUZZ_CHECK(std::any_of(templates.begin(), templates.end(), [&](const Gestures::Template& t) {
     return t.id == r.id && t.name == r.name && t.bitmapId == r.bitmapId;
   }));

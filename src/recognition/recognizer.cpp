@@ -114,8 +114,8 @@ RecognitionResult Recognizer::recognize(const Path2D& stroke) {
   const Pair centreXX = {centreX, centreX};
   const Pair centreYY = {centreY, centreY};
   candidateGroups_.resize(2 * (count / groupPoints));
-  float* groupX = candidateGroups_.data();
-  float* groupY = groupX + count / groupPoints;
+  double* groupX = candidateGroups_.data();
+  double* groupY = groupX + count / groupPoints;
   const Pair zero = {0.0, 0.0};
   Pair notFinite = zero;
   Pair low = {0.0, 0.0};
@@ -141,8 +141,8 @@ RecognitionResult Recognizer::recognize(const Path2D& stroke) {
     high = highY > high ? highY : high;
     const Pair sumX = x0 + x1;
     const Pair sumY = y0 + y1;
-    groupX[k / 4] = static_cast<float>(sumX[0] + sumX[1]);
-    groupY[k / 4] = static_cast<float>(sumY[0] + sumY[1]);
+    groupX[k / 4] = sumX[0] + sumX[1];
+    groupY[k / 4] = sumY[0] + sumY[1];
   }
   bool usable = notFinite[0] == 0.0 && notFinite[1] == 0.0;
   candidateInRange_ = k == count && low[0] >= -boundRange && low[1] >= -boundRange &&
@@ -224,15 +224,16 @@ void Recognizer::addBoundRows(const double* x, const double* y) {
   const auto n = static_cast<std::size_t>(numPoints_);
   const std::size_t t = templateRows_.size() / (2 * fineStride_);
   templateRows_.resize(templateRows_.size() + 2 * fineStride_, 0.0F);
+  if (t % 4 == 0) templateGroups_.resize(templateGroups_.size() + groups_ * 8, 0.0F);
+  for (std::size_t k = 0; k < n; ++k) {
+    templatesInRange_ &= std::fabs(x[k]) <= boundRange && std::fabs(y[k]) <= boundRange;
+  }
+  if (!templatesInRange_) return;  // no bounds; nor floats of coordinates beyond their range
   float* fineX = &templateRows_[t * 2 * fineStride_];
   for (std::size_t k = 0; k < n; ++k) {
     fineX[k] = static_cast<float>(x[k]);
     fineX[fineStride_ + k] = static_cast<float>(y[k]);
-    templatesInRange_ &= std::fabs(x[k]) <= boundRange && std::fabs(y[k]) <= boundRange;
   }
-  const std::size_t block = t / 4;
-  const std::size_t lane = t % 4;
-  if (lane == 0) templateGroups_.resize(templateGroups_.size() + groups_ * 8, 0.0F);
   for (std::size_t g = 0; g < groups_; ++g) {
     double sumX = 0.0;
     double sumY = 0.0;
@@ -240,9 +241,9 @@ void Recognizer::addBoundRows(const double* x, const double* y) {
       sumX += x[k];
       sumY += y[k];
     }
-    float* at = &templateGroups_[(block * groups_ + g) * 8];
-    at[lane] = static_cast<float>(sumX);
-    at[4 + lane] = static_cast<float>(sumY);
+    float* at = &templateGroups_[(t / 4 * groups_ + g) * 8];
+    at[t % 4] = static_cast<float>(sumX);
+    at[4 + t % 4] = static_cast<float>(sumY);
   }
 }
 
@@ -307,8 +308,8 @@ std::ptrdiff_t Recognizer::nearestTemplateInBlocks(double& best) {
     Quad sum = {0, 0, 0, 0};
     for (std::size_t g = 0; g < groups_; ++g) {
       const float* at = &templateGroups_[(block * groups_ + g) * 8];
-      const Quad dx = loadQuad(at) - candidateGroups_[g];
-      const Quad dy = loadQuad(at + 4) - candidateGroups_[groups_ + g];
+      const Quad dx = loadQuad(at) - static_cast<float>(candidateGroups_[g]);
+      const Quad dy = loadQuad(at + 4) - static_cast<float>(candidateGroups_[groups_ + g]);
       const Quad squared = dx * dx + dy * dy;
       sum += squared * reciprocalRootEstimate(squared + tiny);
     }

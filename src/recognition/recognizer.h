@@ -140,7 +140,7 @@ class Recognizer {
   std::vector<double> candidateX_;
   std::vector<double> candidateY_;
   std::vector<float> candidateRow_;
-  std::vector<float> candidateGroups_;
+  std::vector<double> candidateGroups_;
   std::vector<double> lowerBounds_;
 };
 
