@@ -104,12 +104,29 @@ RecognitionResult Recognizer::recognize(const Path2D& stroke) {
     cy[k] = p[1];
     sum += p;
   }
-  const double centreX = sum[0] / static_cast<double>(count);
-  const double centreY = sum[1] / static_cast<double>(count);
-  // Four points a step, two to a pair. A finite coordinate times zero is
-  // zero and anything else gives NaN, so the sum of those products tells
-  // whether all are finite. The same steps sum each group of groupPoints
-  // coordinates and find the candidate's reach for the search's bounds.
+  if (!centreCandidate(sum[0] / static_cast<double>(count), sum[1] / static_cast<double>(count))) {
+    return {};
+  }
+  double best = Geometry::largestDouble;
+  const std::ptrdiff_t bestIndex = nearestTemplate(best);
+  if (bestIndex < 0) {
+    return {};
+  }
+  const Template& t = templates_[static_cast<std::size_t>(bestIndex)];
+  // Built in one go: the name is copied once, never "Unknown" first.
+  return RecognitionResult{t.id, t.name, 1.0 - best / halfDiagonal_, t.bitmapId, lastBounds_};
+}
+
+// Translates the scaled candidate by the centre, as translateToOrigin does,
+// and tells whether every coordinate is finite. Four points a step, two to a
+// pair: a finite coordinate times zero is zero and anything else gives NaN,
+// so the sum of those products tells whether all are finite. The same steps
+// sum each group of groupPoints coordinates for the search's bounds and
+// check that they hold for the candidate.
+bool Recognizer::centreCandidate(double centreX, double centreY) {
+  const std::size_t count = candidateX_.size();
+  double* cx = candidateX_.data();
+  double* cy = candidateY_.data();
   static_assert(groupPoints == 4, "a step covers one group");
   const Pair centreXX = {centreX, centreX};
   const Pair centreYY = {centreY, centreY};
@@ -152,17 +169,7 @@ RecognitionResult Recognizer::recognize(const Path2D& stroke) {
     cy[k] = cy[k] - centreY;
     usable &= std::isfinite(cx[k]) && std::isfinite(cy[k]);
   }
-  if (!usable) {
-    return {};
-  }
-  double best = Geometry::largestDouble;
-  const std::ptrdiff_t bestIndex = nearestTemplate(best);
-  if (bestIndex < 0) {
-    return {};
-  }
-  const Template& t = templates_[static_cast<std::size_t>(bestIndex)];
-  // Built in one go: the name is copied once, never "Unknown" first.
-  return RecognitionResult{t.id, t.name, 1.0 - best / halfDiagonal_, t.bitmapId, lastBounds_};
+  return usable;
 }
 
 // The template with the smallest pathDistance; on equal distances the one

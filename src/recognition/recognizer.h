@@ -105,6 +105,7 @@ class Recognizer {
   std::ptrdiff_t nearestTemplate(double& best);
   std::ptrdiff_t nearestTemplateInBlocks(double& best);
   void addBoundRows(const double* x, const double* y);
+  bool centreCandidate(double centreX, double centreY);
 
   double halfDiagonal_;
   std::int32_t numPoints_ = 32;
