@@ -271,57 +271,32 @@ std::ptrdiff_t Recognizer::nearestTemplateInBlocks(double& best) {
   const auto points = static_cast<double>(n);
   const double* cx = candidateX_.data();
   const double* cy = candidateY_.data();
-
-  std::ptrdiff_t bestIndex = -1;
-  double bestSum = 0.0;
-  // The exact sum: the roots of a block first, free of the sum, so they run
-  // side by side; then they are added in point order.
-  const auto finish = [&](std::size_t t) {
-    const double* tx = &templateX_[t * n];
-    const double* ty = &templateY_[t * n];
-    double sum = 0.0;
-    const auto root = [&](std::size_t k) {
-      const double dx = tx[k] - cx[k];
-      const double dy = ty[k] - cy[k];
-      return std::sqrt(dx * dx + dy * dy);
-    };
-    std::size_t k = 0;
-    for (; k + blockPoints <= n; k += blockPoints) {
-      double roots[blockPoints];
-      for (std::size_t j = 0; j < blockPoints; ++j) roots[j] = root(k + j);
-      for (double r : roots) sum += r;
-    }
-    for (; k < n; ++k) sum += root(k);
-    const double mean = sum / points;
-    if (mean < best ||
-        (mean == best && bestIndex >= 0 && static_cast<std::ptrdiff_t>(t) < bestIndex)) {
-      best = mean;
-      bestSum = sum;
-      bestIndex = static_cast<std::ptrdiff_t>(t);
-    }
-  };
-  if (!templatesInRange_ || !candidateInRange_) {
-    for (std::size_t t = 0; t < count; ++t) finish(t);
-    return bestIndex;
-  }
-
+  const bool bounded = templatesInRange_ && candidateInRange_;
   const Quad tiny = {smallestRootInput, smallestRootInput, smallestRootInput, smallestRootInput};
   const auto boundOf = [&](float estimate) {
     return static_cast<double>(estimate) * (1.0 - boundRelativeSlack) - points * boundSlackPerPoint;
   };
-  // The group bounds. Each lane sums its template's groups in order.
-  lowerBounds_.resize(count);
-  for (std::size_t block = 0; block * 4 < count; ++block) {
-    Quad sum = {0, 0, 0, 0};
-    for (std::size_t g = 0; g < groups_; ++g) {
-      const float* at = &templateGroups_[(block * groups_ + g) * 8];
-      const Quad dx = loadQuad(at) - static_cast<float>(candidateGroups_[g]);
-      const Quad dy = loadQuad(at + 4) - static_cast<float>(candidateGroups_[groups_ + g]);
-      const Quad squared = dx * dx + dy * dy;
-      sum += squared * reciprocalRootEstimate(squared + tiny);
+
+  // The group bounds, four templates at a time; each lane sums its
+  // template's groups in order. The least one is finished first.
+  std::size_t first = 0;
+  if (bounded) {
+    lowerBounds_.resize(count);
+    for (std::size_t block = 0; block * 4 < count; ++block) {
+      Quad sum = {0, 0, 0, 0};
+      for (std::size_t g = 0; g < groups_; ++g) {
+        const float* at = &templateGroups_[(block * groups_ + g) * 8];
+        const Quad dx = loadQuad(at) - static_cast<float>(candidateGroups_[g]);
+        const Quad dy = loadQuad(at + 4) - static_cast<float>(candidateGroups_[groups_ + g]);
+        const Quad squared = dx * dx + dy * dy;
+        sum += squared * reciprocalRootEstimate(squared + tiny);
+      }
+      for (std::size_t lane = 0; lane < 4 && block * 4 + lane < count; ++lane) {
+        lowerBounds_[block * 4 + lane] = boundOf(sum[lane]);
+      }
     }
-    for (std::size_t lane = 0; lane < 4 && block * 4 + lane < count; ++lane) {
-      lowerBounds_[block * 4 + lane] = boundOf(sum[lane]);
+    for (std::size_t t = 1; t < count; ++t) {
+      first = lowerBounds_[t] < lowerBounds_[first] ? t : first;
     }
   }
   // The bound from every point, for the few templates the group bound keeps.
@@ -347,16 +322,39 @@ std::ptrdiff_t Recognizer::nearestTemplateInBlocks(double& best) {
     return boundOf((sum[0] + sum[1]) + (sum[2] + sum[3]));
   };
 
-  std::size_t first = 0;
-  for (std::size_t t = 1; t < count; ++t) {
-    first = lowerBounds_[t] < lowerBounds_[first] ? t : first;
-  }
-  finish(first);
-  for (std::size_t t = 0; t < count; ++t) {
-    if (t == first) continue;
-    const double limit = bestSum * (1.0 + sumSlack);
-    if (bestIndex >= 0 && (lowerBounds_[t] > limit || pointBound(t) > limit)) continue;
-    finish(t);
+  // `first`, then the others in order.
+  std::ptrdiff_t bestIndex = -1;
+  double bestSum = 0.0;
+  for (std::size_t step = 0; step < count; ++step) {
+    const std::size_t t = step == 0 ? first : (step <= first ? step - 1 : step);
+    if (bounded && bestIndex >= 0) {
+      const double limit = bestSum * (1.0 + sumSlack);
+      if (lowerBounds_[t] > limit || pointBound(t) > limit) continue;
+    }
+    // The exact sum: the roots of a block first, free of the sum, so they
+    // run side by side; then they are added in point order.
+    const double* tx = &templateX_[t * n];
+    const double* ty = &templateY_[t * n];
+    const auto root = [&](std::size_t k) {
+      const double dx = tx[k] - cx[k];
+      const double dy = ty[k] - cy[k];
+      return std::sqrt(dx * dx + dy * dy);
+    };
+    double sum = 0.0;
+    std::size_t k = 0;
+    for (; k + blockPoints <= n; k += blockPoints) {
+      double roots[blockPoints];
+      for (std::size_t j = 0; j < blockPoints; ++j) roots[j] = root(k + j);
+      for (double r : roots) sum += r;
+    }
+    for (; k < n; ++k) sum += root(k);
+    const double mean = sum / points;
+    if (mean < best ||
+        (mean == best && bestIndex >= 0 && static_cast<std::ptrdiff_t>(t) < bestIndex)) {
+      best = mean;
+      bestSum = sum;
+      bestIndex = static_cast<std::ptrdiff_t>(t);
+    }
   }
   return bestIndex;
 }
