@@ -92,15 +92,17 @@ for stage in "${stages[@]}"; do
                  END { printf "recognition: %.0f ns per real stroke, peer %.0f ns, ratio %.2f (medians of 7)\n",
                               zem, peer, (peer > 0 ? zem / peer : 0) }'
       # The Windows deliverables, built by the windows preset when missing.
-      if [ ! -f build/windows/src/hook/Quillon.dll ] || [ ! -f build/windows/src/platform/win32/ZEM.exe ]; then
+      dll=build/windows/src/platform/win32/Quillon.dll
+      exe=build/windows/src/platform/win32/ZEM.exe
+      if [ ! -f "$dll" ] || [ ! -f "$exe" ]; then
         cmake --preset windows >/dev/null
         cmake --build --preset windows -j "$jobs" --target Quillon ZEM
       fi
-      printf 'Quillon.dll: %s bytes (limit 32768)\nZEM.exe: %s bytes\n' \
-        "$(stat -c %s build/windows/src/hook/Quillon.dll)" \
-        "$(stat -c %s build/windows/src/platform/win32/ZEM.exe)"
+      dll_size=$(stat -c %s "$dll")
+      exe_size=$(stat -c %s "$exe")
+      printf 'Quillon.dll: %s bytes (limit 32768)\nZEM.exe: %s bytes\n' "$dll_size" "$exe_size"
       # Where ZEM.exe's bytes are: its sections (.rsrc holds the pictures).
-      x86_64-w64-mingw32-objdump -h build/windows/src/platform/win32/ZEM.exe |
+      x86_64-w64-mingw32-objdump -h "$exe" |
         awk '/^ +[0-9]+ \./ { print $2, $3 }' |
         while read -r name hex; do printf '  %-8s %8d bytes\n' "$name" "$((16#$hex))"; done
       # Touch samples and gestures flooding ZEM on the simulated phone, spread
