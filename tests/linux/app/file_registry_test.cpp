@@ -1,7 +1,6 @@
 #include "platform/linux/app/file_registry.h"
 
 #include <dirent.h>
-#include <poll.h>
 
 #include <gtest/gtest.h>
 
@@ -52,11 +51,9 @@ class FileRegistryTest : public ::testing::Test {
     store = std::make_unique<RegistryStore>(*registry);
     return *registry;
   }
-  std::optional<std::uint32_t> dword(const std::wstring& name,
-                                     Registry::Root root = Registry::currentUser,
-                                     const std::wstring& key = zemKey) {
+  std::optional<std::uint32_t> dword(const std::wstring& name) {
     std::uint32_t value = 0;
-    if (store->ReadDword(root, key, name, value)) return value;
+    if (store->ReadDword(Registry::currentUser, zemKey, name, value)) return value;
     return std::nullopt;
   }
   std::vector<std::string> folderEntries(const std::string& path) const {
@@ -97,25 +94,6 @@ TEST_F(FileRegistryTest, ZemsWritesReplaceTheFileAtomicallyAndKeepEverythingElse
   EXPECT_EQ(seen.str(), original);
   EXPECT_EQ(folderEntries(folder / "config"), std::vector<std::string>{"settings.reg"});
   EXPECT_TRUE(log.empty());
-}
-
-TEST_F(FileRegistryTest, DriverAndRotationKeysLiveInTheRuntimeFile) {
-  open();
-  ASSERT_TRUE(store->WriteDword(Registry::localMachine, driverKey, L"MultiTouchDemo", 1));
-  ASSERT_TRUE(store->WriteString(Registry::localMachine, driverKey, L"LockTouch", L"0,0,480,800"));
-  ASSERT_TRUE(store->WriteDword(Registry::currentUser, zemKey, L"ShowOverlay", 0));
-  EXPECT_EQ(readFile(driverPath()), header +
-                                        "[HKEY_LOCAL_MACHINE\\HARDWARE\\DEVICEMAP\\TOUCH]\n"
-                                        "\"MultiTouchDemo\"=dword:00000001\n"
-                                        "\"LockTouch\"=\"0,0,480,800\"\n");
-  EXPECT_EQ(readFile(settingsPath()),
-            header + "[HKEY_CURRENT_USER\\Software\\ZEM]\n\"ShowOverlay\"=dword:00000000\n");
-  // A second registry over the same files sees the same values.
-  FileRegistry again(filesIn(folder), nullptr);
-  RegistryStore other(again);
-  std::uint32_t value = 0;
-  EXPECT_TRUE(other.ReadDword(Registry::localMachine, driverKey, L"MultiTouchDemo", value));
-  EXPECT_EQ(value, 1u);
 }
 
 TEST_F(FileRegistryTest, SymbolicLinkStaysALink) {
@@ -195,25 +173,6 @@ TEST_F(FileRegistryTest, ObserversHearOfTheirOwnValueOnlyWhenItsBytesChange) {
   registry->reload();
   EXPECT_EQ(heard, (std::vector<std::string>{"MultiTouchDemo", "MultiTouchDemo", "ShowOverlay",
                                              "ControllerVibrate"}));
-}
-
-TEST_F(FileRegistryTest, InotifyReportsAnEditorsSave) {
-  open();
-  const int fd = registry->watch();
-  ASSERT_GE(fd, 0);
-  int heard = 0;
-  registry->observeValue(Registry::currentUser, zemKey, L"ShowOverlay", [&] { ++heard; });
-  replaceFile(settingsPath(),
-              header + "[HKEY_CURRENT_USER\\Software\\ZEM]\n\"ShowOverlay\"=dword:0\n");
-  pollfd ready{fd, POLLIN, 0};
-  ASSERT_EQ(poll(&ready, 1, 5000), 1);
-  registry->onWatchEvents();
-  EXPECT_EQ(heard, 1);
-  EXPECT_EQ(dword(L"ShowOverlay"), 0u);
-  // Our own write wakes the watch too, but changes nothing more.
-  ASSERT_TRUE(store->WriteDword(Registry::currentUser, zemKey, L"ShowOverlay", 0));
-  if (poll(&ready, 1, 1000) == 1) registry->onWatchEvents();
-  EXPECT_EQ(heard, 1);
 }
 
 }  // namespace

@@ -1,9 +1,6 @@
-// The whole program without kernel devices: GestureApp on the Linux ports
-// in this process, touches posted through the hook's forwarder from another
-// thread; and the real `zem` binary with its files, instance lock and
-// signals.
+// The real `zem` binary with its files, instance lock, signals and options
+// (its touches and keys: the X11 runs and the test VM).
 #include <fcntl.h>
-#include <linux/input-event-codes.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -12,42 +9,17 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <mutex>
 #include <thread>
 #include <vector>
 
-#include "app/app_settings.h"
-#include "app/gesture_app.h"
-#include "hook/touch_forwarder.h"
 #include "linux_test_support.h"
-#include "platform/linux/app/linux_input.h"
-#include "platform/linux/app/linux_ports.h"
-#include "platform/linux/app/null_desktop.h"
 #include "platform/linux/app/program_paths.h"
-#include "ports/main_window.h"
-
-extern char** environ;
 
 namespace {
 
 using namespace std::chrono_literals;
 
 const std::string header = "Windows Registry Editor Version 5.00\n\n";
-
-class LockedKeyboard final : public KeyboardDevice {
- public:
-  bool key(int linuxKey, bool down) override {
-    const std::lock_guard<std::mutex> lock(mutex);
-    keys.emplace_back(linuxKey, down);
-    return true;
-  }
-  std::size_t count() {
-    const std::lock_guard<std::mutex> lock(mutex);
-    return keys.size();
-  }
-  std::mutex mutex;
-  std::vector<std::pair<int, bool>> keys;
-};
 
 template <typename Predicate>
 bool waitFor(Predicate done, std::chrono::milliseconds patience = 5000ms) {
@@ -56,75 +28,6 @@ bool waitFor(Predicate done, std::chrono::milliseconds patience = 5000ms) {
     std::this_thread::sleep_for(10ms);
   }
   return done();
-}
-
-TEST(ProgramTest, ASwipeThroughTheHookRunsItsBindingAndTermExitsWithTheExitWrites) {
-  TempFolder folder;
-  const std::string settings = header +
-                               "; my gestures\n[HKEY_CURRENT_USER\\Software\\ZEM]\n"
-                               "\"SwipeRightDouble\"=\"right\"\n\"ShowOverlay\"=dword:00000000\n";
-  writeFile(folder / "settings.reg", settings);
-  std::vector<std::string> lines;
-  Log log([&lines](const std::string& line) { lines.push_back(line); });
-  FileRegistry registry({{folder / "settings.reg", {}},
-                         {folder / "driver.reg",
-                          {{TouchDriverRegistry::root, TouchDriverRegistry::key},
-                           {RotationRegistry::root, RotationRegistry::key}}}},
-                        [&log](const std::string& line) { log.info(line); });
-  NullDesktop desktop(log);
-  LinuxWindowPort windows(desktop, log, 480, 800);
-  ASSERT_TRUE(windows.open());
-  ASSERT_TRUE(windows.watch(registry.watch(), [&registry] { registry.onWatchEvents(); }));
-  LockedKeyboard keyboard;
-  LinuxShell shell(registry, windows, desktop, log);
-  LinuxInput input(desktop, &keyboard, log);
-  LinuxProcesses processes;
-  LinuxClock clock;
-  LinuxLeds leds;
-  LinuxDebug debug(log);
-  Platform platform{
-      registry, windows, shell, input, processes, clock, leds, desktop.overlayDevice(), debug};
-  LinuxHookPort hook(windows, log);
-  GestureApp app(platform);
-
-  std::thread driver([&] {
-    ASSERT_TRUE(
-        waitFor([&] { return hook.findWindow(MainWindow::className, MainWindow::title) != 0; }));
-    TouchForwarder forwarder(hook, registry);
-    forwarder.entryNotification(static_cast<std::uint32_t>(EntryReason::processAttach));
-    const auto swipe = [&forwarder] {
-      for (std::uint32_t x = 40; x <= 440; x += 20) {
-        MultipointSample sample;
-        sample.pointCount = 2;
-        sample.firstX = sample.secondX = x * 4;
-        sample.firstY = 300 * 4;
-        sample.secondY = 400 * 4;
-        forwarder.hook(sample);
-      }
-      MultipointSample lift;
-      forwarder.hook(lift);
-    };
-    swipe();
-    EXPECT_TRUE(waitFor([&] { return keyboard.count() == 2; }));
-    // An editor's save takes effect for the next gesture.
-    replaceFile(folder / "settings.reg",
-                header + "[HKEY_CURRENT_USER\\Software\\ZEM]\n\"SwipeRightDouble\"=\"left\"\n");
-    std::this_thread::sleep_for(100ms);
-    swipe();
-    EXPECT_TRUE(waitFor([&] { return keyboard.count() == 4; }));
-    kill(getpid(), SIGTERM);
-  });
-  const int code = app.run();
-  driver.join();
-  EXPECT_EQ(code, 0);
-  EXPECT_EQ(keyboard.keys,
-            (std::vector<std::pair<int, bool>>{
-                {KEY_RIGHT, true}, {KEY_RIGHT, false}, {KEY_LEFT, true}, {KEY_LEFT, false}}));
-  EXPECT_EQ(readFile(folder / "driver.reg"),
-            header +
-                "[HKEY_LOCAL_MACHINE\\HARDWARE\\DEVICEMAP\\TOUCH]\n"
-                "\"LockTouch\"=\"0,0,480,800\"\n"
-                "\"MultiTouchDemo\"=dword:00000000\n");
 }
 
 // The real program in its own process.
@@ -241,57 +144,27 @@ TEST(ProgramTest, CheckReportsWhatIsMissingAndBadOptionsAreRefused) {
   EXPECT_EQ(access((folder / "runtime/zem/driver.reg").c_str(), F_OK), -1);  // nothing ran
 }
 
-#ifdef ZEM_TOUCH_DRIVER
-TEST(ProgramTest, ATracePlayedThroughTheTouchDriverStartsTheBoundProgram) {
-  TempFolder folder;
-  writeFile(
-      settingsFile(folder),
-      header +
-          "[HKEY_CURRENT_USER\\Software\\ZEM]\n\"SwipeRightDouble\"=\"/bin/sh,-c \\\"echo $0 > " +
-          (folder / "marker") + "\\\" swiped\"\n\"ShowOverlay\"=dword:00000000\n");
-  // The swipe comes after the program's start-up re-arm (off, a second, on).
-  writeFile(folder / "swipe.trace",
-            "wait 2000\nstroke 100,300 -> 400,310 and 100,450 -> 400,460 in 300\nwait 100\n");
-  ZemProcess zem(folder, {"--verbose", "--touch-trace", folder / "swipe.trace"},
-                 folder / "zem.log");
-  EXPECT_TRUE(waitFor([&] { return readFile(folder / "marker") == "swiped\n"; }, 8000ms))
-      << readFile(folder / "zem.log");
-  zem.signal(SIGTERM);
-  EXPECT_EQ(zem.wait(), 0);
-  EXPECT_NE(readFile(folder / "runtime/zem/driver.reg").find("\"MultiTouchDemo\"=dword:00000000"),
-            std::string::npos);
-}
-#endif
-
-struct XdgRow {
-  const char* config;
-  const char* runtime;
-  const char* home;
-  const char* settings;
-  const char* runtimeFolder;
-};
-const XdgRow* currentRow = nullptr;
-
-const char* rowVariable(const char* name) {
-  const std::string variable = name;
-  if (variable == "XDG_CONFIG_HOME") return currentRow->config;
-  if (variable == "XDG_RUNTIME_DIR") return currentRow->runtime;
-  if (variable == "HOME") return currentRow->home;
-  return nullptr;
-}
-
+// Where the files go, from the XDG variables (of user 1000).
 TEST(ProgramTest, PathsFollowTheXdgVariables) {
-  const XdgRow rows[] = {
+  static const char* const* row = nullptr;  // XDG_CONFIG_HOME, XDG_RUNTIME_DIR, HOME
+  const auto variable = [](const char* name) -> const char* {
+    const std::string n = name;
+    return n == "XDG_CONFIG_HOME"   ? row[0]
+           : n == "XDG_RUNTIME_DIR" ? row[1]
+           : n == "HOME"            ? row[2]
+                                    : nullptr;
+  };
+  const char* const rows[][5] = {
       {"/c", "/r", "/h", "/c/zem/settings.reg", "/r/zem"},
       {nullptr, nullptr, "/h", "/h/.config/zem/settings.reg", "/tmp/zem-1000"},
       {"relative", "relative", "/h", "/h/.config/zem/settings.reg", "/tmp/zem-1000"},
   };
-  for (const XdgRow& row : rows) {
-    currentRow = &row;
-    const ProgramPaths paths = ProgramPaths::fromEnvironment(rowVariable, 1000);
-    EXPECT_EQ(paths.settingsFile, row.settings);
-    EXPECT_EQ(paths.runtimeFolder, row.runtimeFolder);
-    EXPECT_EQ(paths.lockFile, std::string(row.runtimeFolder) + "/zem.lock");
+  for (const auto& r : rows) {
+    row = r;
+    const ProgramPaths paths = ProgramPaths::fromEnvironment(variable, 1000);
+    EXPECT_EQ(paths.settingsFile, r[3]);
+    EXPECT_EQ(paths.runtimeFolder, r[4]);
+    EXPECT_EQ(paths.lockFile, std::string(r[4]) + "/zem.lock");
   }
 }
 

@@ -2,25 +2,18 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "linux_test_support.h"
 #include "text/utf16.h"
 
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 const RegKeyName zemKey{Registry::currentUser, L"Software\\ZEM"};
-
-std::string shippedSettings() {
-  std::ifstream in(std::string(ZEM_TEST_DATA_DIR) + "/../../resources/ZEM.reg", std::ios::binary);
-  std::stringstream bytes;
-  bytes << in.rdbuf();
-  return bytes.str();
-}
 
 RegDocument parsed(const std::string& text) {
   RegDocument::Error error;
@@ -29,58 +22,37 @@ RegDocument parsed(const std::string& text) {
   return document ? *document : RegDocument();
 }
 
+Bytes utf16(const std::u32string& text) { return Text::utf32ToUtf16Bytes(text); }
+
 std::vector<std::string> lines(const std::string& text) {
   std::vector<std::string> out;
   std::stringstream in(text);
-  for (std::string line; std::getline(in, line);) {
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    out.push_back(line);
-  }
+  for (std::string line; std::getline(in, line);) out.push_back(line);
   return out;
 }
 
-Bytes utf16(const std::u32string& text) { return Text::utf32ToUtf16Bytes(text); }
-
-TEST(RegDocumentTest, TheShippedFileReadsAndWritesBackUnchanged) {
-  const std::string original = shippedSettings();
-  ASSERT_FALSE(original.empty());
-  const RegDocument document = parsed(original);
-  EXPECT_EQ(document.serialize(), original);
-  ASSERT_NE(document.find(zemKey, L"swiperightdouble"), nullptr);
-  EXPECT_EQ(*document.find(zemKey, L"SwipeRightDouble"),
-            (RegValue{Registry::typeString, utf16(U"nextapp")}));
-  EXPECT_EQ(*document.find(zemKey, L"ShowOverlay"), (RegValue{Registry::typeDword, {1, 0, 0, 0}}));
-  EXPECT_EQ(*document.find(zemKey, L"Square"),
-            (RegValue{Registry::typeString, utf16(U"C:\\Windows\\notepad.exe")}));
-  const RegValue* list = document.find(zemKey, L"BlackListSwitch");
-  ASSERT_NE(list, nullptr);
-  EXPECT_EQ(list->type, Registry::typeMultiString);
-  EXPECT_EQ(list->data, utf16(std::u32string(U"explorer.exe\0zem.exe\0\0", 22)));
-}
-
+// The shipped file reads back byte for byte (fuzz_corpus.settings_file); here
+// its values, and a write that changes only the entries written.
 TEST(RegDocumentTest, SetRewritesOnlyTheValuesOwnEntry) {
-  const std::string original = shippedSettings();
+  const std::string original =
+      readFile(std::string(ZEM_TEST_DATA_DIR) + "/../../resources/ZEM.reg");
   RegDocument document = parsed(original);
+  EXPECT_EQ(*document.find(zemKey, L"swiperightdouble"),
+            (RegValue{Registry::typeString, utf16(U"nextapp")}));
+  EXPECT_EQ(*document.find(zemKey, L"BlackListSwitch"),
+            (RegValue{Registry::typeMultiString,
+                      utf16(std::u32string(U"explorer.exe\0zem.exe\0\0", 22))}));
   document.set(zemKey, L"showoverlay", RegValue{Registry::typeDword, {0xD0, 0x07, 0, 0}});
   document.set(zemKey, L"BlackListSwitch",
                RegValue{Registry::typeMultiString, utf16(std::u32string(U"a\0\0", 3))});
-  const std::vector<std::string> before = lines(original);
-  const std::vector<std::string> after = lines(document.serialize());
-  ASSERT_EQ(after.size(), before.size() - 1);  // the list lost its continuation line
-  std::vector<std::string> changed;
-  for (std::size_t i = 0, j = 0; i < before.size(); ++i) {
-    if (before[i].rfind("\"BlackListSwitch\"", 0) == 0) {
-      changed.push_back(after[j++]);
-      ++i;  // its second line
-    } else if (before[i] != after[j]) {
-      changed.push_back(after[j++]);
-    } else {
-      ++j;
-    }
-  }
-  // The name keeps the file's spelling.
-  EXPECT_EQ(changed, (std::vector<std::string>{"\"BlackListSwitch\"=hex(7):61,00,00,00,00,00",
-                                               "\"ShowOverlay\"=dword:000007d0"}));
+  std::string expected = original;
+  const std::size_t list = expected.find("\"BlackListSwitch\"");
+  const std::size_t listEnd = expected.find_first_of("\r\n", expected.find('\n', list) + 1);
+  // The name keeps the file's spelling; the list loses its continuation line.
+  expected.replace(list, listEnd - list, "\"BlackListSwitch\"=hex(7):61,00,00,00,00,00");
+  const std::string overlay = "\"ShowOverlay\"=dword:00000001";
+  expected.replace(expected.find(overlay), overlay.size(), "\"ShowOverlay\"=dword:000007d0");
+  EXPECT_EQ(document.serialize(), expected);
 }
 
 TEST(RegDocumentTest, NewValuesJoinTheirSectionAndNewKeysComeLast) {
@@ -162,7 +134,6 @@ TEST(RegDocumentTest, Utf16AndBomFilesKeepTheirEncodingAndLineEnds) {
       "Windows Registry Editor Version 5.00\n[HKEY_CURRENT_USER\\Software\\ZEM]\r\n"
       "\"A\"=\"1\"\n\"B\"=\"2\"\r\n\"C\"=\"3\"";
   RegDocument edited = parsed(mixed);
-  EXPECT_EQ(edited.serialize(), mixed);
   edited.set(zemKey, L"B", RegValue{Registry::typeString, utf16(U"two")});
   edited.set(zemKey, L"D", RegValue{Registry::typeString, utf16(U"4")});
   EXPECT_EQ(edited.serialize(),
@@ -197,7 +168,6 @@ TEST(RegDocumentTest, AFileThatDoesNotParseNamesItsLine) {
       {header + "[HKEY_CURRENT_USER\\Software\\\\ZEM]\n", 2, "malformed key path"},
       {header + "[HKEY_CURRENT_USER\\Software\n", 2, "end with ']'"},
       {header + "[HKEY_CURRENT_USER\\Software]\n\"A\"=dword:123456789\n", 3, "1 to 8 hex"},
-      {header + "[HKEY_CURRENT_USER\\Software]\n\"A\"=dword:12g\n", 3, "1 to 8 hex"},
       {header + "[HKEY_CURRENT_USER\\Software]\n\"A\"=\"C:\\Windows\"\n", 3, "backslash"},
       {header + "[HKEY_CURRENT_USER\\Software]\n\"A\"=\"open\n", 3, "closing quote"},
       {header + "[HKEY_CURRENT_USER\\Software]\n\"A\"=\"x\" y\n", 3, "after the closing quote"},
