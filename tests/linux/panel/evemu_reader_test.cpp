@@ -6,19 +6,15 @@
 
 namespace {
 
+// The axes' ranges show in the replays (tests/linux/panel/replay); the ELAN
+// recordings' five-field axis lines in Evdev/RealRecording.
 TEST(EvemuReader, ReadsARealDescription) {
   const EvemuRecording r = PanelFixtures::readRecording("Atmel_maXTouch_Touchscreen.desc");
   EXPECT_TRUE(r.problems.empty());
   const PanelDescription& d = r.description;
   EXPECT_EQ(d.name, "Atmel maXTouch Touchscreen");
-  EXPECT_EQ(d.bustype, 0x18);
   EXPECT_TRUE(d.isTouchscreen());
-  EXPECT_EQ(d.protocol(), MultitouchProtocol::slots);
   EXPECT_EQ(d.slotCount(), 10);
-  EXPECT_EQ(d.axis(ABS_MT_POSITION_X).maximum, 799);
-  EXPECT_EQ(d.axis(ABS_MT_POSITION_Y).maximum, 479);
-  EXPECT_TRUE(d.hasCode(EV_KEY, BTN_TOUCH));
-  EXPECT_FALSE(d.hasCode(EV_KEY, BTN_TOOL_FINGER));
   EXPECT_TRUE(d.hasCode(EV_ABS, ABS_MT_DISTANCE));
   EXPECT_FALSE(d.hasCode(EV_ABS, ABS_MT_PRESSURE));
   EXPECT_FALSE(d.hasType(EV_MSC));
@@ -31,19 +27,6 @@ TEST(EvemuReader, MasksDeclareOnlyCodesTheKernelHas) {
   EXPECT_TRUE(r.problems.empty());
   EXPECT_FALSE(r.description.hasCode(EV_ABS, 64));
   EXPECT_FALSE(r.description.hasCode(EV_ABS, 100));
-}
-
-TEST(EvemuReader, OlderAxisLinesAndAnUndeclaredCode) {
-  // Five-field axis lines (no resolution); the events come from a separate
-  // file and use a code the description does not declare.
-  const EvemuRecording r = PanelFixtures::readRecording(
-      "ELAN_CANDO_Windows7.1-finger-drag-up-down.events", "ELAN_CANDO_Windows7.desc");
-  EXPECT_TRUE(r.problems.empty());
-  EXPECT_EQ(r.description.axis(ABS_MT_POSITION_X).maximum, 3008);
-  EXPECT_FALSE(r.description.hasCode(EV_ABS, 0x1d));
-  ASSERT_FALSE(r.events.empty());
-  EXPECT_EQ(r.events.front().timeUs, 1352020794138597);
-  EXPECT_EQ(r.events[7].code, 0x1d);
 }
 
 TEST(EvemuReader, ALaterFilesDescriptionIsNotAdded) {
@@ -90,13 +73,6 @@ TEST(EvemuReader, BadLinesAreReportedAndSkipped) {
     lines.push_back(p.line);
   }
   EXPECT_EQ(lines, (std::vector<int>{3, 4, 5, 7, 8, 9, 10, 11, 12}));
-}
-
-TEST(EvemuReader, AMissingFileIsAProblem) {
-  EvemuRecording r;
-  EXPECT_FALSE(readEvemuFile("/nonexistent/panel.events", r));
-  ASSERT_EQ(r.problems.size(), 1u);
-  EXPECT_EQ(r.problems[0].line, 0);
 }
 
 }  // namespace

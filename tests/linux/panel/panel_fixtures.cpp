@@ -2,15 +2,9 @@
 
 namespace PanelFixtures {
 
-PanelDescription slotPanel(int slots, int xMin, int xMax, int yMin, int yMax) {
+PanelDescription slotPanel(int slots, int xMax, int yMax) {
   PanelDescription panel = anonymousPanel(xMax, yMax);
   panel.name = "test panel";
-  AxisInfo x = panel.axis(ABS_MT_POSITION_X);
-  x.minimum = xMin;
-  panel.setAxis(ABS_MT_POSITION_X, x);
-  AxisInfo y = panel.axis(ABS_MT_POSITION_Y);
-  y.minimum = yMin;
-  panel.setAxis(ABS_MT_POSITION_Y, y);
   AxisInfo slot;
   slot.maximum = slots - 1;
   panel.setAxis(ABS_MT_SLOT, slot);
@@ -36,30 +30,26 @@ PanelDescription anonymousPanel(int xMax, int yMax) {
   return panel;
 }
 
-std::vector<PanelFrame> push(FrameAssembler& assembler, std::initializer_list<Ev> events,
-                             std::int64_t timeUs) {
+std::vector<PanelFrame> push(FrameAssembler& assembler, std::initializer_list<Ev> events) {
   std::vector<PanelFrame> frames;
   for (const Ev& e : events) {
-    PanelEvent event{timeUs, static_cast<std::uint16_t>(e.type), static_cast<std::uint16_t>(e.code),
+    PanelEvent event{0, static_cast<std::uint16_t>(e.type), static_cast<std::uint16_t>(e.code),
                      e.value};
     if (assembler.push(event)) frames.push_back(assembler.frame());
   }
   return frames;
 }
 
-std::string recordingPath(const std::string& name) {
-  return std::string(ZEM_TEST_DATA_DIR) + "/evdev/" + name;
-}
-
 EvemuRecording readRecording(const std::string& events, const std::string& desc) {
+  const std::string folder = std::string(ZEM_TEST_DATA_DIR) + "/evdev/";
   EvemuRecording recording;
-  if (!desc.empty()) readEvemuFile(recordingPath(desc), recording);
-  readEvemuFile(recordingPath(events), recording);
+  if (!desc.empty()) readEvemuFile(folder + desc, recording);
+  readEvemuFile(folder + events, recording);
   return recording;
 }
 
-std::vector<PanelFrame> framesOf(const EvemuRecording& recording, ScreenGeometry screen) {
-  FrameAssembler assembler(recording.description, screen);
+std::vector<PanelFrame> framesOf(const EvemuRecording& recording) {
+  FrameAssembler assembler(recording.description);
   std::vector<PanelFrame> frames;
   for (const PanelEvent& event : recording.events) {
     if (assembler.push(event)) frames.push_back(assembler.frame());

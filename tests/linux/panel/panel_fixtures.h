@@ -12,9 +12,8 @@
 
 namespace PanelFixtures {
 
-// A direct-touch panel with `slots` slots, x in [xMin, xMax], y in [yMin, yMax].
-PanelDescription slotPanel(int slots = 5, int xMin = 0, int xMax = 1919, int yMin = 0,
-                           int yMax = 3199);
+// A direct-touch panel with `slots` slots, x in [0, xMax], y in [0, yMax].
+PanelDescription slotPanel(int slots = 5, int xMax = 1919, int yMax = 3199);
 
 // The same without slots: protocol A.
 PanelDescription anonymousPanel(int xMax = 1919, int yMax = 3199);
@@ -25,17 +24,13 @@ struct Ev {
   int value;
 };
 
-// Pushes the events (at `timeUs`) and returns the frames they ended.
-std::vector<PanelFrame> push(FrameAssembler& assembler, std::initializer_list<Ev> events,
-                             std::int64_t timeUs = 0);
-
-// tests/data/evdev/NAME
-std::string recordingPath(const std::string& name);
+// Pushes the events and returns the frames they ended.
+std::vector<PanelFrame> push(FrameAssembler& assembler, std::initializer_list<Ev> events);
 
 // A recording read from tests/data/evdev (with `desc` first when given).
 EvemuRecording readRecording(const std::string& events, const std::string& desc = "");
 
 // Every frame of a recording at the default screen.
-std::vector<PanelFrame> framesOf(const EvemuRecording& recording, ScreenGeometry screen = {});
+std::vector<PanelFrame> framesOf(const EvemuRecording& recording);
 
 }  // namespace PanelFixtures

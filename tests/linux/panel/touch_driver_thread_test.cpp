@@ -15,11 +15,8 @@
 namespace {
 
 // Debug lines come from the reader thread.
-class LinePort : public HookPort {
+class LinePort : public RecordingHookPort {
  public:
-  WindowHandle findWindow(const wchar_t*, const wchar_t*) override { return 0x1234; }
-  bool postMessage(WindowHandle, std::uint32_t, WParam, LParam) override { return true; }
-  std::uint32_t lastError() override { return 0; }
   void debugOutput(const wchar_t* text) override {
     const std::lock_guard<std::mutex> lock(mutex_);
     lines_.emplace_back(text);

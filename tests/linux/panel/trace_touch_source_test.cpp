@@ -1,5 +1,6 @@
 // A trace played through the driver's feed(): its timing, the lift after a
 // trace that ends with a finger down, stopping early, and bad trace files.
+// Played in real time on its own thread: every run of zem in the X11 tests.
 #include "platform/linux/panel/trace_touch_source.h"
 
 #include <gtest/gtest.h>
@@ -49,14 +50,6 @@ TEST_F(TraceTouchSourceTest, StoppingMidTouchStillLifts) {
   int calls = 0;
   source.play([&](std::uint64_t) { return ++calls <= 2; });
   EXPECT_EQ(hook.take(), (std::vector<Post>{touchOne(10, 10), touchOne(14, 10), touchEnd()}));
-}
-
-TEST_F(TraceTouchSourceTest, RealTimeOnItsOwnThread) {
-  TraceTouchSource source(driver, trace("tap 10,20 for 20 every 10\n"));
-  ASSERT_TRUE(source.start());
-  source.wait();
-  EXPECT_TRUE(source.finished());
-  EXPECT_EQ(hook.take(), (std::vector<Post>{touchOne(10, 20), touchEnd()}));
 }
 
 TEST(TraceTouchSourceLoad, BadFilesAreReportedByLine) {
