@@ -32,14 +32,10 @@ class TraceTouchSourceTest : public testing::Test {
   LinuxTouchDriver driver{registry, hook, TouchDriverOptions()};
 };
 
-TEST_F(TraceTouchSourceTest, PlaysOnTimeAndLiftsAFingerLeftDown) {
+// The trace's times: TraceTest.TimelineLinesBecomeTimedSamplesInQuarterPixels.
+TEST_F(TraceTouchSourceTest, LiftsAFingerLeftDown) {
   TraceTouchSource source(driver, trace("tap 10,20 for 10 every 10\nwait 5\nsample 1 400 800\n"));
-  std::vector<std::uint64_t> times;
-  source.play([&](std::uint64_t ms) {
-    times.push_back(ms);
-    return true;
-  });
-  EXPECT_EQ(times, (std::vector<std::uint64_t>{0, 10, 20, 25}));
+  source.play([](std::uint64_t) { return true; });
   EXPECT_TRUE(source.finished());
   EXPECT_EQ(hook.take(),
             (std::vector<Post>{touchOne(10, 20), touchEnd(), touchOne(100, 200), touchEnd()}));
@@ -56,15 +52,14 @@ TEST(TraceTouchSourceLoad, BadFilesAreReportedByLine) {
   const std::string path = testing::TempDir() + "zem_bad_trace.txt";
   {
     std::ofstream out(path);
-    out << "tap 1,1\nstart\nsample 1 2\n";
+    out << "tap 1,1\nsample 1 2\n";
   }
   Trace::Trace trace;
   std::vector<std::string> problems;
   EXPECT_FALSE(TraceTouchSource::load(path, trace, problems));
   std::remove(path.c_str());
-  ASSERT_EQ(problems.size(), 2u);
+  ASSERT_EQ(problems.size(), 1u);
   EXPECT_EQ(problems[0].rfind(path + ":2: ", 0), 0u) << problems[0];
-  EXPECT_EQ(problems[1].rfind(path + ":3: ", 0), 0u) << problems[1];
   problems.clear();
   EXPECT_FALSE(TraceTouchSource::load("/nonexistent/trace", trace, problems));
   EXPECT_EQ(problems.size(), 1u);
