@@ -1,9 +1,8 @@
-// A hook port for the panel tests: the main window exists (or not), posts are
-// recorded (or refused), debug lines are kept. And the touch driver's key.
+// A hook port for the panel tests: the main window exists and posts are
+// recorded. And the touch driver's key.
 #pragma once
 
 #include <cstdint>
-#include <string>
 #include <vector>
 
 #include "platform/sim/sim_registry.h"
@@ -22,19 +21,15 @@ class RecordingHookPort : public HookPort {
     }
   };
 
-  bool mainWindowExists = true;
   std::vector<Post> posts;
-  std::vector<std::wstring> lines;
 
-  WindowHandle findWindow(const wchar_t*, const wchar_t*) override {
-    return mainWindowExists ? 0x1234 : 0;
-  }
+  WindowHandle findWindow(const wchar_t*, const wchar_t*) override { return 0x1234; }
   bool postMessage(WindowHandle, std::uint32_t message, WParam wParam, LParam lParam) override {
     posts.push_back({message, wParam, lParam});
     return true;
   }
   std::uint32_t lastError() override { return 0; }
-  void debugOutput(const wchar_t* text) override { lines.emplace_back(text); }
+  void debugOutput(const wchar_t*) override {}
 
   std::vector<Post> take() {
     std::vector<Post> taken;
