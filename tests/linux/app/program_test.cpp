@@ -43,9 +43,11 @@ class ZemProcess {
     dup2(out, STDOUT_FILENO);
     dup2(out, STDERR_FILENO);
     std::vector<char*> argv;
+    argv.reserve(arguments.size() + 1);
     for (std::string& argument : arguments) argv.push_back(argument.data());
     argv.push_back(nullptr);
     std::vector<char*> envp;
+    envp.reserve(environment.size() + 1);
     for (std::string& variable : environment) envp.push_back(variable.data());
     envp.push_back(nullptr);
     execve(ZEM_PROGRAM, argv.data(), envp.data());
