@@ -16,6 +16,7 @@ namespace {
 const std::wstring zemKey = L"Software\\ZEM";
 const std::wstring driverKey = L"HARDWARE\\DEVICEMAP\\TOUCH";
 const std::string header = "Windows Registry Editor Version 5.00\n\n";
+const std::string zemSection = header + "[HKEY_CURRENT_USER\\Software\\ZEM]\n";
 
 std::vector<FileRegistry::FileSpec> filesIn(const TempFolder& folder) {
   return {{folder / "config/settings.reg", {}},
@@ -98,11 +99,9 @@ TEST_F(FileRegistryTest, SymbolicLinkStaysALink) {
 }
 
 TEST_F(FileRegistryTest, ABadFileIsReportedAndNeitherLosesNorRewritesAnything) {
-  writeFile(settingsPath(),
-            header + "[HKEY_CURRENT_USER\\Software\\ZEM]\n\"ShowOverlay\"=dword:000007d0\n");
+  writeFile(settingsPath(), zemSection + "\"ShowOverlay\"=dword:000007d0\n");
   open();
-  const std::string broken =
-      header + "[HKEY_CURRENT_USER\\Software\\ZEM]\n\"ShowOverlay\"=dword:0\n\"Oops\"=maybe\n";
+  const std::string broken = zemSection + "\"ShowOverlay\"=dword:0\n\"Oops\"=maybe\n";
   replaceFile(settingsPath(), broken);
   registry->reload();
   ASSERT_EQ(log.size(), 1u);
@@ -120,19 +119,17 @@ TEST_F(FileRegistryTest, ABadFileIsReportedAndNeitherLosesNorRewritesAnything) {
   EXPECT_EQ(log.size(), 1u);  // reported once
 
   // The user's fix and the waiting write both end up in the file.
-  replaceFile(settingsPath(),
-              header + "[HKEY_CURRENT_USER\\Software\\ZEM]\n\"ShowOverlay\"=dword:0\n");
+  replaceFile(settingsPath(), zemSection + "\"ShowOverlay\"=dword:0\n");
   registry->reload();
   EXPECT_TRUE(registry->allFilesGood());
   EXPECT_EQ(dword(L"ShowOverlay"), 0u);
-  EXPECT_EQ(readFile(settingsPath()), header +
-                                          "[HKEY_CURRENT_USER\\Software\\ZEM]\n"
-                                          "\"ShowOverlay\"=dword:0\n\"Square\"=\"learned\"\n");
+  EXPECT_EQ(readFile(settingsPath()),
+            zemSection + "\"ShowOverlay\"=dword:0\n\"Square\"=\"learned\"\n");
 }
 
 TEST_F(FileRegistryTest, ObserversHearOfTheirOwnValueOnlyWhenItsBytesChange) {
-  writeFile(settingsPath(), header +
-                                "[HKEY_CURRENT_USER\\Software\\ZEM]\n\"ShowOverlay\"=dword:1\n"
+  writeFile(settingsPath(), zemSection +
+                                "\"ShowOverlay\"=dword:1\n"
                                 "\"ControllerKeys\"=\"40,38\"\n");
   open();
   std::vector<std::string> heard;
@@ -143,14 +140,13 @@ TEST_F(FileRegistryTest, ObserversHearOfTheirOwnValueOnlyWhenItsBytesChange) {
   registry->observeValue(Registry::localMachine, driverKey, L"MultiTouchDemo",
                          [&] { heard.push_back("MultiTouchDemo"); });
   // The same bytes in other words, another value, a comment: nothing.
-  replaceFile(settingsPath(),
-              header +
-                  "[HKEY_CURRENT_USER\\Software\\ZEM]\n\"ShowOverlay\"=dword:00000001\n"
-                  "; keys\n\"ControllerKeys\"=\"38,40\"\n");
+  replaceFile(settingsPath(), zemSection +
+                                  "\"ShowOverlay\"=dword:00000001\n"
+                                  "; keys\n\"ControllerKeys\"=\"38,40\"\n");
   registry->reload();
   EXPECT_TRUE(heard.empty());
-  replaceFile(settingsPath(), header +
-                                  "[HKEY_CURRENT_USER\\Software\\ZEM]\n\"ShowOverlay\"=dword:2\n"
+  replaceFile(settingsPath(), zemSection +
+                                  "\"ShowOverlay\"=dword:2\n"
                                   "\"ControllerVibrate\"=dword:0\n");
   registry->reload();
   EXPECT_EQ(heard, (std::vector<std::string>{"ShowOverlay", "ControllerVibrate"}));

@@ -19,6 +19,7 @@ namespace {
 using namespace std::chrono_literals;
 
 const std::string header = "Windows Registry Editor Version 5.00\n\n";
+const std::string zemSection = header + "[HKEY_CURRENT_USER\\Software\\ZEM]\n";
 
 template <typename Predicate>
 bool waitFor(Predicate done, std::chrono::milliseconds patience = 5000ms) {
@@ -85,8 +86,7 @@ TEST(ProgramTest, OneInstanceBadSettingsAndTermOnTheRealProgram) {
   TempFolder folder;
   const std::string settingsPath = settingsFile(folder);
   const std::string driverPath = folder / "runtime/zem/driver.reg";
-  const std::string settings =
-      header + "[HKEY_CURRENT_USER\\Software\\ZEM]\n\"ShowOverlay\"=dword:00000001\n";
+  const std::string settings = zemSection + "\"ShowOverlay\"=dword:00000001\n";
   writeFile(settingsPath, settings);
   ZemProcess first(folder, {"--verbose"}, folder / "first.log");
   ASSERT_TRUE(waitFor([&] {
@@ -123,7 +123,7 @@ TEST(ProgramTest, OneInstanceBadSettingsAndTermOnTheRealProgram) {
 
 TEST(ProgramTest, CheckReportsWhatIsMissingAndBadOptionsAreRefused) {
   TempFolder folder;
-  writeFile(settingsFile(folder), header + "[HKEY_CURRENT_USER\\Software\\ZEM]\nx\n");
+  writeFile(settingsFile(folder), zemSection + "x\n");
   ZemProcess check(folder, {"--check", "--device", folder / "no-such-node"}, folder / "check.log");
   EXPECT_EQ(check.wait(), 1);  // no panel, no /dev/uinput on a test machine
   const std::string report = readFile(folder / "check.log");
