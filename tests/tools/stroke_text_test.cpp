@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -9,7 +8,6 @@
 #include <string>
 #include <utility>
 
-#include "recognize_stream.h"
 #include "result_writer.h"
 #include "stroke_parser.h"
 
@@ -61,24 +59,6 @@ TEST(StrokeTextParseTest, MalformedTokensNameTheToken) {
   }
   EXPECT_EQ(parseLine("a 1," + std::string(1 << 20, 'z')).error,
             "bad point \"1," + std::string(58, 'z') + "...\"");
-}
-
-TEST(StrokeTextStreamTest, GoodLinesSurviveBadOnes) {
-  std::istringstream in(
-      "\xEF\xBB\xBF"
-      "a 0,0 100,0\r\n\r\n# c\n0,0 0,100\nb 1,x\nc\n");
-  std::ostringstream out;
-  std::ostringstream diagnostics;
-  Gestures::Recognizer recognizer;
-  recognizer.addBuiltInTemplates();
-  StrokeText::ResultWriter writer(out, StrokeText::OutputFormat::tsv, false);
-  EXPECT_FALSE(StrokeText::recognizeStream(in, "in.txt", recognizer, writer, diagnostics));
-  EXPECT_EQ(diagnostics.str(), "in.txt:5: bad point \"1,x\"\n");
-  const std::string text = out.str();  // unlabelled lines are named by file:line
-  EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 3);
-  EXPECT_EQ(text.rfind("a\t1\tSwipeRight\t", 0), 0U) << text;
-  EXPECT_NE(text.find("\nin.txt:4\t4\tSwipeDown\t"), std::string::npos);
-  EXPECT_NE(text.find("\nc\t0\tUnknown\t"), std::string::npos);
 }
 
 TEST(StrokeTextFormatTest, DoublesReadBackExactly) {
