@@ -41,13 +41,6 @@ Recognizer builtIn() {
   return r;
 }
 
-TEST(RecognizerTest, NothingToCompareGivesTheUnknownResult) {
-  Recognizer none;
-  expectUnknown(none.recognize({{40, 300}, {440, 300}}));
-  Recognizer r = builtIn();
-  expectUnknown(r.recognize({}));
-}
-
 // The linear walk must give exactly the points of inserting into the source.
 void expectReferenceWalk(const Recognizer& r, const Path2D& src, const std::string& what) {
   const Path2D expected = Reference::resample(src);
@@ -114,32 +107,6 @@ TEST(NormalizeTest, LargerSideBecomesTheSquareAndCentroidTheOrigin) {
   EXPECT_EQ(Recognizer::centroid({}), Point2D(0, 0));  // no division by zero
 }
 
-TEST(RecognizerTest, StraightSwipesByDirectionWithScreenBounds) {
-  Recognizer r = builtIn();
-  const RecognitionResult right = r.recognize({{40, 300}, {440, 300}});
-  EXPECT_EQ(right.name, L"SwipeRight");
-  EXPECT_NEAR(right.score, 1.0, 1e-9);
-  EXPECT_NEAR(right.bounds.x, 40.0, 1e-9);
-  EXPECT_EQ(right.bounds.y, 300.0);
-  EXPECT_NEAR(right.bounds.width, 400.0, 1e-9);
-  EXPECT_EQ(right.bounds.height, 0.0);
-
-  EXPECT_EQ(r.recognize({{440, 300}, {40, 300}}).id, 2);
-  EXPECT_EQ(r.recognize({{200, 100}, {200, 700}}).name, L"SwipeDown");
-  EXPECT_EQ(r.recognize({{200, 700}, {200, 100}}).name, L"SwipeUp");
-  // Far from the origin the shape is the same: only position changed.
-  EXPECT_EQ(r.recognize({{1e6 + 40, 1e6}, {1e6 + 440, 1e6}}).name, L"SwipeRight");
-}
-
-TEST(RecognizerTest, AddTemplateCountsExactNamesAndTiesGoToTheEarlierTemplate) {
-  Recognizer r;
-  EXPECT_EQ(r.addTemplate(7, L"Swipe", {{0, 0}, {1, 0}}, 0), 1);
-  EXPECT_EQ(r.addTemplate(8, L"swipe", {{0, 0}, {1, 0}}, 0), 1);  // case-sensitive
-  EXPECT_EQ(r.addTemplate(9, L"Swipe", {{0, 0}, {1, 0}}, 0), 2);
-  EXPECT_EQ(r.addTemplate(10, L"Swipe", {{0, 0}, {1, 0}}, 0), 3);
-  EXPECT_EQ(r.recognize({{0, 0}, {50, 0}}).id, 7);  // four equal distances
-}
-
 TEST(RecognizerTest, FarthestMatchStillReturnedWithNegativeScore) {
   // A square walked from opposite corners: each point pairs with the point
   // diametrically across, so the mean distance exceeds half the diagonal.
@@ -152,7 +119,7 @@ TEST(RecognizerTest, FarthestMatchStillReturnedWithNegativeScore) {
   EXPECT_LT(result.score, 0.0);
 }
 
-TEST(RecognizerTest, StrokesWithoutMeasurableLengthAreUnknown) {
+TEST(RecognizerTest, StrokesWithoutMeasurableLengthOrTemplatesAreUnknown) {
   Recognizer r = builtIn();
   const double nan = std::numeric_limits<double>::quiet_NaN();
   const double inf = std::numeric_limits<double>::infinity();
@@ -170,6 +137,8 @@ TEST(RecognizerTest, StrokesWithoutMeasurableLengthAreUnknown) {
     expectUnknown(r.recognize(stroke));
     EXPECT_TRUE(r.resample(stroke).empty());
   }
+  expectUnknown(r.recognize({}));
+  expectUnknown(Recognizer().recognize({{40, 300}, {440, 300}}));  // no template
 }
 
 TEST(RecognizerTest, TemplateShorterThanTheCandidateIsNeverRead) {
