@@ -58,18 +58,11 @@ class CapturePath {
     zem_ = windows_.create(MainWindow::className, MainWindow::title);
     registry_.setString(TouchDriverRegistry::root, TouchDriverRegistry::key,
                         TouchDriverRegistry::lockTouch, TouchDriverRegistry::wholeScreen);
-    switchDriver(1);
+    registry_.setDword(TouchDriverRegistry::root, TouchDriverRegistry::key,
+                       TouchDriverRegistry::multiTouchDemo, 1);
   }
 
   TouchTracker& tracker() { return tracker_; }
-  // A new pass-through area takes effect when the driver is re-armed.
-  void lockTouch(const std::wstring& area) {
-    registry_.setString(TouchDriverRegistry::root, TouchDriverRegistry::key,
-                        TouchDriverRegistry::lockTouch, area);
-    switchDriver(0);
-    switchDriver(1);
-  }
-
   // One finger draws `points`; a second one, when `offset` is given, follows
   // it `offset` pixels to the side.
   CapturedTouch draw(const Path2D& points, const Point2D* offset) {
@@ -95,11 +88,6 @@ class CapturePath {
   }
 
  private:
-  void switchDriver(std::uint32_t on) {
-    registry_.setDword(TouchDriverRegistry::root, TouchDriverRegistry::key,
-                       TouchDriverRegistry::multiTouchDemo, on);
-  }
-
   SimRegistry registry_;
   SimWindows windows_;
   SimWindows::Handle zem_ = 0;
@@ -175,20 +163,6 @@ TEST(CapturePathTest, OneFingerDeleteMarksWithSingleTouchGestures) {
     hits += phone.draw(placeOnScreen(s.points), nullptr).gesture.bitmapId == 157;
   }
   EXPECT_GE(static_cast<double>(hits), 0.9 * static_cast<double>(file.strokes.size()));
-}
-
-TEST(CapturePathTest, TouchesOutsideTheAreaReachOnlyTheMainProgram) {
-  const StrokeFixtures::StrokeFile file =
-      StrokeFixtures::loadStrokeFile(fixture("mmg-finger-line.strokes"));
-  ASSERT_TRUE(file.ok()) << file.error;
-  CapturePath phone;
-  phone.lockTouch(L"0,0,0,0");
-  const Point2D offset(0, 60);
-  const CapturedTouch touch = phone.draw(placeOnScreen(file.strokes.front().points), &offset);
-  EXPECT_EQ(touch.penSamples, 0U);
-  EXPECT_EQ(touch.gesture.name, L"SwipeRightDouble");
-  EXPECT_EQ(touch.gesture.id, 13);
-  EXPECT_EQ(touch.gesture.bitmapId, 171);
 }
 
 }  // namespace

@@ -119,29 +119,4 @@ TEST_F(SimPhoneTest, MessageLoopServesPostedThenQuitThenTimersThenEvents) {
   EXPECT_FALSE(windows.killTimer(zem, 1));
 }
 
-TEST_F(SimPhoneTest, DestroyedWindowsTakeTheirMessagesAndTimersWithThem) {
-  SimWindows& windows = phone.windows();
-  Recorder recorder(windows);
-  const WindowHandle zem = zemWindow(phone, recorder);
-  WindowSpec params;
-  params.className = MainWindow::className;
-  params.title = L"Overlay";
-  const WindowHandle overlay = windows.createWindow(params);
-  ASSERT_NE(overlay, 0u);
-  EXPECT_EQ(windows.createWindow(WindowSpec{}), 0u);  // no such class
-  windows.setTimer(overlay, 1, 500);
-  windows.postMessage(overlay, WM_APP_TOUCH, 1, 1);
-  windows.postMessage(zem, WM_APP_TOUCH_END, 1, 0);
-  EXPECT_TRUE(windows.destroyWindow(overlay));
-  EXPECT_FALSE(windows.hasTimer(overlay, 1));
-  QueuedMessage m;
-  ASSERT_EQ(windows.getMessage(m), 1);
-  EXPECT_EQ(m.window, zem);
-  EXPECT_EQ(windows.getMessage(m), 0);  // the quit of the destroy message
-  EXPECT_EQ(windows.getMessage(m), 0);
-  EXPECT_EQ(events(phone).back(), "end of scenario");
-  // Another application's window is not the program's to destroy.
-  EXPECT_FALSE(windows.destroyWindow(phone.addApp(L"B.exe", L"\\B.exe", L"B", L"B")));
-}
-
 }  // namespace

@@ -18,7 +18,6 @@ namespace {
 using Geometry::largestDouble;
 using Geometry::Path2D;
 using Geometry::Point2D;
-using Geometry::Rect2D;
 using Gestures::RecognitionResult;
 using Gestures::Recognizer;
 
@@ -87,24 +86,6 @@ TEST(ResampleTest, SamplesOnTheWalksOwnSpacingMatchTheInsertingWalk) {
       }
     }
   }
-}
-
-TEST(NormalizeTest, LargerSideBecomesTheSquareAndCentroidTheOrigin) {
-  Recognizer r;
-  Path2D wide = {{10, 20}, {410, 20}, {410, 220}};  // 400 x 200 before resampling
-  r.normalize(wide);
-  ASSERT_EQ(wide.size(), 32U);
-  const Rect2D box = Recognizer::boundingBox(wide);
-  EXPECT_NEAR(box.width, 250.0, 1e-9);
-  EXPECT_NEAR(box.height, 125.0, 1e-9);  // the aspect ratio is kept
-  const Point2D c = Recognizer::centroid(wide);
-  EXPECT_NEAR(c.x, 0.0, 1e-9);
-  EXPECT_NEAR(c.y, 0.0, 1e-9);
-  // lastBounds is the resampled path before scaling, in input units.
-  EXPECT_NEAR(r.lastBounds().x, 10.0, 1e-9);
-  EXPECT_NEAR(r.lastBounds().width, 400.0, 1e-9);
-  EXPECT_NEAR(r.lastBounds().height, 200.0, 1e-9);
-  EXPECT_EQ(Recognizer::centroid({}), Point2D(0, 0));  // no division by zero
 }
 
 TEST(RecognizerTest, FarthestMatchStillReturnedWithNegativeScore) {
