@@ -9,6 +9,7 @@
 #include <limits>
 #include <random>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "reference_resample.h"
@@ -24,14 +25,10 @@ using Gestures::Recognizer;
 bool sameBits(double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; }
 
 void expectUnknown(const RecognitionResult& r) {
-  EXPECT_EQ(r.id, 0);
-  EXPECT_EQ(r.name, L"Unknown");
-  EXPECT_EQ(r.score, 0.0);
-  EXPECT_EQ(r.bitmapId, 0);
-  EXPECT_EQ(r.bounds.x, 0.0);
-  EXPECT_EQ(r.bounds.y, 0.0);
-  EXPECT_EQ(r.bounds.width, largestDouble);
-  EXPECT_EQ(r.bounds.height, largestDouble);
+  EXPECT_EQ(std::tie(r.id, r.name, r.score, r.bitmapId),
+            std::make_tuple(0, std::wstring(L"Unknown"), 0.0, 0));
+  EXPECT_EQ(std::tie(r.bounds.x, r.bounds.y, r.bounds.width, r.bounds.height),
+            std::make_tuple(0.0, 0.0, largestDouble, largestDouble));
 }
 
 Recognizer builtIn() {
