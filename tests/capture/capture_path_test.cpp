@@ -58,26 +58,15 @@ class CapturePath {
     zem_ = windows_.create(MainWindow::className, MainWindow::title);
     registry_.setString(TouchDriverRegistry::root, TouchDriverRegistry::key,
                         TouchDriverRegistry::lockTouch, TouchDriverRegistry::wholeScreen);
-    switchDriver(1);
+    registry_.setDword(TouchDriverRegistry::root, TouchDriverRegistry::key,
+                       TouchDriverRegistry::multiTouchDemo, 1);
   }
 
-  TouchTracker& tracker() { return tracker_; }
-  // A new pass-through area takes effect when the driver is re-armed.
-  void lockTouch(const std::wstring& area) {
-    registry_.setString(TouchDriverRegistry::root, TouchDriverRegistry::key,
-                        TouchDriverRegistry::lockTouch, area);
-    switchDriver(0);
-    switchDriver(1);
-  }
-
-  // One finger draws `points`; a second one, when `offset` is given, follows
-  // it `offset` pixels to the side.
-  CapturedTouch draw(const Path2D& points, const Point2D* offset) {
+  // One finger draws `points`; a second one follows it `offset` pixels to the
+  // side.
+  CapturedTouch draw(const Path2D& points, const Point2D& offset) {
     TouchSequence sequence;
-    for (const Point2D& p : points) {
-      const Point2D q = offset ? Point2D(p.x + offset->x, p.y + offset->y) : Point2D();
-      sequence.frame(offset ? 2 : 1, p, q);
-    }
+    for (const Point2D& p : points) sequence.frame(2, p, {p.x + offset.x, p.y + offset.y});
     for (const MultipointSample& sample : sequence.release().samples()) driver_.feed(sample);
     CapturedTouch touch;
     touch.penSamples = driver_.takePenInput().size();
@@ -95,11 +84,6 @@ class CapturePath {
   }
 
  private:
-  void switchDriver(std::uint32_t on) {
-    registry_.setDword(TouchDriverRegistry::root, TouchDriverRegistry::key,
-                       TouchDriverRegistry::multiTouchDemo, on);
-  }
-
   SimRegistry registry_;
   SimWindows windows_;
   SimWindows::Handle zem_ = 0;
@@ -137,7 +121,7 @@ TEST_P(RealStrokeCaptureTest, TwoFingersGiveTheDoubleGesture) {
     if (c.mirror) s = StrokeFixtures::mirrored(s);
     if (c.reverse) s = StrokeFixtures::reversed(s);
     s = StrokeFixtures::turned(s, c.quarterTurns);
-    const CapturedTouch touch = phone.draw(placeOnScreen(s.points), &c.fingerOffset);
+    const CapturedTouch touch = phone.draw(placeOnScreen(s.points), c.fingerOffset);
     if (touch.gesture.name == c.expected) {
       ++hits;
       EXPECT_GE(touch.gesture.score, 0.7);
@@ -161,34 +145,5 @@ INSTANTIATE_TEST_SUITE_P(
         PathCase{
             "dollar1-question_mark.strokes", 0, false, false, {60, 0}, L"QuestionmarkDouble", 0.7}),
     [](const testing::TestParamInfo<PathCase>& p) { return caseName(p.param); });
-
-// One-finger shapes count only when switched on; delete marks have no
-// two-finger variant.
-TEST(CapturePathTest, OneFingerDeleteMarksWithSingleTouchGestures) {
-  const auto file = StrokeFixtures::loadStrokeFile(fixture("dollar1-delete_mark.strokes"));
-  ASSERT_TRUE(file.ok()) << file.error;
-  CapturePath phone;
-  EXPECT_EQ(phone.draw(placeOnScreen(file.strokes[0].points), nullptr).gesture.id, 0);
-  phone.tracker().setSingleTouchGestures(true);
-  std::size_t hits = 0;
-  for (const RecordedStroke& s : file.strokes) {
-    hits += phone.draw(placeOnScreen(s.points), nullptr).gesture.bitmapId == 157;
-  }
-  EXPECT_GE(static_cast<double>(hits), 0.9 * static_cast<double>(file.strokes.size()));
-}
-
-TEST(CapturePathTest, TouchesOutsideTheAreaReachOnlyTheMainProgram) {
-  const StrokeFixtures::StrokeFile file =
-      StrokeFixtures::loadStrokeFile(fixture("mmg-finger-line.strokes"));
-  ASSERT_TRUE(file.ok()) << file.error;
-  CapturePath phone;
-  phone.lockTouch(L"0,0,0,0");
-  const Point2D offset(0, 60);
-  const CapturedTouch touch = phone.draw(placeOnScreen(file.strokes.front().points), &offset);
-  EXPECT_EQ(touch.penSamples, 0U);
-  EXPECT_EQ(touch.gesture.name, L"SwipeRightDouble");
-  EXPECT_EQ(touch.gesture.id, 13);
-  EXPECT_EQ(touch.gesture.bitmapId, 171);
-}
 
 }  // namespace

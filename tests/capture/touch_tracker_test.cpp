@@ -98,7 +98,7 @@ TEST(TouchTrackerTest, DualTouchCorrectionAroundTheAnchor) {
   }
 }
 
-TEST(TouchTrackerTest, ResultsLiveUntilTheNextTouchAndResetKeepsCountsAndSettings) {
+TEST(TouchTrackerTest, ResultsLiveUntilTheNextTouch) {
   TouchTracker t;
   Touch{t, true}.press({100, 700});  // the anchor, in controller mode
   Touch{t}.press({40, 300}).move(80, 4).release();
@@ -107,30 +107,6 @@ TEST(TouchTrackerTest, ResultsLiveUntilTheNextTouchAndResetKeepsCountsAndSetting
   EXPECT_EQ(t.firstResult().id, 1);  // 6 are enough; the second release changed nothing
   Touch{t}.press({10, 10}, {60, 60}).move(5, 3);
   EXPECT_EQ(t.firstResult().id, 0);  // a new touch starts afresh
-  t.setTapAndHold(80);
-  t.reset();
-  EXPECT_TRUE(t.firstStroke().empty()) << "reset kept the first stroke";
-  EXPECT_TRUE(t.secondStroke().empty()) << "reset kept the second stroke";
-  EXPECT_EQ(t.currentPoint(Finger::second), Point2D()) << "reset kept the points";
-  EXPECT_EQ(t.touchCount(), 2) << "reset changed the count";
-  EXPECT_EQ(t.anchor(), Point2D(100, 700)) << "reset moved the anchor";
-  EXPECT_TRUE(t.tapAndHold()) << "reset switched tap-and-hold off";
-}
-
-// "TapAndHoldGestureSupport": 0 off, 1 on with the default box, more: the box.
-TEST(TouchTrackerTest, TapAndHoldSettingGivesTheBox) {
-  const struct {
-    std::uint32_t value;
-    bool on;
-    double side;
-  } rows[] = {{80, true, 80}, {1, true, 50}, {0, false, 50}, {2, true, 2}};
-  TouchTracker t;
-  for (const auto& row : rows) {
-    t.setTapAndHold(row.value);
-    EXPECT_EQ(t.tapAndHold(), row.on) << row.value;
-    EXPECT_EQ(t.tapAndHoldBox().width, row.side) << row.value;
-    EXPECT_EQ(t.tapAndHoldBox().height, row.side) << row.value;
-  }
 }
 
 TEST(TouchTrackerTest, TurnedScreenAndBadInput) {

@@ -191,6 +191,14 @@ TEST(PlatformFaultTest, RegistryWindowProcessAndShellFailuresEndTheActionQuietly
       row("no window found: \"home\" is started as a program", L"home", Arm::beforeSwipe,
           fails(&SimFaults::findWindow), {pictureShown, "launch \"home\" failed"}, {"activate"},
           {pictureShown, "foreground \"Desktop\"", "activate \"Desktop\""}),
+      // An unreadable path matches no entry of "BlackListClose", but the
+      // application might be one the list protects: it stays.
+      row("protected application whose path cannot be read stays", L"closeapp", Arm::afterRelease,
+          fails(&SimFaults::moduleName), {pictureShown}, {"close request"}, {pictureShown},
+          [](PhoneRun& r) {
+            r.phone.setForeground(
+                r.phone.addApp(L"keep.exe", L"\\Windows\\Keep.exe", L"KeepWnd", L"Keep"));
+          }),
       noSwitch("process snapshot fails: no switch", &SimFaults::snapshot),
       noSwitch("module name unreadable: no switch", &SimFaults::moduleName),
       row("program cannot be started: nothing else happens", L"\\Windows\\calc.exe,-x",
@@ -230,19 +238,6 @@ TEST(PlatformFaultTest, VibrationFailuresStillPressTheKey) {
                            padKey("LED count unknown", &SimFaults::ledCount),
                            padKey("LED cannot be switched", &SimFaults::setLed)};
   for (const FaultRow& r : rows) playRow(r);
-}
-
-// An unreadable program path matches no entry of "BlackListClose"; the
-// application might be one the list protects, so "closeapp" leaves it alone.
-TEST(PlatformFaultTest, ProtectedApplicationStaysWhenItsPathCannotBeRead) {
-  PhoneRun r;
-  r.configure();
-  r.bind(L"SwipeRightDouble", L"closeapp");
-  r.phone.setForeground(r.phone.addApp(L"keep.exe", L"\\Windows\\Keep.exe", L"KeepWnd", L"Keep"));
-  r.touches(faultedMs, swipeRight(), nullptr, [&r] { r.phone.faults().moduleName = -1; });
-  r.at(endMs, [&r] { r.phone.pressCtrlQ(); });
-  EXPECT_EQ(r.run(), 0);
-  EXPECT_FALSE(containsEntry(r.eventsBetween(0, endMs), "close request to \"Keep\""));
 }
 
 }  // namespace

@@ -14,8 +14,6 @@ namespace {
 
 using ::testing::ElementsAre;
 
-const std::wstring zemKey = L"Software\\ZEM";
-
 // A window procedure that records what reaches it and closes like the
 // platform's default one.
 class Recorder : public MessageHandler {
@@ -119,53 +117,6 @@ TEST_F(SimPhoneTest, MessageLoopServesPostedThenQuitThenTimersThenEvents) {
   EXPECT_EQ(events(phone).back(), "end of scenario");
   EXPECT_TRUE(windows.killTimer(zem, 1));
   EXPECT_FALSE(windows.killTimer(zem, 1));
-}
-
-TEST_F(SimPhoneTest, LogKeepsTimeOrderAndWritesUtf8) {
-  phone.setForeground(phone.addApp(L"A.exe", L"\\A.exe", L"A", L"Caf\u00e9 \U0001F600"));
-  phone.log().clear();
-  phone.clock().advanceTo(1234);
-  phone.input().keyEvent(8, 142, KeyFlags::up, 0);
-  phone.log().add(5, LogCategory::touch, "early");
-  phone.log().add(1234, LogCategory::debug, "late");
-  EXPECT_EQ(phone.log().format(),
-            "      5 ms  early\n"
-            "   1234 ms  key up 8 scan 142 -> Caf\xC3\xA9 \xF0\x9F\x98\x80\n"
-            "   1234 ms  late\n");
-  EXPECT_EQ(phone.log().format(false).find("early"), std::string::npos);
-
-  // Registry changes no scenario writes: other types and deletions.
-  phone.log().clear();
-  phone.registry().setRaw(Registry::currentUser, zemKey, L"SwipeUp", 3, {1, 2, 3});
-  phone.registry().deleteValue(Registry::currentUser, zemKey, L"SwipeUp");
-  EXPECT_THAT(events(phone),
-              ElementsAre("registry HKCU\\Software\\ZEM\\SwipeUp = <type 3, 3 bytes>",
-                          "registry HKCU\\Software\\ZEM\\SwipeUp deleted"));
-}
-
-TEST_F(SimPhoneTest, DestroyedWindowsTakeTheirMessagesAndTimersWithThem) {
-  SimWindows& windows = phone.windows();
-  Recorder recorder(windows);
-  const WindowHandle zem = zemWindow(phone, recorder);
-  WindowSpec params;
-  params.className = MainWindow::className;
-  params.title = L"Overlay";
-  const WindowHandle overlay = windows.createWindow(params);
-  ASSERT_NE(overlay, 0u);
-  EXPECT_EQ(windows.createWindow(WindowSpec{}), 0u);  // no such class
-  windows.setTimer(overlay, 1, 500);
-  windows.postMessage(overlay, WM_APP_TOUCH, 1, 1);
-  windows.postMessage(zem, WM_APP_TOUCH_END, 1, 0);
-  EXPECT_TRUE(windows.destroyWindow(overlay));
-  EXPECT_FALSE(windows.hasTimer(overlay, 1));
-  QueuedMessage m;
-  ASSERT_EQ(windows.getMessage(m), 1);
-  EXPECT_EQ(m.window, zem);
-  EXPECT_EQ(windows.getMessage(m), 0);  // the quit of the destroy message
-  EXPECT_EQ(windows.getMessage(m), 0);
-  EXPECT_EQ(events(phone).back(), "end of scenario");
-  // Another application's window is not the program's to destroy.
-  EXPECT_FALSE(windows.destroyWindow(phone.addApp(L"B.exe", L"\\B.exe", L"B", L"B")));
 }
 
 }  // namespace

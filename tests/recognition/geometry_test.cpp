@@ -2,14 +2,10 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
-#include <cstdint>
 #include <limits>
 
 namespace {
 
-using Geometry::largestDouble;
-using Geometry::Point2D;
 using Geometry::Rect2D;
 
 TEST(Rect2DTest, ContainsIsStrictOnEveryEdge) {
@@ -32,31 +28,6 @@ TEST(Rect2DTest, IsSmallerThanComparesTheLargerSides) {
   EXPECT_FALSE(Geometry::isSmallerThan(Rect2D(0, 0, 30, 30), cutoff));  // strict
   EXPECT_FALSE(Geometry::isSmallerThan(Rect2D(), cutoff));
   EXPECT_TRUE(Geometry::isSmallerThan(cutoff, Rect2D()));
-}
-
-TEST(Point2DTest, SquaredDistanceTruncatesAndSaturatesBeyondThirtyTwoBits) {
-  EXPECT_EQ(Geometry::squaredDistance({0, 0}, {3.9, 0}), 15);
-  constexpr std::int32_t int32Max = std::numeric_limits<std::int32_t>::max();
-  // 46341^2 = 2147488281 is the first square past 2^31 - 1.
-  EXPECT_EQ(Geometry::squaredDistance({0, 0}, {46340, 0}), 2147395600);
-  EXPECT_EQ(Geometry::squaredDistance({0, 0}, {46341, 0}), int32Max);
-  EXPECT_EQ(Geometry::squaredDistance({-2147483648.0, 0}, {2147483647.0, 0}), int32Max);
-  const double nan = std::numeric_limits<double>::quiet_NaN();
-  const double inf = std::numeric_limits<double>::infinity();
-  EXPECT_EQ(Geometry::squaredDistance({nan, 0}, {0, 0}), int32Max);
-  EXPECT_EQ(Geometry::squaredDistance({inf, 0}, {0, 0}), int32Max);
-}
-
-TEST(Point2DTest, QuarterTurnTurnsRightIntoUpAndFourComeBack) {
-  Point2D right(1, 0);
-  Geometry::rotateQuarterTurn(right);
-  EXPECT_EQ(right, Point2D(0, -1));  // y grows downwards: this points up
-  const Point2D start(123.25, -47.5);
-  Point2D p = start;
-  for (int i = 0; i < 4; ++i) {
-    Geometry::rotateQuarterTurn(p);
-  }
-  EXPECT_EQ(p, start);
 }
 
 }  // namespace

@@ -80,12 +80,6 @@ TEST_F(TaskManagerTest, NothingIsSwitchedWithoutAKnownCurrentApp) {
   const WindowHandle orphan = phone.windows().create(L"App", L"Orphan", 0, true);
   EXPECT_EQ(switched(true, nameless), "");
   EXPECT_EQ(switched(true, orphan), "");
-  phone.faults().moduleName = 1;
-  EXPECT_EQ(switched(true, a), "");
-  phone.faults().snapshot = -1;
-  EXPECT_EQ(switched(true, a), "");
-  std::vector<ProcessInfo> list;
-  EXPECT_EQ(tasks.collectProcesses(list, 32), 0u);
 }
 
 // A desktop runs hundreds of processes, the user's programs late among them.
@@ -151,42 +145,6 @@ TEST_F(TaskManagerTest, LongPathsMatchTheirListsAndUnreadableOnesAreNeverClosed)
   phone.faults().moduleName = 1;
   EXPECT_FALSE(tasks.closeForegroundApp());
   EXPECT_EQ(events(), Texts{});
-}
-
-TEST_F(TaskManagerTest, ListsOtherThanSwitchingHoldFullPaths) {
-  const WindowHandle a = app(L"A.exe", L"A");
-  front(a);
-  tasks.setWhiteListBack({L"a.exe", L""});
-  tasks.setBlackListAll({L"a.exe", L""});
-  tasks.setBlackListClose({L"\\program files\\a.exe"});
-  EXPECT_FALSE(tasks.isForegroundAppBlocked());
-  EXPECT_TRUE(tasks.sendBack());
-  EXPECT_FALSE(tasks.closeForegroundApp());
-  phone.faults().moduleName = 1;  // unreadable: might be the listed one
-  EXPECT_FALSE(tasks.closeForegroundApp());
-  tasks.setWhiteListBack({L"\\program files\\a.exe", L""});
-  tasks.setBlackListAll({L"\\program files\\a.exe", L""});
-  tasks.setBlackListClose({L"a.exe", L""});
-  EXPECT_TRUE(tasks.isForegroundAppBlocked());
-  tasks.sendBack();
-  EXPECT_TRUE(tasks.closeForegroundApp());
-  // Nothing in front is never listed, nor closed.
-  EXPECT_FALSE(tasks.isForegroundAppBlocked());
-  tasks.sendBack();
-  EXPECT_FALSE(tasks.closeForegroundApp());
-  EXPECT_EQ(events(), (Texts{"key down 115 -> A", "key up 115 -> A", "key down 8 scan 142 -> A",
-                             "key up 8 scan 142 -> A", "close request to \"A\"", "\"A\" closes",
-                             "foreground none", "key down 115", "key up 115"}));
-}
-
-TEST_F(TaskManagerTest, LaunchOpensThroughTheShell) {
-  phone.addProgram(L"\\Windows\\X.exe", L"X", L"X");
-  phone.log().clear();  // the phone's start
-  EXPECT_TRUE(tasks.launch(L"\\windows\\x.exe", L"-a,b"));
-  EXPECT_FALSE(tasks.launch(L"y.exe", L""));
-  EXPECT_FALSE(tasks.launch(L"", L"args"));  // names no program: the shell is not asked
-  EXPECT_EQ(events(), (Texts{"launch \"\\windows\\x.exe\" \"-a,b\"", "foreground \"X\"",
-                             "launch \"y.exe\" failed"}));
 }
 
 }  // namespace

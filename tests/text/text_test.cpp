@@ -45,17 +45,6 @@ TEST(LowerCaseTest, UsesAFixedTable) {
             L"\uFF5A\U0001F600");
 }
 
-TEST(Utf8Test, WideTextRoundTripsAndBadUnitsBecomeReplacements) {
-  const std::wstring text = L"caf\u00E9 \u20AC \U0001F600";
-  const std::string utf8 = "caf\xC3\xA9 \xE2\x82\xAC \xF0\x9F\x98\x80";
-  EXPECT_EQ(Text::toUtf8(text), utf8);
-  EXPECT_EQ(Text::fromUtf8(utf8), text);
-  EXPECT_EQ(Text::utf16ToUtf8(u"a\xD83D"), "a\xEF\xBF\xBD");       // unpaired high
-  EXPECT_EQ(Text::utf16ToUtf8(u"\xDE00z"), "\xEF\xBF\xBDz");       // lone low
-  EXPECT_EQ(Text::utf32ToUtf8(U"\x110000"), "\xEF\xBF\xBD");       // beyond Unicode
-  EXPECT_EQ(Text::toUtf8({unit(0xD800), L'x'}), "\xEF\xBF\xBDx");  // either wchar_t width
-}
-
 TEST(Utf8Test, RefusesMalformedInput) {
   const std::string bad[] = {
       "\x80",              // stray continuation byte
@@ -75,31 +64,19 @@ TEST(Utf8Test, RefusesMalformedInput) {
   EXPECT_EQ(Text::utf8SequenceLength(""), 0U);
 }
 
-TEST(Utf8Test, LossyReadingReplacesEachBadByteAndStrictReadingNamesTheFirst) {
+TEST(Utf8Test, BadUnitsAndBytesBecomeReplacements) {
+  EXPECT_EQ(Text::fromUtf8("caf\xC3\xA9 \xE2\x82\xAC \xF0\x9F\x98\x80"),
+            L"caf\u00E9 \u20AC \U0001F600");
+  EXPECT_EQ(Text::utf16ToUtf8(u"a\xD83D"), "a\xEF\xBF\xBD");       // unpaired high
+  EXPECT_EQ(Text::utf16ToUtf8(u"\xDE00z"), "\xEF\xBF\xBDz");       // lone low
+  EXPECT_EQ(Text::utf32ToUtf8(U"\x110000"), "\xEF\xBF\xBD");       // beyond Unicode
+  EXPECT_EQ(Text::toUtf8({unit(0xD800), L'x'}), "\xEF\xBF\xBDx");  // either wchar_t width
   // A lone continuation, an overlong slash, a cut sequence.
   const std::string text =
       "a\x80"
       "b\xC0\xAF"
       "c\xE2\x82";
   EXPECT_EQ(Text::fromUtf8Lossy(text), L"a\uFFFDb\uFFFD\uFFFDc\uFFFD\uFFFD");
-  EXPECT_EQ(Text::fromUtf8Lossy("caf\xC3\xA9 \xF0\x9F\x98\x80"), L"caf\u00E9 \U0001F600");
-  std::size_t badOffset = 0;
-  EXPECT_EQ(Text::utf8ToUtf32(text, &badOffset), std::nullopt);
-  EXPECT_EQ(badOffset, 1U);
-  EXPECT_EQ(Text::utf8ToUtf32("\xC3\xA9\xF0\x9F\x98\x80"), std::u32string(U"\u00E9\U0001F600"));
-}
-
-TEST(Utf16BytesTest, CodePointsRefuseUnpairedSurrogatesAndWriteReplacements) {
-  const Bytes pair = {'a', 0, 0x3D, 0xD8, 0x00, 0xDE};
-  EXPECT_EQ(Text::utf16BytesToUtf32(pair.data(), pair.size()), std::u32string(U"a\U0001F600"));
-  EXPECT_EQ(Text::utf32ToUtf16Bytes(U"a\U0001F600"), pair);
-  const Bytes unpaired[] = {{0x3D, 0xD8, 'a', 0}, {0x00, 0xDE}, {0x3D, 0xD8}};
-  for (const Bytes& bytes : unpaired) {
-    EXPECT_EQ(Text::utf16BytesToUtf32(bytes.data(), bytes.size()), std::nullopt)
-        << testing::PrintToString(bytes);
-  }
-  EXPECT_EQ(Text::utf32ToUtf16Bytes(std::u32string{0xD800, 0x110000}),
-            (Bytes{0xFD, 0xFF, 0xFD, 0xFF}));
 }
 
 TEST(JsonStringTest, EscapesControlsAndReplacesMalformedBytes) {
@@ -142,10 +119,7 @@ TEST(IntegerListTest, ScansLikeTheCFormatAndClampsOutOfRangeNumbers) {
     EXPECT_EQ(Text::scanIntegers(c.text, fields), c.count) << testing::PrintToString(c.text);
     EXPECT_EQ(fields, c.fields) << testing::PrintToString(c.text);
   }
-}
-
-TEST(IntegerListTest, StopsAtTheFieldCount) {
-  std::array<std::int32_t, 2> two = {0, 0};
+  std::array<std::int32_t, 2> two = {0, 0};  // stops at the field count
   EXPECT_EQ(Text::scanIntegers(L"1,2,3", two), 2U);
   EXPECT_EQ(two, (std::array<std::int32_t, 2>{1, 2}));
   EXPECT_EQ(Text::scanIntegers(L"1,2", nullptr, 0), 0U);

@@ -1,7 +1,8 @@
 # End-to-end check of the zem-recognize program:
 #   cmake -DTOOL=<zem-recognize> -DINPUT_DIR=<dir of recognize_sample.strokes> -P recognize_cli_test.cmake
-# A malformed line is reported with its file and line, the good lines are still
-# recognised, and the exit status is 1.
+# The file starts with a BOM and a CRLF line. A malformed line is reported
+# with its file and line, the good lines are still recognised, and the exit
+# status is 1.
 
 function(expect_contains text what)
   string(FIND "${text}" "${what}" at)
@@ -27,21 +28,9 @@ if(NOT count EQUAL 4)
   message(FATAL_ERROR "expected 4 result lines, got ${count}:\n${out}")
 endif()
 
-execute_process(COMMAND "${TOOL}" --table recognize_sample.strokes
-  WORKING_DIRECTORY "${INPUT_DIR}"
-  RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_QUIET)
-expect_contains("${out}" "LABEL")
-expect_contains("${out}" "Delete")
-
 execute_process(COMMAND "${TOOL}" --no-such-option
   RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE err)
 if(NOT status EQUAL 2 OR NOT out STREQUAL "")
   message(FATAL_ERROR "unknown option: exit status ${status}, expected 2 and no output")
 endif()
 expect_contains("${err}" "Usage: zem-recognize")
-
-execute_process(COMMAND "${TOOL}" --help RESULT_VARIABLE status OUTPUT_VARIABLE out)
-if(NOT status EQUAL 0)
-  message(FATAL_ERROR "--help: exit status ${status}, expected 0")
-endif()
-expect_contains("${out}" "Usage: zem-recognize")

@@ -1,10 +1,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <fstream>
 #include <iterator>
-#include <set>
 #include <sstream>
 #include <string>
 #include <tuple>
@@ -125,61 +122,6 @@ TEST(ScenarioParser, ReportsEveryBadLineWithItsNumber) {
   const auto unstarted = parseScenario("registry HKCU\\A B = 1\n");
   ASSERT_EQ(unstarted.errors.size(), 1u);
   EXPECT_EQ(unstarted.errors[0].message, "no start line");
-}
-
-TEST(ScenarioParser, ReadsWindowsDriverThreadsNotificationsAndTheExitCode) {
-  const auto result = parseScenario(
-      "app \"n.exe\" \"\\n.exe\" class \"C\" title \"N\"\n"
-      "window \"n.exe\" class \"D\" title \"Tool\" hidden\n"
-      "foreground \"Tool\"\n"
-      "start\n"
-      "thread-attach\n"
-      "thread-detach\n"
-      "notify 4294967295\n"
-      "expect exit -1\n"
-      "expect exit 0\n");
-  ASSERT_EQ(result.errors.size(), 1u);
-  EXPECT_EQ(result.errors[0].line, 9);
-  EXPECT_THAT(result.errors[0].message, ::testing::HasSubstr("the first is line 8"));
-  const auto& window = actionOf<AddWindow>(result.scenario.setup[1]);
-  EXPECT_EQ(std::tuple(window.exeFile, window.className, window.title, window.visible),
-            std::tuple(L"n.exe", L"D", L"Tool", false));
-  const auto& timeline = result.scenario.timeline;
-  ASSERT_EQ(timeline.size(), 3u);
-  EXPECT_TRUE(actionOf<DriverThread>(timeline[0]).attach);
-  EXPECT_FALSE(actionOf<DriverThread>(timeline[1]).attach);
-  EXPECT_EQ(actionOf<NotifySetting>(timeline[2]).identifier, 0xFFFFFFFFu);
-  ASSERT_TRUE(result.scenario.exitCode);
-  EXPECT_EQ(result.scenario.exitCode->code, -1);
-  EXPECT_TRUE(result.scenario.expectations.empty());
-}
-
-// The command table is the format's one list of words (it dispatches and
-// prints the help): the fuzz dictionary must hold every word of its syntax.
-TEST(ScenarioParser, TheFuzzDictionaryHoldsEveryWordOfTheCommandTable) {
-  std::ifstream file(std::string(ZEM_TEST_DATA_DIR) + "/../../fuzz/scenario.dict");
-  ASSERT_TRUE(file) << "fuzz/scenario.dict cannot be read";
-  std::set<std::string> dictionary;
-  for (std::string line; std::getline(file, line);) {
-    if (line.size() > 2 && line.front() == '"' && line.back() == '"') {
-      dictionary.insert(line.substr(1, line.size() - 2));
-    }
-  }
-  for (const Command& command : commands()) {
-    std::string syntax(command.usage);
-    std::replace_if(
-        syntax.begin(), syntax.end(), [](char c) { return c == '|' || c == '[' || c == ']'; }, ' ');
-    std::istringstream words(syntax);
-    for (std::string word; words >> word;) {
-      const bool keyword =
-          word.find_first_not_of("abcdefghijklmnopqrstuvwxyz+-") == std::string::npos ||
-          word == "->";
-      if (keyword) {
-        EXPECT_EQ(dictionary.count(word), 1u)
-            << "\"" << word << "\" (in " << command.usage << ") is not in fuzz/scenario.dict";
-      }
-    }
-  }
 }
 
 TEST(ScenarioExpectations, MatchInOrderAndGuardTheGapsBetweenMatches) {

@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -9,7 +8,6 @@
 #include <string>
 #include <utility>
 
-#include "recognize_stream.h"
 #include "result_writer.h"
 #include "stroke_parser.h"
 
@@ -63,24 +61,6 @@ TEST(StrokeTextParseTest, MalformedTokensNameTheToken) {
             "bad point \"1," + std::string(58, 'z') + "...\"");
 }
 
-TEST(StrokeTextStreamTest, GoodLinesSurviveBadOnes) {
-  std::istringstream in(
-      "\xEF\xBB\xBF"
-      "a 0,0 100,0\r\n\r\n# c\n0,0 0,100\nb 1,x\nc\n");
-  std::ostringstream out;
-  std::ostringstream diagnostics;
-  Gestures::Recognizer recognizer;
-  recognizer.addBuiltInTemplates();
-  StrokeText::ResultWriter writer(out, StrokeText::OutputFormat::tsv, false);
-  EXPECT_FALSE(StrokeText::recognizeStream(in, "in.txt", recognizer, writer, diagnostics));
-  EXPECT_EQ(diagnostics.str(), "in.txt:5: bad point \"1,x\"\n");
-  const std::string text = out.str();  // unlabelled lines are named by file:line
-  EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 3);
-  EXPECT_EQ(text.rfind("a\t1\tSwipeRight\t", 0), 0U) << text;
-  EXPECT_NE(text.find("\nin.txt:4\t4\tSwipeDown\t"), std::string::npos);
-  EXPECT_NE(text.find("\nc\t0\tUnknown\t"), std::string::npos);
-}
-
 TEST(StrokeTextFormatTest, DoublesReadBackExactly) {
   for (const double v : {1.0 / 3.0, -2.5e-7, 4.9e-324, -0.0, Geometry::largestDouble}) {
     const std::string text = StrokeText::formatDouble(v);
@@ -90,12 +70,8 @@ TEST(StrokeTextFormatTest, DoublesReadBackExactly) {
   }
 }
 
-TEST(StrokeTextFormatTest, RecordsInEveryFormat) {
+TEST(StrokeTextFormatTest, JsonAndTableRecords) {
   RecognitionResult r{1, L"SwipeRight", 0.1, 158, {40, 300, 400, 0}};
-  EXPECT_EQ(StrokeText::tsvRecord("a", r),
-            "a\t1\tSwipeRight\t0.10000000000000001\t158\t40\t300\t400\t0");
-  EXPECT_EQ(StrokeText::tsvRecord("-:3", RecognitionResult{}),
-            "-:3\t0\tUnknown\t0\t0\t0\t0\t1.7976931348623157e+308\t1.7976931348623157e+308");
   r.score = std::numeric_limits<double>::quiet_NaN();
   r.bounds = {-inf, inf, 12.25, 0};
   EXPECT_EQ(StrokeText::jsonRecord("q\"", r),
