@@ -2,10 +2,10 @@
 # Shared steps of the end-to-end test groups (sourced, not run).
 #
 # Each group runs in a private copy of the prepared Wine prefix, with its own
-# wine server, on the virtual display that its runner started. Every wait
-# polls for a condition with a time limit; a failure names the step and
-# shows what was seen. The whole group has a hard time limit, and the wine
-# server is ended on every way out.
+# wine server, on the virtual display that its runner started (run_group.sh,
+# which also ends the group at its time limit). Every wait polls for a
+# condition with a time limit; a failure names the step and shows what was
+# seen. The wine server is ended on every way out.
 #
 # The runner sets: E2E_WORK (a fresh directory), E2E_BASE_PREFIX, E2E_LIMIT
 # (seconds), E2E_QUILLON, E2E_TOUCHHOST, E2E_TESTAPP, E2E_PROBE, E2E_TRACES and,
@@ -13,7 +13,6 @@
 set -euo pipefail
 
 current_step="set-up"
-background_pids=()
 
 step() {
   current_step="$*"
@@ -26,29 +25,18 @@ fail() {
 }
 
 show_file() {  # show_file FILE: its last lines, for a failure message
-  if [ -f "$1" ]; then
-    printf -- '--- %s (last 25 lines)\n' "$1" >&2
-    tail -n 25 "$1" >&2
-  else
-    printf -- '--- %s does not exist\n' "$1" >&2
-  fi
+  printf -- '--- %s (last 25 lines)\n' "$1" >&2
+  tail -n 25 "$1" >&2 2>/dev/null || true
 }
 
 cleanup() {
   local status=$?
-  trap - EXIT TERM INT
-  if [ -n "${watchdog_pid:-}" ]; then kill "$watchdog_pid" 2>/dev/null || true; fi
+  trap - EXIT TERM
   if [ -n "${host_input_fd:-}" ]; then eval "exec ${host_input_fd}>&-" 2>/dev/null || true; fi
   # The programs end with the server; their ends are not news.
   disown -a 2>/dev/null || true
   wineserver -k 2>/dev/null || true
-  for pid in "${background_pids[@]}"; do kill "$pid" 2>/dev/null || true; done
   exit "$status"
-}
-
-on_time_limit() {
-  printf 'FAIL in step "%s": the group ran out of its %s s\n' "$current_step" "$E2E_LIMIT" >&2
-  exit 1
 }
 
 # --- prefix, programs, registry -------------------------------------------
@@ -57,20 +45,9 @@ start_group() {
   export WINEPREFIX="$E2E_WORK/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
   export WINEARCH=win64
   trap cleanup EXIT
-  trap on_time_limit TERM INT
-  # The watchdog holds none of the group's output open, so nothing waits for
-  # it once the group has ended.
-  (
-    exec >/dev/null 2>&1 </dev/null
-    sleep "$E2E_LIMIT" &
-    sleeper=$!
-    trap 'kill $sleeper; exit 0' TERM
-    wait $sleeper && kill -TERM $$
-  ) &
-  watchdog_pid=$!
+  trap 'fail "the group ran out of its $E2E_LIMIT s"' TERM
   step "copy the prepared prefix"
   [ -f "$E2E_BASE_PREFIX/.zem-e2e-ready" ] || fail "no prepared prefix at $E2E_BASE_PREFIX"
-  rm -rf "$WINEPREFIX"
   # Hard links keep the copy fast; the registry files, the only ones Wine
   # writes, are real copies.
   cp -al "$E2E_BASE_PREFIX" "$WINEPREFIX"
@@ -78,13 +55,11 @@ start_group() {
     rm -f "$WINEPREFIX/$f"
     cp "$E2E_BASE_PREFIX/$f" "$WINEPREFIX/$f"
   done
-  # The server and the system processes that the first program starts stay
-  # for the whole group: they must not hold the group's output open.
-  # It outlives gaps between programs (the touch key is volatile: it lives as
-  # long as the server), but not a group that was killed outright.
+  # The server outlives gaps between programs (the touch key is volatile: it
+  # lives as long as the server); it must not hold the group's output open.
   wineserver -p30 >/dev/null 2>&1 </dev/null
-  wine "$E2E_PROBE" window "no such window" --gone --timeout 0 >"$E2E_WORK/wine-start.out" 2>&1 \
-    </dev/null || fail "Wine does not start: $(cat "$E2E_WORK/wine-start.out")"
+  probe window none none gone >"$E2E_WORK/wine-start.out" 2>&1 </dev/null ||
+    fail "Wine does not start: $(cat "$E2E_WORK/wine-start.out")"
 }
 
 winpath() {  # the Windows path of a host path (Wine's drive Z: is the root)
@@ -99,7 +74,6 @@ start_program() {
   shift
   wine "$@" >"$E2E_WORK/$name.out" 2>&1 &
   last_pid=$!
-  background_pids+=("$last_pid")
 }
 
 # reg_import LINES...: writes the lines (after the header) as a .reg file and imports it.
@@ -120,6 +94,8 @@ expect_value() {  # expect_value KEY NAME DATA
   [ "$seen" = "$3" ] || fail "$1\\$2 is \"$seen\", expected \"$3\""
 }
 
+probe() { wine "$E2E_PROBE" "$@"; }
+
 # --- logs -------------------------------------------------------------------
 
 line_count() { if [ -f "$1" ]; then wc -l <"$1"; else echo 0; fi; }
@@ -127,26 +103,18 @@ line_count() { if [ -f "$1" ]; then wc -l <"$1"; else echo 0; fi; }
 # wait_for_line FILE PATTERN [SECONDS] [AFTER_LINE]: waits until a line after
 # line AFTER_LINE (default 0) matches the extended regular expression.
 wait_for_line() {
-  local file="$1" pattern="$2" limit="${3:-10}" after="${4:-0}"
-  local deadline=$((SECONDS + limit))
-  while :; do
-    if [ -f "$file" ] && tail -n "+$((after + 1))" "$file" | grep -Eq -- "$pattern"; then
-      return 0
-    fi
-    if [ "$SECONDS" -ge "$deadline" ]; then
-      show_file "$file"
-      fail "no line matching /$pattern/ in $(basename "$file") after ${limit} s"
-    fi
+  local deadline=$((SECONDS + ${3:-10}))
+  until tail -n "+$((${4:-0} + 1))" "$1" 2>/dev/null | grep -Eq -- "$2"; do
+    [ "$SECONDS" -lt "$deadline" ] || { show_file "$1"; fail "no line matching /$2/ in $1"; }
     sleep 0.1
   done
 }
 
 # expect_no_line FILE PATTERN [AFTER_LINE]
 expect_no_line() {
-  local file="$1" pattern="$2" after="${3:-0}"
-  if [ -f "$file" ] && tail -n "+$((after + 1))" "$file" | grep -Eq -- "$pattern"; then
-    show_file "$file"
-    fail "unexpected line matching /$pattern/ in $(basename "$file")"
+  if tail -n "+$((${3:-0} + 1))" "$1" 2>/dev/null | grep -Eq -- "$2"; then
+    show_file "$1"
+    fail "unexpected line matching /$2/ in $1"
   fi
 }
 
@@ -170,7 +138,6 @@ start_touchhost() {
   wine "$E2E_TOUCHHOST" --library "$(winpath "$E2E_QUILLON")" \
     --log "$(winpath "$E2E_WORK/host.log")" "$@" - <"$E2E_WORK/host.in" \
     >"$E2E_WORK/touchhost.out" 2>&1 &
-  background_pids+=($!)
   exec {host_input_fd}>"$E2E_WORK/host.in"
   wait_for_line "$E2E_WORK/host.log" '^ *[0-9]+ ms  switch ' 20
 }
@@ -183,16 +150,6 @@ play() {
   printf '%s\n' "$(winpath "$E2E_TRACES/$1.trace")" >&"$host_input_fd"
   wait_for_line "$E2E_WORK/host.log" "  (played|bad trace|gave up waiting)" 30 "$from"
   expect_no_line "$E2E_WORK/host.log" "  (bad trace|gave up waiting)" "$from"
-}
-
-probe() { wine "$E2E_PROBE" "$@"; }
-
-# install_apps: the test program under two names in C:\apps (short paths: the
-# main program reads module paths of at most 99 characters).
-install_apps() {
-  mkdir -p "$WINEPREFIX/drive_c/apps" "$WINEPREFIX/drive_c/logs"
-  cp "$E2E_TESTAPP" "$WINEPREFIX/drive_c/apps/zem-testapp.exe"
-  cp "$E2E_TESTAPP" "$WINEPREFIX/drive_c/apps/zem-otherapp.exe"
 }
 
 # start_zem: ZEM.exe, and waits until the host has attached the library while
@@ -209,12 +166,11 @@ start_zem() {
 # wait_for_exit NAME PID SECONDS: waits until the program has ended with exit
 # status 0.
 wait_for_exit() {
-  local name="$1" pid="$2" limit="$3" status=0
-  local deadline=$((SECONDS + limit))
-  while kill -0 "$pid" 2>/dev/null; do
-    [ "$SECONDS" -ge "$deadline" ] && fail "$name still runs after $limit s"
+  local deadline=$((SECONDS + $3)) status=0
+  while kill -0 "$2" 2>/dev/null; do
+    [ "$SECONDS" -lt "$deadline" ] || fail "$1 still runs after $3 s"
     sleep 0.1
   done
-  wait "$pid" || status=$?
-  [ "$status" -eq 0 ] || { show_file "$E2E_WORK/$name.out"; fail "$name exited with $status"; }
+  wait "$2" || status=$?
+  [ "$status" -eq 0 ] || { show_file "$E2E_WORK/$1.out"; fail "$1 exited with $status"; }
 }

@@ -29,11 +29,11 @@ wait_for_line "$host_log" '  LockTouch "5,6,7,8"$' 10 "$mark"
 [ "$(tail -n "+$((mark + 1))" "$host_log" | grep -c .)" -eq 1 ] ||
   { show_file "$host_log"; fail "the driver saw changes besides the marker"; }
 kill -0 "$zem_pid" 2>/dev/null || fail "the first instance has ended"
-probe window ZEM --class ZEM --timeout 0 || fail "the first instance's window is gone"
+probe window ZEM ZEM || fail "the first instance's window is gone"
 
 step "Ctrl+Q ends ZEM: the switch goes off, then the whole screen passes"
 mark=$(line_count "$host_log")
-probe post ZEM --class ZEM 0x0111 40000 0 || fail "cannot post the command to ZEM"
+probe post ZEM ZEM 0x0111 40000 0 || fail "cannot post the command to ZEM"
 wait_for_exit zem "$zem_pid" 20
 expect_value "$touch_key" MultiTouchDemo 0x0
 expect_value "$touch_key" LockTouch "0,0,480,800"

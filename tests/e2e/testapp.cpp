@@ -9,23 +9,18 @@
 //   mousedown X,Y / mouseup X,Y     left button, in screen pixels
 //   activate / deactivate           the window gains or loses activation
 //                                   (a click never activates it)
-//   touch WPARAM LPARAM / touchend  the hook library's messages (hex)
 //   close                           a close request; the program then ends
 //
 // Options (any other argument is only logged, so a launched program can be
-// given arbitrary arguments): --title T, --class C, --log FILE,
-// --rect X,Y,W,H (window rectangle, default 0,0,480,800), --color RRGGBB
-// (background of the window, default 203040).
+// given arbitrary arguments): --title T, --log FILE. The window
+// covers the panel (480 x 800) in the colour 203040.
 #include <windows.h>
 // After windows.h, which it needs.
 #include <shellapi.h>
 
 #include <cstdio>
-#include <cwchar>
 #include <string>
 #include <vector>
-
-#include "ports/touch_messages.h"
 
 namespace {
 
@@ -53,12 +48,6 @@ std::string screenPoint(HWND window, LPARAM lParam) {
   return std::to_string(point.x) + "," + std::to_string(point.y);
 }
 
-std::string hex(std::uintptr_t value) {
-  char text[32];
-  std::snprintf(text, sizeof(text), "0x%08llX", static_cast<unsigned long long>(value));
-  return text;
-}
-
 LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_KEYDOWN:
@@ -83,12 +72,6 @@ LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
     case WM_ACTIVATE:
       logLine(LOWORD(wParam) == WA_INACTIVE ? "deactivate" : "activate");
       break;
-    case WM_APP_TOUCH:
-      logLine("touch " + hex(wParam) + " " + hex(static_cast<std::uintptr_t>(lParam)));
-      return 0;
-    case WM_APP_TOUCH_END:
-      logLine("touchend");
-      return 0;
     case WM_CLOSE:
       logLine("close");
       DestroyWindow(window);
@@ -102,45 +85,22 @@ LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
   return DefWindowProcW(window, message, wParam, lParam);
 }
 
-bool parseRect(const std::wstring& text, RECT& rect) {
-  int x = 0, y = 0, width = 0, height = 0;
-  wchar_t rest = 0;
-  if (std::swscanf(text.c_str(), L"%d,%d,%d,%d%lc", &x, &y, &width, &height, &rest) != 4 ||
-      width <= 0 || height <= 0) {
-    return false;
-  }
-  rect = {x, y, x + width, y + height};
-  return true;
-}
-
 }  // namespace
 
 int main() {
   int count = 0;
   LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &count);
-  std::vector<std::wstring> args;
-  for (int i = 0; argv != nullptr && i < count; ++i) args.emplace_back(argv[i]);
-  if (argv != nullptr) LocalFree(argv);
+  const std::vector<std::wstring> args(argv, argv + count);
+  LocalFree(argv);
 
   std::wstring title = L"zem-testapp";
-  std::wstring className = L"ZemTestApp";
+  const wchar_t* const className = L"ZemTestApp";
   std::wstring logPath;
-  RECT rect = {0, 0, 480, 800};
-  unsigned long color = 0x203040;
   for (std::size_t i = 1; i + 1 < args.size(); ++i) {
     if (args[i] == L"--title") {
       title = args[++i];
-    } else if (args[i] == L"--class") {
-      className = args[++i];
     } else if (args[i] == L"--log") {
       logPath = args[++i];
-    } else if (args[i] == L"--rect") {
-      if (!parseRect(args[++i], rect)) {
-        std::fprintf(stderr, "zem-testapp: --rect needs X,Y,WIDTH,HEIGHT\n");
-        return 2;
-      }
-    } else if (args[i] == L"--color") {
-      color = std::wcstoul(args[++i].c_str(), nullptr, 16);
     }
   }
   if (!logPath.empty()) logFile = _wfopen(logPath.c_str(), L"ab");
@@ -155,19 +115,14 @@ int main() {
   windowClass.lpfnWndProc = windowProc;
   windowClass.hInstance = instance;
   windowClass.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
-  // COLORREF is 0x00BBGGRR.
-  windowClass.hbrBackground =
-      CreateSolidBrush(RGB((color >> 16) & 0xFF, (color >> 8) & 0xFF, color & 0xFF));
-  windowClass.lpszClassName = className.c_str();
-  if (RegisterClassW(&windowClass) == 0) {
-    logLine("cannot register the window class: " + std::to_string(GetLastError()));
-    return 1;
-  }
-  // A pop-up window: the client area is the whole rectangle, with no frame
-  // of the window manager's or Wine's own.
-  const HWND window = CreateWindowExW(0, className.c_str(), title.c_str(), WS_POPUP | WS_VISIBLE,
-                                      rect.left, rect.top, rect.right - rect.left,
-                                      rect.bottom - rect.top, nullptr, nullptr, instance, nullptr);
+  windowClass.hbrBackground = CreateSolidBrush(RGB(0x20, 0x30, 0x40));  // 203040
+  windowClass.lpszClassName = className;
+  // A pop-up window over the whole panel: no frame of the window manager's
+  // or Wine's own.
+  const HWND window = RegisterClassW(&windowClass) == 0
+                          ? nullptr
+                          : CreateWindowExW(0, className, title.c_str(), WS_POPUP | WS_VISIBLE, 0,
+                                            0, 480, 800, nullptr, nullptr, instance, nullptr);
   if (window == nullptr) {
     logLine("cannot create the window: " + std::to_string(GetLastError()));
     return 1;
