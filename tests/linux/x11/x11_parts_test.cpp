@@ -1,5 +1,6 @@
 // The X11 desktop's parts that need no X server: the virtual keys as
-// keysyms, the keyboard map, the embedded pictures and the text codecs.
+// keysyms, the keyboard map and damaged picture data (the runs of zem on X
+// compare a gesture's picture and the game-pad's with the screen).
 // (The settings' commands and keyboard lists run on a server: x11_desktop_test.)
 #include <gtest/gtest.h>
 
@@ -7,7 +8,6 @@
 
 #include "platform/linux/x11/x11_keys.h"
 #include "platform/linux/x11/x11_pictures.h"
-#include "platform/linux/x11/x11_settings.h"
 
 namespace {
 
@@ -42,27 +42,6 @@ TEST(X11Keys, MapPrefersUnshiftedKeysAndFindsSpareOnes) {
   EXPECT_FALSE(X11Keys::KeyboardMap().find('a', stroke));
 }
 
-TEST(X11Pictures, EveryPictureDecodesAtItsSize) {
-  struct Row {
-    std::uint32_t id;
-    std::int32_t width, height;
-  };
-  const Row rows[] = {{157, 240, 240}, {160, 240, 240}, {171, 240, 240}, {179, 240, 240},
-                      {167, 480, 800}, {168, 480, 320}, {175, 800, 480}};
-  for (const Row& row : rows) {
-    const std::optional<X11Picture> picture = X11Pictures::load(row.id);
-    ASSERT_TRUE(picture) << row.id;
-    EXPECT_EQ(picture->width, row.width);
-    EXPECT_EQ(picture->height, row.height);
-    EXPECT_EQ(picture->pixels.size(), static_cast<std::size_t>(row.width * row.height));
-  }
-  EXPECT_EQ(X11Pictures::codedPictureCount, 17u);
-  EXPECT_FALSE(X11Pictures::load(0));
-  EXPECT_FALSE(X11Pictures::load(161));
-  // Pad pictures are black around the buttons: the colour key.
-  EXPECT_EQ(X11Pictures::load(168)->pixels[0], 0u);
-}
-
 TEST(X11Pictures, DamagedDataGivesNoPicture) {
   const unsigned char tooShort[] = {3, 1, 2, 3};
   const unsigned char tooLong[] = {255, 1, 2, 3, 255, 1, 2, 3};
@@ -79,10 +58,8 @@ TEST(X11Pictures, DamagedDataGivesNoPicture) {
   const std::optional<X11Picture> picture = X11Pictures::decode({1, 2, 2, whole, sizeof whole});
   ASSERT_TRUE(picture);
   EXPECT_EQ(picture->pixels, std::vector<std::uint32_t>(4, 0x123456u));
-}
-
-TEST(X11Settings, Latin1TextsFromTheServer) {
-  EXPECT_EQ(X11Settings::fromLatin1("Caf\xE9"), L"Caf\u00E9");
+  EXPECT_FALSE(X11Pictures::load(0));  // no such picture
+  EXPECT_FALSE(X11Pictures::load(161));
 }
 
 }  // namespace
