@@ -32,7 +32,6 @@ class VmReport {
  public:
   // Records one check; returns `passed`.
   bool check(const std::string& name, bool passed, const std::string& why = {});
-  void note(const std::string& text);
   int exitCode() const { return failed_ == 0 ? 0 : 1; }
 
  private:
@@ -111,10 +110,11 @@ class EventReader {
 // What a reader of an evdev node receives when frames are written to a
 // uinput device: the input core passes events on only when they change the
 // device's state, so a replay is compared against this rather than against
-// the recording itself.
-//   - codes the device does not declare are dropped, and so is SYN_DROPPED;
-//   - a key (or switch, LED, sound) event that does not change its state is
-//     dropped, except autorepeat (value 2);
+// the recording itself. The recorded panels send keys and absolute axes only:
+//   - codes the device does not declare are dropped, and so is any EV_SYN
+//     but SYN_REPORT;
+//   - a key event that does not change its state is dropped, except
+//     autorepeat (value 2);
 //   - an absolute value equal to the last one is dropped: per slot for the
 //     multitouch axes when the device has slots (even for a new tracking id),
 //     per axis otherwise; protocol-A multitouch values always pass;
@@ -145,7 +145,7 @@ class InputCoreModel {
   int emittedSlot_ = 0;
   std::map<unsigned, std::int32_t> abs_;
   std::map<std::pair<int, unsigned>, std::int32_t> slotAbs_;
-  std::map<std::pair<unsigned, unsigned>, bool> state_;  // keys, switches, LEDs, sounds
+  std::map<unsigned, bool> keys_;  // held or not
   std::vector<ModelEvent> pending_;
 };
 
@@ -208,8 +208,8 @@ class ZemProcess {
   ZemProcess& operator=(const ZemProcess&) = delete;
 
   bool running();
-  // SIGTERM, then waits up to `wait`; the exit status, or -1 when it had to
-  // be killed (or never ran).
+  // SIGTERM, then waits up to `wait`; the exit status, or -1 when it still
+  // runs (the destructor kills it) or never ran.
   int stop(std::chrono::milliseconds wait);
 
  private:
