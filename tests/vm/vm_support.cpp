@@ -67,19 +67,6 @@ namespace {
 
 std::string lastError(const char* what) { return std::string(what) + ": " + std::strerror(errno); }
 
-// The ioctl that declares one code of each event type; 0 for EV_SYN (implied)
-// and force feedback (not replayed).
-unsigned long setBitRequest(unsigned type) {
-  const std::pair<unsigned, unsigned long> requests[] = {
-      {EV_KEY, UI_SET_KEYBIT}, {EV_REL, UI_SET_RELBIT}, {EV_ABS, UI_SET_ABSBIT},
-      {EV_MSC, UI_SET_MSCBIT}, {EV_LED, UI_SET_LEDBIT}, {EV_SND, UI_SET_SNDBIT},
-      {EV_SW, UI_SET_SWBIT}};
-  for (const auto& [t, request] : requests) {
-    if (t == type) return request;
-  }
-  return 0;
-}
-
 bool declare(int fd, const PanelDescription& d, std::string& error) {
   bool ok = true;
   const auto request = [&](unsigned long what, unsigned long argument, const char* name) {
@@ -91,9 +78,10 @@ bool declare(int fd, const PanelDescription& d, std::string& error) {
   for (unsigned prop = 0; prop < INPUT_PROP_CNT; ++prop) {
     if (d.hasProperty(prop)) request(UI_SET_PROPBIT, prop, "UI_SET_PROPBIT");
   }
-  for (unsigned type = 1; type < EV_CNT; ++type) {
-    const unsigned long setBit = setBitRequest(type);
-    if (setBit == 0 || !d.hasType(type)) continue;
+  // The event types the recordings hold (see InputCoreModel).
+  for (const auto& [type, setBit] : {std::pair<unsigned, unsigned long>{EV_KEY, UI_SET_KEYBIT},
+                                     std::pair<unsigned, unsigned long>{EV_ABS, UI_SET_ABSBIT}}) {
+    if (!d.hasType(type)) continue;
     request(UI_SET_EVBIT, type, "UI_SET_EVBIT");
     for (unsigned code = 0; code < KEY_CNT; ++code) {
       if (d.hasCode(type, code)) request(setBit, code, "UI_SET_*BIT");
@@ -152,16 +140,9 @@ UinputDevice::~UinputDevice() {
 }
 
 bool UinputDevice::write(const std::vector<input_event>& events) {
-  const auto* data = reinterpret_cast<const char*>(events.data());
-  std::size_t left = events.size() * sizeof(input_event);
-  while (left > 0) {
-    const ssize_t n = ::write(fd_, data, left);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    data += n;
-    left -= static_cast<std::size_t>(n);
-  }
-  return true;
+  // uinput takes whole events, all of them or none.
+  const std::size_t size = events.size() * sizeof(input_event);
+  return ::write(fd_, events.data(), size) == static_cast<ssize_t>(size);
 }
 
 input_event makeEvent(unsigned type, unsigned code, int value) {

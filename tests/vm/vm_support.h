@@ -52,9 +52,10 @@ input_event makeEvent(unsigned type, unsigned code, int value);
 // which is how the checks unplug a panel.
 class UinputDevice {
  public:
-  // Name, ids, properties, codes and axis ranges as described. Axes get no
-  // fuzz: recorded values were already filtered by the panel's kernel, and
-  // filtering them again would drop real movement.
+  // Name, ids, properties, key and axis codes and axis ranges as described
+  // (the recordings hold no other event type). Axes get no fuzz: recorded
+  // values were already filtered by the panel's kernel, and filtering them
+  // again would drop real movement.
   static std::unique_ptr<UinputDevice> create(const PanelDescription& description,
                                               std::string& error);
   ~UinputDevice();
