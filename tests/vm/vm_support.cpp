@@ -411,19 +411,13 @@ int ZemProcess::stop(std::chrono::milliseconds wait) {
   return running() ? -1 : status_;  // the destructor kills it
 }
 
-TouchWriter& TouchWriter::down(int slot, int x, int y) {
-  ids_[static_cast<std::size_t>(slot)] = nextId_;
+TouchWriter& TouchWriter::at(int slot, int x, int y) {
   pending_.push_back(makeEvent(EV_ABS, ABS_MT_SLOT, slot));
-  pending_.push_back(makeEvent(EV_ABS, ABS_MT_TRACKING_ID, nextId_++));
-  return position(x, y);
-}
-
-TouchWriter& TouchWriter::move(int slot, int x, int y) {
-  pending_.push_back(makeEvent(EV_ABS, ABS_MT_SLOT, slot));
-  return position(x, y);
-}
-
-TouchWriter& TouchWriter::position(int x, int y) {
+  int& id = ids_[static_cast<std::size_t>(slot)];
+  if (id < 0) {
+    id = nextId_++;
+    pending_.push_back(makeEvent(EV_ABS, ABS_MT_TRACKING_ID, id));
+  }
   pending_.push_back(makeEvent(EV_ABS, ABS_MT_POSITION_X, x));
   pending_.push_back(makeEvent(EV_ABS, ABS_MT_POSITION_Y, y));
   return *this;

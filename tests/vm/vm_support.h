@@ -227,14 +227,13 @@ class TouchWriter {
  public:
   TouchWriter(UinputDevice& panel, int slots)
       : panel_(panel), ids_(static_cast<std::size_t>(slots), -1) {}
-  TouchWriter& down(int slot, int x, int y);
-  TouchWriter& move(int slot, int x, int y);
+  // A finger at (x, y): a new contact when the slot had none, else a move.
+  TouchWriter& at(int slot, int x, int y);
   TouchWriter& up(int slot);
   // Writes the frame; false when the panel refused it (it was removed).
   bool frame();
 
  private:
-  TouchWriter& position(int x, int y);
   UinputDevice& panel_;
   std::vector<int> ids_;
   std::vector<input_event> pending_;

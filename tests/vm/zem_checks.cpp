@@ -149,8 +149,9 @@ std::string describe(const std::vector<std::vector<Contact>>& frames) {
 
 using Points = std::vector<std::pair<int, int>>;
 
-// zem on the check panel, with readers on the panel's clone, on zem's
-// keyboard and (ungrabbed) on the panel.
+// zem on the check panel, with readers on the panel's clone and on zem's
+// keyboard. (That zem holds the panel's grab is checked by a grab of our own
+// being refused; what a grab keeps from other readers, vm-kernel checks.)
 struct Rig {
   explicit Rig(VmReport& r) : report(r) {}
   VmReport& report;
@@ -159,7 +160,6 @@ struct Rig {
   std::unique_ptr<EventReader> keyReader;
   std::unique_ptr<EventReader> clone;
   std::string cloneNode;
-  std::unique_ptr<EventReader> other;
   std::unique_ptr<TouchWriter> touch;
   std::size_t cloneFramesSeen = 0;
   std::size_t keysSeen = 0;
@@ -199,7 +199,6 @@ struct Rig {
       cloneNode = node;
       cloneFramesSeen = 0;
     }
-    other = std::make_unique<EventReader>(panel->node(), false);
     touch = std::make_unique<TouchWriter>(*panel, contactSlots);
     return true;
   }
@@ -210,10 +209,8 @@ struct Rig {
   }
   // One finger along `points`, then lifted.
   void stroke(const Points& points) {
-    touch->down(0, points.front().first, points.front().second);
-    frame();
-    for (std::size_t i = 1; i < points.size(); ++i) {
-      touch->move(0, points[i].first, points[i].second);
+    for (const auto& [x, y] : points) {
+      touch->at(0, x, y);
       frame();
     }
     touch->up(0);
@@ -224,13 +221,7 @@ struct Rig {
     const int gapX = dx == 0 ? 200 : 0;
     const int gapY = dx == 0 ? 0 : 200;
     for (int i = 0; i <= steps; ++i) {
-      const int x0 = x + i * dx;
-      const int y0 = y + i * dy;
-      if (i == 0) {
-        touch->down(0, x0, y0).down(1, x0 + gapX, y0 + gapY);
-      } else {
-        touch->move(0, x0, y0).move(1, x0 + gapX, y0 + gapY);
-      }
+      touch->at(0, x + i * dx, y + i * dy).at(1, x + gapX + i * dx, y + gapY + i * dy);
       frame();
     }
     touch->up(0).up(1);
@@ -264,7 +255,6 @@ struct Rig {
   // Removes the panel (its readers see ENODEV) and, with `back`, makes it again.
   bool unplug(bool back) {
     touch.reset();
-    other.reset();
     panel.reset();
     if (!back) return true;
     std::string error;
@@ -312,8 +302,6 @@ void checkPassThrough(Rig& rig) {
     const std::string got = describe(rig.cloneFrames());
     rig.report.check(c.check, got == c.clone, got);
   }
-  rig.report.check("while zem holds the panel a second reader gets nothing",
-                   rig.other->events().empty());
   setLockTouch("0,0,480,800");
 }
 
@@ -349,7 +337,7 @@ bool checkBoundKeys(Rig& rig) {
 void checkUnplug(Rig& rig) {
   VmReport& report = rig.report;
   rig.skipKeys();
-  rig.touch->down(0, 100, 770);
+  rig.touch->at(0, 100, 770);
   rig.frame();
   rig.keys(1, 2000);
   rig.unplug(false);
@@ -364,7 +352,7 @@ void checkUnplug(Rig& rig) {
   waitForDriverKey({wholeScreen});
   pause(rearmMs + settleMs);
   rig.cloneFrames();
-  rig.touch->down(0, 200, 200);
+  rig.touch->at(0, 200, 200);
   rig.frame();
   const auto frames = rig.cloneFrames();
   report.check("game-pad hidden: a touch passes again",
@@ -397,11 +385,10 @@ PositionSet positions(const std::vector<Contact>& contacts) {
 }
 
 // Every recorded panel through a zem that finds the panel itself, with
-// "LockTouch" 0,0,480,320: zem grabs the panel, a second reader gets
-// nothing, every frame on the clone is a frame of the panel whose first two
-// contacts (the hook's two points) lie in the rectangle once scaled (within
-// a pixel of its edge a point counts both ways: scaling rounds), frames
-// clearly inside do reach the clone, and every contact ends lifted.
+// "LockTouch" 0,0,480,320: zem grabs the panel, every frame on the clone is a frame of the panel
+// whose first two contacts (the hook's two points) lie in the rectangle once scaled (within a pixel
+// of its edge a point counts both ways: scaling rounds), frames clearly inside do reach the clone,
+// and every contact ends lifted.
 void checkRecordings(VmReport& report, const std::string& zemPath, const std::string& folder) {
   if (!report.check("settings without bindings written", writeFile(settingsPath(), settingsHead))) {
     return;
@@ -426,7 +413,6 @@ void checkRecordings(VmReport& report, const std::string& zemPath, const std::st
       rectangleSet = true;
     }
     EventReader cloneReader(clone, false);
-    EventReader other(panel->node(), false);
     const AxisInfo& xAxis = recording->description.axis(ABS_MT_POSITION_X);
     const AxisInfo& yAxis = recording->description.axis(ABS_MT_POSITION_Y);
     InputCoreModel model(recording->description);
@@ -469,7 +455,6 @@ void checkRecordings(VmReport& report, const std::string& zemPath, const std::st
                  wrong.empty(), wrong);
     report.check(name + ": every contact is lifted on the clone at the end",
                  cloneView.active().empty(), describe({cloneView.active()}));
-    report.check(name + ": a second reader of the panel gets nothing", other.events().empty());
     panel.reset();
     cloneReader.waitFor(SIZE_MAX, milliseconds(3000));  // until the clone goes with the panel
   }
