@@ -1,7 +1,8 @@
 // The X11 desktop's parts that need no X server: the virtual keys as
-// keysyms, the keyboard map and damaged picture data (the runs of zem on X
-// compare a gesture's picture and the game-pad's with the screen).
-// (The settings' commands and keyboard lists run on a server: x11_desktop_test.)
+// keysyms and damaged picture data. (The keyboard map is read from a real
+// server by x11_desktop_test: a key found shifted, a spare key code; the runs
+// of zem on X compare a gesture's picture and the game-pad's with the screen;
+// the settings' commands and keyboard lists run on a server too.)
 #include <gtest/gtest.h>
 
 #include <set>
@@ -23,23 +24,6 @@ TEST(X11Keys, EveryKeyZemSendsHasAKeysymOfItsOwn) {
   }
   EXPECT_EQ(X11Keys::keysymFor(0x00), 0u);
   EXPECT_EQ(X11Keys::keysymFor(0xFF), 0u);
-}
-
-TEST(X11Keys, MapPrefersUnshiftedKeysAndFindsSpareOnes) {
-  // Keycodes 8..11, two columns each; keycode 10 is unused.
-  const X11Keys::KeyboardMap map(8, 2, {'a', 'A', 0xFF95, 0xFFB7, 0, 0, 'b', 'a'});
-  X11Keys::KeyStroke stroke;
-  ASSERT_TRUE(map.find('a', stroke));
-  EXPECT_EQ(stroke.keycode, 8);
-  EXPECT_FALSE(stroke.shifted);           // keycode 11 has it shifted, 8 unshifted
-  ASSERT_TRUE(map.find(0xFFB7, stroke));  // keypad 7 behind keypad Home
-  EXPECT_EQ(stroke.keycode, 9);
-  EXPECT_TRUE(stroke.shifted);
-  EXPECT_FALSE(map.find('q', stroke));
-  EXPECT_FALSE(map.find(0, stroke));
-  EXPECT_EQ(map.spareKeycode(), 10);
-  EXPECT_EQ(X11Keys::KeyboardMap(8, 1, {'a', 'b'}).spareKeycode(), 0);
-  EXPECT_FALSE(X11Keys::KeyboardMap().find('a', stroke));
 }
 
 TEST(X11Pictures, DamagedDataGivesNoPicture) {
