@@ -30,6 +30,11 @@ bool VmReport::check(const std::string& name, bool passed, const std::string& wh
   return passed;
 }
 
+void VmReport::note(const std::string& text) {
+  std::printf("# %s\n", text.c_str());
+  std::fflush(stdout);
+}
+
 std::optional<EvemuRecording> readRecording(const std::string& path, std::string& error) {
   EvemuRecording recording;
   readEvemuFile(path, recording);

@@ -32,6 +32,8 @@ class VmReport {
  public:
   // Records one check; returns `passed`.
   bool check(const std::string& name, bool passed, const std::string& why = {});
+  // A figure or a note, printed after "# ".
+  void note(const std::string& text);
   int exitCode() const { return failed_ == 0 ? 0 : 1; }
 
  private:
