@@ -72,42 +72,27 @@ namespace {
 
 std::string lastError(const char* what) { return std::string(what) + ": " + std::strerror(errno); }
 
-// The ioctl that declares one code of each event type; 0 for EV_SYN (implied)
-// and force feedback (not replayed).
-unsigned long setBitRequest(unsigned type) {
-  const std::pair<unsigned, unsigned long> requests[] = {
-      {EV_KEY, UI_SET_KEYBIT}, {EV_REL, UI_SET_RELBIT}, {EV_ABS, UI_SET_ABSBIT},
-      {EV_MSC, UI_SET_MSCBIT}, {EV_LED, UI_SET_LEDBIT}, {EV_SND, UI_SET_SNDBIT},
-      {EV_SW, UI_SET_SWBIT}};
-  for (const auto& [t, request] : requests) {
-    if (t == type) return request;
-  }
-  return 0;
-}
-
 bool declare(int fd, const PanelDescription& d, std::string& error) {
+  bool ok = true;
+  const auto request = [&](unsigned long what, unsigned long argument, const char* name) {
+    if (ok && ioctl(fd, what, argument) < 0) {
+      error = lastError(name) + " (" + std::to_string(argument) + ")";
+      ok = false;
+    }
+  };
   for (unsigned prop = 0; prop < INPUT_PROP_CNT; ++prop) {
-    if (d.hasProperty(prop) && ioctl(fd, UI_SET_PROPBIT, prop) < 0) {
-      error = lastError("UI_SET_PROPBIT");
-      return false;
-    }
+    if (d.hasProperty(prop)) request(UI_SET_PROPBIT, prop, "UI_SET_PROPBIT");
   }
-  for (unsigned type = 1; type < EV_CNT; ++type) {
-    const unsigned long request = setBitRequest(type);
-    if (request == 0 || !d.hasType(type)) continue;
-    if (ioctl(fd, UI_SET_EVBIT, type) < 0) {
-      error = lastError("UI_SET_EVBIT");
-      return false;
-    }
+  // The event types the recordings hold (see InputCoreModel).
+  for (const auto& [type, setBit] : {std::pair<unsigned, unsigned long>{EV_KEY, UI_SET_KEYBIT},
+                                     std::pair<unsigned, unsigned long>{EV_ABS, UI_SET_ABSBIT}}) {
+    if (!d.hasType(type)) continue;
+    request(UI_SET_EVBIT, type, "UI_SET_EVBIT");
     for (unsigned code = 0; code < KEY_CNT; ++code) {
-      if (d.hasCode(type, code) && ioctl(fd, request, code) < 0) {
-        error = lastError("UI_SET_*BIT") + " (type " + std::to_string(type) + " code " +
-                std::to_string(code) + ")";
-        return false;
-      }
+      if (d.hasCode(type, code)) request(setBit, code, "UI_SET_*BIT");
     }
   }
-  for (unsigned code = 0; code < ABS_CNT; ++code) {
+  for (unsigned code = 0; code < ABS_CNT && ok; ++code) {
     if (!d.hasCode(EV_ABS, code)) continue;
     const AxisInfo& axis = d.axis(code);
     uinput_abs_setup setup{};
@@ -123,38 +108,12 @@ bool declare(int fd, const PanelDescription& d, std::string& error) {
   }
   uinput_setup setup{};
   std::strncpy(setup.name, d.name.c_str(), UINPUT_MAX_NAME_SIZE - 1);
-  setup.id.bustype = d.bustype;
-  setup.id.vendor = d.vendor;
-  setup.id.product = d.product;
-  setup.id.version = d.version;
-  if (ioctl(fd, UI_DEV_SETUP, &setup) < 0 || ioctl(fd, UI_DEV_CREATE) < 0) {
+  setup.id = {d.bustype, d.vendor, d.product, d.version};
+  if (ok && (ioctl(fd, UI_DEV_SETUP, &setup) < 0 || ioctl(fd, UI_DEV_CREATE) < 0)) {
     error = lastError("UI_DEV_CREATE");
-    return false;
+    ok = false;
   }
-  return true;
-}
-
-// No udev here: the node's name is under the device's sysfs folder, and
-// devtmpfs creates the node a moment after the device appears.
-std::string findNode(int fd, std::string& error) {
-  char sysname[64] = {};
-  if (ioctl(fd, UI_GET_SYSNAME(sizeof sysname), sysname) < 0) {
-    error = lastError("UI_GET_SYSNAME");
-    return {};
-  }
-  const std::filesystem::path dir = std::filesystem::path("/sys/devices/virtual/input") / sysname;
-  for (int attempt = 0; attempt < 200; ++attempt) {
-    std::error_code ec;
-    for (const auto& entry : std::filesystem::directory_iterator(dir, ec)) {
-      const std::string name = entry.path().filename().string();
-      if (name.rfind("event", 0) != 0) continue;
-      std::string node = "/dev/input/" + name;
-      if (access(node.c_str(), R_OK) == 0) return node;
-    }
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  }
-  error = std::string("no event node for ") + sysname;
-  return {};
+  return ok;
 }
 
 }  // namespace
@@ -170,8 +129,9 @@ std::unique_ptr<UinputDevice> UinputDevice::create(const PanelDescription& descr
     close(fd);
     return nullptr;
   }
-  std::string node = findNode(fd, error);
+  std::string node = findEventNode(description.name, std::chrono::milliseconds(2000));
   if (node.empty()) {
+    error = "no event node for " + description.name;
     ioctl(fd, UI_DEV_DESTROY);
     close(fd);
     return nullptr;
@@ -185,16 +145,9 @@ UinputDevice::~UinputDevice() {
 }
 
 bool UinputDevice::write(const std::vector<input_event>& events) {
-  const auto* data = reinterpret_cast<const char*>(events.data());
-  std::size_t left = events.size() * sizeof(input_event);
-  while (left > 0) {
-    const ssize_t n = ::write(fd_, data, left);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    data += n;
-    left -= static_cast<std::size_t>(n);
-  }
-  return true;
+  // uinput takes whole events, all of them or none.
+  const std::size_t size = events.size() * sizeof(input_event);
+  return ::write(fd_, events.data(), size) == static_cast<ssize_t>(size);
 }
 
 input_event makeEvent(unsigned type, unsigned code, int value) {
@@ -291,49 +244,33 @@ InputCoreModel::InputCoreModel(const PanelDescription& device) : device_(device)
 
 std::vector<ModelEvent> InputCoreModel::write(const ModelEvent& e) {
   if (e.type == EV_SYN) {
-    if (e.code == SYN_MT_REPORT) pending_.push_back(e);
-    if (e.code != SYN_REPORT) return {};
     std::vector<ModelEvent> frame;
-    if (!pending_.empty()) {
+    if (e.code == SYN_REPORT && !pending_.empty()) {
       frame.swap(pending_);
       frame.push_back(e);
     }
     return frame;
   }
   if (!device_.hasCode(e.type, e.code)) return {};
-  switch (e.type) {
-    case EV_KEY:
-    case EV_SW:
-    case EV_LED:
-    case EV_SND: {
-      if (e.type == EV_KEY && e.value == 2) break;
-      bool& on = state_[{e.type, e.code}];
-      if (on == (e.value != 0)) return {};
-      on = e.value != 0;
-      break;
+  if (e.type == EV_KEY && e.value != 2) {
+    bool& down = keys_[e.code];
+    if (down == (e.value != 0)) return {};
+    down = e.value != 0;
+  } else if (e.type == EV_ABS) {
+    if (e.code == ABS_MT_SLOT) {
+      if (e.value >= 0 && e.value < slots_) slot_ = e.value;
+      return {};
     }
-    case EV_ABS: {
-      if (e.code == ABS_MT_SLOT) {
-        if (e.value >= 0 && e.value < slots_) slot_ = e.value;
-        return {};
-      }
-      const bool slotted = slots_ > 0 && isSlottedAxis(e.code);
-      if (slotted || !isSlottedAxis(e.code)) {
-        std::int32_t& last = slotted ? slotAbs_[{slot_, e.code}] : abs_[e.code];
-        if (last == e.value) return {};
-        last = e.value;
-      }
-      if (slotted && slot_ != emittedSlot_) {
-        emittedSlot_ = slot_;
-        pending_.push_back({EV_ABS, ABS_MT_SLOT, slot_});
-      }
-      break;
+    const bool slotted = slots_ > 0 && isSlottedAxis(e.code);
+    if (slotted || !isSlottedAxis(e.code)) {
+      std::int32_t& last = slotted ? slotAbs_[{slot_, e.code}] : abs_[e.code];
+      if (last == e.value) return {};
+      last = e.value;
     }
-    case EV_REL:
-      if (e.value == 0) return {};
-      break;
-    default:
-      break;
+    if (slotted && slot_ != emittedSlot_) {
+      emittedSlot_ = slot_;
+      pending_.push_back({EV_ABS, ABS_MT_SLOT, slot_});
+    }
   }
   pending_.push_back(e);
   return {};
@@ -375,19 +312,13 @@ void ContactView::feed(const input_event& e) {
   }
   if (slot_ < 0 || static_cast<std::size_t>(slot_) >= slots_.size()) return;
   Contact& c = slots_[static_cast<std::size_t>(slot_)];
-  switch (e.code) {
-    case ABS_MT_TRACKING_ID:
-      if (c.id < 0 && e.value >= 0) c.since = ++began_;
-      c.id = e.value;
-      break;
-    case ABS_MT_POSITION_X:
-      c.x = e.value;
-      break;
-    case ABS_MT_POSITION_Y:
-      c.y = e.value;
-      break;
-    default:
-      break;
+  if (e.code == ABS_MT_TRACKING_ID) {
+    if (c.id < 0 && e.value >= 0) c.since = ++began_;
+    c.id = e.value;
+  } else if (e.code == ABS_MT_POSITION_X) {
+    c.x = e.value;
+  } else if (e.code == ABS_MT_POSITION_Y) {
+    c.y = e.value;
   }
 }
 
@@ -477,32 +408,21 @@ bool ZemProcess::running() {
 }
 
 int ZemProcess::stop(std::chrono::milliseconds wait) {
-  if (!running()) return status_;
-  kill(pid_, SIGTERM);
+  if (running()) kill(pid_, SIGTERM);
   const auto end = std::chrono::steady_clock::now() + wait;
-  while (std::chrono::steady_clock::now() < end) {
-    if (!running()) return status_;
+  while (running() && std::chrono::steady_clock::now() < end) {
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
   }
-  kill(pid_, SIGKILL);
-  waitpid(pid_, nullptr, 0);
-  pid_ = -1;
-  return -1;
+  return running() ? -1 : status_;  // the destructor kills it
 }
 
-TouchWriter& TouchWriter::down(int slot, int x, int y) {
-  ids_[static_cast<std::size_t>(slot)] = nextId_;
+TouchWriter& TouchWriter::at(int slot, int x, int y) {
   pending_.push_back(makeEvent(EV_ABS, ABS_MT_SLOT, slot));
-  pending_.push_back(makeEvent(EV_ABS, ABS_MT_TRACKING_ID, nextId_++));
-  return position(x, y);
-}
-
-TouchWriter& TouchWriter::move(int slot, int x, int y) {
-  pending_.push_back(makeEvent(EV_ABS, ABS_MT_SLOT, slot));
-  return position(x, y);
-}
-
-TouchWriter& TouchWriter::position(int x, int y) {
+  int& id = ids_[static_cast<std::size_t>(slot)];
+  if (id < 0) {
+    id = nextId_++;
+    pending_.push_back(makeEvent(EV_ABS, ABS_MT_TRACKING_ID, id));
+  }
   pending_.push_back(makeEvent(EV_ABS, ABS_MT_POSITION_X, x));
   pending_.push_back(makeEvent(EV_ABS, ABS_MT_POSITION_Y, y));
   return *this;

@@ -32,6 +32,7 @@ class VmReport {
  public:
   // Records one check; returns `passed`.
   bool check(const std::string& name, bool passed, const std::string& why = {});
+  // A figure or a note, printed after "# ".
   void note(const std::string& text);
   int exitCode() const { return failed_ == 0 ? 0 : 1; }
 
@@ -53,9 +54,10 @@ input_event makeEvent(unsigned type, unsigned code, int value);
 // which is how the checks unplug a panel.
 class UinputDevice {
  public:
-  // Name, ids, properties, codes and axis ranges as described. Axes get no
-  // fuzz: recorded values were already filtered by the panel's kernel, and
-  // filtering them again would drop real movement.
+  // Name, ids, properties, key and axis codes and axis ranges as described
+  // (the recordings hold no other event type). Axes get no fuzz: recorded
+  // values were already filtered by the panel's kernel, and filtering them
+  // again would drop real movement.
   static std::unique_ptr<UinputDevice> create(const PanelDescription& description,
                                               std::string& error);
   ~UinputDevice();
@@ -111,10 +113,11 @@ class EventReader {
 // What a reader of an evdev node receives when frames are written to a
 // uinput device: the input core passes events on only when they change the
 // device's state, so a replay is compared against this rather than against
-// the recording itself.
-//   - codes the device does not declare are dropped, and so is SYN_DROPPED;
-//   - a key (or switch, LED, sound) event that does not change its state is
-//     dropped, except autorepeat (value 2);
+// the recording itself. The recorded panels send keys and absolute axes only:
+//   - codes the device does not declare are dropped, and so is any EV_SYN
+//     but SYN_REPORT;
+//   - a key event that does not change its state is dropped, except
+//     autorepeat (value 2);
 //   - an absolute value equal to the last one is dropped: per slot for the
 //     multitouch axes when the device has slots (even for a new tracking id),
 //     per axis otherwise; protocol-A multitouch values always pass;
@@ -145,7 +148,7 @@ class InputCoreModel {
   int emittedSlot_ = 0;
   std::map<unsigned, std::int32_t> abs_;
   std::map<std::pair<int, unsigned>, std::int32_t> slotAbs_;
-  std::map<std::pair<unsigned, unsigned>, bool> state_;  // keys, switches, LEDs, sounds
+  std::map<unsigned, bool> keys_;  // held or not
   std::vector<ModelEvent> pending_;
 };
 
@@ -208,8 +211,8 @@ class ZemProcess {
   ZemProcess& operator=(const ZemProcess&) = delete;
 
   bool running();
-  // SIGTERM, then waits up to `wait`; the exit status, or -1 when it had to
-  // be killed (or never ran).
+  // SIGTERM, then waits up to `wait`; the exit status, or -1 when it still
+  // runs (the destructor kills it) or never ran.
   int stop(std::chrono::milliseconds wait);
 
  private:
@@ -226,14 +229,13 @@ class TouchWriter {
  public:
   TouchWriter(UinputDevice& panel, int slots)
       : panel_(panel), ids_(static_cast<std::size_t>(slots), -1) {}
-  TouchWriter& down(int slot, int x, int y);
-  TouchWriter& move(int slot, int x, int y);
+  // A finger at (x, y): a new contact when the slot had none, else a move.
+  TouchWriter& at(int slot, int x, int y);
   TouchWriter& up(int slot);
   // Writes the frame; false when the panel refused it (it was removed).
   bool frame();
 
  private:
-  TouchWriter& position(int x, int y);
   UinputDevice& panel_;
   std::vector<int> ids_;
   std::vector<input_event> pending_;

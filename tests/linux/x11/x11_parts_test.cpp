@@ -1,13 +1,14 @@
 // The X11 desktop's parts that need no X server: the virtual keys as
-// keysyms, the keyboard map, the embedded pictures and the text codecs.
-// (The settings' commands and keyboard lists run on a server: x11_desktop_test.)
+// keysyms and damaged picture data. (The keyboard map is read from a real
+// server by x11_desktop_test: a key found shifted, a spare key code; the runs
+// of zem on X compare a gesture's picture and the game-pad's with the screen;
+// the settings' commands and keyboard lists run on a server too.)
 #include <gtest/gtest.h>
 
 #include <set>
 
 #include "platform/linux/x11/x11_keys.h"
 #include "platform/linux/x11/x11_pictures.h"
-#include "platform/linux/x11/x11_settings.h"
 
 namespace {
 
@@ -23,44 +24,6 @@ TEST(X11Keys, EveryKeyZemSendsHasAKeysymOfItsOwn) {
   }
   EXPECT_EQ(X11Keys::keysymFor(0x00), 0u);
   EXPECT_EQ(X11Keys::keysymFor(0xFF), 0u);
-}
-
-TEST(X11Keys, MapPrefersUnshiftedKeysAndFindsSpareOnes) {
-  // Keycodes 8..11, two columns each; keycode 10 is unused.
-  const X11Keys::KeyboardMap map(8, 2, {'a', 'A', 0xFF95, 0xFFB7, 0, 0, 'b', 'a'});
-  X11Keys::KeyStroke stroke;
-  ASSERT_TRUE(map.find('a', stroke));
-  EXPECT_EQ(stroke.keycode, 8);
-  EXPECT_FALSE(stroke.shifted);           // keycode 11 has it shifted, 8 unshifted
-  ASSERT_TRUE(map.find(0xFFB7, stroke));  // keypad 7 behind keypad Home
-  EXPECT_EQ(stroke.keycode, 9);
-  EXPECT_TRUE(stroke.shifted);
-  EXPECT_FALSE(map.find('q', stroke));
-  EXPECT_FALSE(map.find(0, stroke));
-  EXPECT_EQ(map.spareKeycode(), 10);
-  EXPECT_EQ(X11Keys::KeyboardMap(8, 1, {'a', 'b'}).spareKeycode(), 0);
-  EXPECT_FALSE(X11Keys::KeyboardMap().find('a', stroke));
-}
-
-TEST(X11Pictures, EveryPictureDecodesAtItsSize) {
-  struct Row {
-    std::uint32_t id;
-    std::int32_t width, height;
-  };
-  const Row rows[] = {{157, 240, 240}, {160, 240, 240}, {171, 240, 240}, {179, 240, 240},
-                      {167, 480, 800}, {168, 480, 320}, {175, 800, 480}};
-  for (const Row& row : rows) {
-    const std::optional<X11Picture> picture = X11Pictures::load(row.id);
-    ASSERT_TRUE(picture) << row.id;
-    EXPECT_EQ(picture->width, row.width);
-    EXPECT_EQ(picture->height, row.height);
-    EXPECT_EQ(picture->pixels.size(), static_cast<std::size_t>(row.width * row.height));
-  }
-  EXPECT_EQ(X11Pictures::codedPictureCount, 17u);
-  EXPECT_FALSE(X11Pictures::load(0));
-  EXPECT_FALSE(X11Pictures::load(161));
-  // Pad pictures are black around the buttons: the colour key.
-  EXPECT_EQ(X11Pictures::load(168)->pixels[0], 0u);
 }
 
 TEST(X11Pictures, DamagedDataGivesNoPicture) {
@@ -79,10 +42,8 @@ TEST(X11Pictures, DamagedDataGivesNoPicture) {
   const std::optional<X11Picture> picture = X11Pictures::decode({1, 2, 2, whole, sizeof whole});
   ASSERT_TRUE(picture);
   EXPECT_EQ(picture->pixels, std::vector<std::uint32_t>(4, 0x123456u));
-}
-
-TEST(X11Settings, Latin1TextsFromTheServer) {
-  EXPECT_EQ(X11Settings::fromLatin1("Caf\xE9"), L"Caf\u00E9");
+  EXPECT_FALSE(X11Pictures::load(0));  // no such picture
+  EXPECT_FALSE(X11Pictures::load(161));
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
 // A small X application for the desktop's tests: one top-level window with a
-// title, a class, its process id and the close protocol, filled with one
-// colour. It writes what it receives to a log, one line each, flushed at
+// title, a class, its process id and the close protocol, filled with blue
+// (0x3060C0). It writes what it receives to a log, one line each, flushed at
 // once:
 //   ready                   mapped and shown
 //   focus                   it got the input focus
@@ -9,7 +9,7 @@
 //   close                   the window manager asked it to close (it exits,
 //                           unless started with --stay)
 //
-//   zem-x11-test-app --title T --class C --log FILE [--color RRGGBB]
+//   zem-x11-test-app --title T --class C --log FILE
 //                    [--type toolbar|desktop|normal] [--stay] [--no-pid]
 //                    [--geometry X,Y,W,H]
 #include <unistd.h>
@@ -22,7 +22,7 @@
 #include <cstring>
 #include <sstream>
 #include <string>
-#include <vector>
+#include <utility>
 
 namespace {
 
@@ -30,11 +30,10 @@ struct Options {
   std::string title = "Test";
   std::string windowClass = "zem-test";
   std::string log;
-  std::uint32_t color = 0x3060C0;
   std::string type = "normal";
+  std::string geometry = "0,0,480,800";
   bool stay = false;
   bool pid = true;
-  int x = 0, y = 0, width = 480, height = 800;
 };
 
 FILE* logFile = nullptr;
@@ -57,41 +56,33 @@ xcb_atom_t atom(xcb_connection_t* c, const char* name) {
 
 int main(int argc, char** argv) {
   Options options;
+  const std::pair<const char*, std::string*> valued[] = {{"--title", &options.title},
+                                                         {"--class", &options.windowClass},
+                                                         {"--log", &options.log},
+                                                         {"--type", &options.type},
+                                                         {"--geometry", &options.geometry}};
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
-    const std::string value = i + 1 < argc ? argv[i + 1] : "";
-    if (arg == "--title") {
-      options.title = value;
-      ++i;
-    } else if (arg == "--class") {
-      options.windowClass = value;
-      ++i;
-    } else if (arg == "--log") {
-      options.log = value;
-      ++i;
-    } else if (arg == "--color") {
-      options.color = static_cast<std::uint32_t>(std::strtoul(value.c_str(), nullptr, 16));
-      ++i;
-    } else if (arg == "--type") {
-      options.type = value;
-      ++i;
-    } else if (arg == "--geometry") {
-      std::istringstream numbers(value);
-      char comma = 0;
-      if (!(numbers >> options.x >> comma >> options.y >> comma >> options.width >> comma >>
-            options.height)) {
-        std::fprintf(stderr, "zem-x11-test-app: bad geometry %s\n", value.c_str());
-        return 2;
+    bool known = arg == "--stay" || arg == "--no-pid";
+    options.stay = options.stay || arg == "--stay";
+    options.pid = options.pid && arg != "--no-pid";
+    for (const auto& [name, value] : valued) {
+      if (arg == name && i + 1 < argc) {
+        *value = argv[++i];
+        known = true;
       }
-      ++i;
-    } else if (arg == "--stay") {
-      options.stay = true;
-    } else if (arg == "--no-pid") {
-      options.pid = false;
-    } else {
+    }
+    if (!known) {
       std::fprintf(stderr, "zem-x11-test-app: unknown argument %s\n", arg.c_str());
       return 2;
     }
+  }
+  int x = 0, y = 0, width = 0, height = 0;
+  char comma = 0;
+  if (!(std::istringstream(options.geometry) >> x >> comma >> y >> comma >> width >> comma >>
+        height)) {
+    std::fprintf(stderr, "zem-x11-test-app: bad geometry %s\n", options.geometry.c_str());
+    return 2;
   }
   if (!options.log.empty()) logFile = std::fopen(options.log.c_str(), "a");
 
@@ -102,13 +93,12 @@ int main(int argc, char** argv) {
   xcb_ewmh_init_atoms_replies(&ewmh, xcb_ewmh_init_atoms(c, &ewmh), nullptr);
 
   const xcb_window_t window = xcb_generate_id(c);
-  const std::uint32_t values[] = {options.color,
+  const std::uint32_t values[] = {0x3060C0,  // blue
                                   XCB_EVENT_MASK_KEY_PRESS | XCB_EVENT_MASK_BUTTON_PRESS |
                                       XCB_EVENT_MASK_FOCUS_CHANGE | XCB_EVENT_MASK_EXPOSURE};
-  xcb_create_window(c, XCB_COPY_FROM_PARENT, window, screen->root,
-                    static_cast<std::int16_t>(options.x), static_cast<std::int16_t>(options.y),
-                    static_cast<std::uint16_t>(options.width),
-                    static_cast<std::uint16_t>(options.height), 0, XCB_WINDOW_CLASS_INPUT_OUTPUT,
+  xcb_create_window(c, XCB_COPY_FROM_PARENT, window, screen->root, static_cast<std::int16_t>(x),
+                    static_cast<std::int16_t>(y), static_cast<std::uint16_t>(width),
+                    static_cast<std::uint16_t>(height), 0, XCB_WINDOW_CLASS_INPUT_OUTPUT,
                     screen->root_visual, XCB_CW_BACK_PIXEL | XCB_CW_EVENT_MASK, values);
   xcb_icccm_set_wm_name(c, window, XCB_ATOM_STRING, 8,
                         static_cast<std::uint32_t>(options.title.size()), options.title.c_str());
@@ -132,17 +122,21 @@ int main(int argc, char** argv) {
   xcb_map_window(c, window);
   xcb_flush(c);
 
-  // The keyboard map, to name the keys pressed.
+  // The keyboard map, to name the keys pressed; fetched again when it changes.
   const xcb_setup_t* setup = xcb_get_setup(c);
-  xcb_get_keyboard_mapping_reply_t* mapping = xcb_get_keyboard_mapping_reply(
-      c,
-      xcb_get_keyboard_mapping(
-          c, setup->min_keycode,
-          static_cast<std::uint8_t>(setup->max_keycode - setup->min_keycode + 1)),
-      nullptr);
+  const auto keyboardMap = [&] {
+    return xcb_get_keyboard_mapping_reply(
+        c,
+        xcb_get_keyboard_mapping(
+            c, setup->min_keycode,
+            static_cast<std::uint8_t>(setup->max_keycode - setup->min_keycode + 1)),
+        nullptr);
+  };
+  xcb_get_keyboard_mapping_reply_t* mapping = keyboardMap();
 
   bool ready = false;
-  while (xcb_generic_event_t* event = xcb_wait_for_event(c)) {
+  bool closing = false;
+  while (xcb_generic_event_t* event = closing ? nullptr : xcb_wait_for_event(c)) {
     switch (event->response_type & 0x7F) {
       case XCB_EXPOSE:
         if (!ready) note("ready");
@@ -152,11 +146,7 @@ int main(int argc, char** argv) {
         note("focus");
         break;
       case XCB_KEY_PRESS: {
-        if (mapping == nullptr) {
-          // A new map arrives with MappingNotify; without one keys cannot be named.
-          note("key ?");
-          break;
-        }
+        if (mapping == nullptr) break;  // no map: the key cannot be named
         const auto* press = reinterpret_cast<xcb_key_press_event_t*>(event);
         const int per = mapping->keysyms_per_keycode;
         const xcb_keysym_t* syms = xcb_get_keyboard_mapping_keysyms(mapping);
@@ -177,24 +167,13 @@ int main(int argc, char** argv) {
       }
       case XCB_MAPPING_NOTIFY:
         std::free(mapping);
-        mapping = xcb_get_keyboard_mapping_reply(
-            c,
-            xcb_get_keyboard_mapping(
-                c, setup->min_keycode,
-                static_cast<std::uint8_t>(setup->max_keycode - setup->min_keycode + 1)),
-            nullptr);
+        mapping = keyboardMap();
         break;
       case XCB_CLIENT_MESSAGE: {
         const auto* message = reinterpret_cast<xcb_client_message_event_t*>(event);
         if (message->type == ewmh.WM_PROTOCOLS && message->data.data32[0] == deleteWindow) {
           note("close");
-          if (!options.stay) {
-            std::free(event);
-            std::free(mapping);
-            xcb_ewmh_connection_wipe(&ewmh);
-            xcb_disconnect(c);
-            return 0;
-          }
+          closing = !options.stay;
         }
         break;
       }

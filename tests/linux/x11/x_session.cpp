@@ -183,25 +183,16 @@ std::string Session::logPath(const std::string& name) const {
   return directory_ + "/" + name + ".log";
 }
 
-pid_t Session::spawn(const std::vector<std::string>& argv) {
-  const pid_t pid = spawnProgram(argv);
-  if (pid > 0) children_.push_back(pid);
-  return pid;
-}
-
 std::string Session::appProgram() { return ZEM_X11_TEST_APP; }
 
-pid_t Session::startApp(const std::string& name, const std::vector<std::string>& arguments) {
-  return startAppFrom(appProgram(), name, arguments);
-}
-
-pid_t Session::startAppFrom(const std::string& program, const std::string& name,
-                            const std::vector<std::string>& arguments) {
+pid_t Session::startApp(const std::string& name, const std::vector<std::string>& arguments,
+                        const std::string& program) {
   std::vector<std::string> argv = {program, "--log", logPath(name)};
   argv.insert(argv.end(), arguments.begin(), arguments.end());
-  const pid_t pid = spawn(argv);
-  if (pid <= 0 || !waitFor([&] { return hasLine(logPath(name), "ready"); })) return -1;
-  return pid;
+  const pid_t pid = spawnProgram(argv);
+  if (pid <= 0) return -1;
+  children_.push_back(pid);  // stopped with the session
+  return waitFor([&] { return hasLine(logPath(name), "ready"); }) ? pid : -1;
 }
 
 bool Session::ended(pid_t pid) {

@@ -59,19 +59,15 @@ class Session {
   bool startWindowManager();
   void stopWindowManager();
 
-  // Starts the test application with these arguments (after --log FILE)
-  // and waits until its window is shown. Its log is logPath(name).
-  pid_t startApp(const std::string& name, const std::vector<std::string>& arguments = {});
-  // The same from another copy of the test application's program.
-  pid_t startAppFrom(const std::string& program, const std::string& name,
-                     const std::vector<std::string>& arguments = {});
+  // Starts the test application (or another copy of its program) with these
+  // arguments (after --log FILE) and waits until its window is shown. Its
+  // log is logPath(name).
+  pid_t startApp(const std::string& name, const std::vector<std::string>& arguments,
+                 const std::string& program = appProgram());
   static std::string appProgram();
   std::string logPath(const std::string& name) const;
   // True when the process has ended (and is reaped).
   bool ended(pid_t pid);
-
-  // Starts any program with $DISPLAY set; reaped and stopped with the rest.
-  pid_t spawn(const std::vector<std::string>& argv);
 
  private:
   bool ok_ = false;
