@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/app_settings.h"
@@ -62,22 +63,17 @@ struct App {
   }
 };
 
-TEST(GestureAppTest, BindingSplitsAtTheFirstCommaWithoutTrimming) {
-  const struct {
-    const wchar_t* binding;
-    std::vector<std::string> launches;
-  } rows[] = {
-      {L"p,-x,y", {"launch \"p\" \"-x,y\""}},
-      {L"p,", {"launch \"p\" \"\""}},
-      {L"p", {"launch \"p\" \"\""}},
+// The split at the first comma: examples/launch_program.scn.
+TEST(GestureAppTest, BindingIsNotTrimmedAndNeedsAProgram) {
+  const std::pair<const wchar_t*, std::vector<std::string>> rows[] = {
       {L" p ,x", {"launch \" p \" failed"}},  // no such program: the spaces stay
       {L",x", {}},                            // nothing names a program
   };
-  for (const auto& row : rows) {
+  for (const auto& [binding, launches] : rows) {
     App a;
     a.phone.addProgram(L"p", L"PClass", L"P");
-    EXPECT_TRUE(a.app.LaunchBinding(row.binding));
-    EXPECT_EQ(a.events({"launch"}), row.launches) << Text::toUtf8(row.binding);
+    EXPECT_TRUE(a.app.LaunchBinding(binding));
+    EXPECT_EQ(a.events({"launch"}), launches) << Text::toUtf8(binding);
   }
 }
 
@@ -93,27 +89,6 @@ TEST(GestureAppTest, LearningKeepsTheBindingWhileTheForegroundProgramIsUnknown) 
   a.swipeRightDouble();
   EXPECT_EQ(a.binding(L"SwipeRightDouble"), L"\\windows\\notes.exe");
   EXPECT_EQ(a.app.mode(), AppMode::gestures) << "learning did not end with the binding";
-}
-
-TEST(GestureAppTest, GateChecksTheBlackListFirstAndPassesUprightScreensOnly) {
-  App a;
-  const WindowHandle game = a.phone.addApp(L"Game.exe", L"\\Game.exe", L"G", L"Game");
-  a.phone.setForeground(game);
-  a.phone.registry().setStringList(Registry::currentUser, programKey, L"BlackListAll",
-                                   {L"\\GAME.EXE"});
-  a.app.WindowProcedure(0, WM_REGISTRY_CHANGED, 0, AppSettings::idBlackListAll);
-  a.phone.faults().querySip = 1;
-  EXPECT_FALSE(a.app.GesturesAllowed());
-  EXPECT_EQ(a.phone.faults().querySip, 1);  // the keyboard was not asked
-
-  a.phone.setForeground(a.phone.addApp(L"Notes.exe", L"\\Notes.exe", L"N", L"Notes"));
-  const std::pair<int, bool> angles[] = {{90, false}, {180, false}, {270, true}, {0, true}};
-  for (const auto& [angle, allowed] : angles) {
-    a.phone.registry().setDword(RotationRegistry::root, RotationRegistry::key,
-                                RotationRegistry::angle, static_cast<std::uint32_t>(angle));
-    a.app.WindowProcedure(0, WM_REGISTRY_CHANGED, 0, AppSettings::idAngle);
-    EXPECT_EQ(a.app.GesturesAllowed(), allowed) << "screen turned by " << angle << " degrees";
-  }
 }
 
 TEST(GestureAppTest, OnlyKnownIdentifiersReloadASetting) {

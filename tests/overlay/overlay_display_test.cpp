@@ -14,18 +14,6 @@ using Overlay::Rect;
 constexpr std::int32_t int32Max = std::numeric_limits<std::int32_t>::max();
 constexpr std::int32_t far = int32Max - 9;
 
-// The phone's overlay hardware, keeping the surface requests it was given:
-// their fields go to the platform as they are.
-struct RecordingDevice : SimOverlayDevice {
-  using SimOverlayDevice::SimOverlayDevice;
-  std::int32_t createOverlaySurface(Overlay::Object display, const Overlay::SurfaceRequest& request,
-                                    Overlay::Object& surface) override {
-    requests.push_back(request);
-    return SimOverlayDevice::createOverlaySurface(display, request, surface);
-  }
-  std::vector<Overlay::SurfaceRequest> requests;
-};
-
 std::wstring text(const wchar_t* message) { return message ? message : L"(none)"; }
 
 class OverlayDisplayTest : public ::testing::Test {
@@ -45,15 +33,13 @@ class OverlayDisplayTest : public ::testing::Test {
   }
 
   SimPhone phone;
-  RecordingDevice device{phone.context(), phone.windows()};
+  SimOverlayDevice& device = phone.overlayDevice();
   OverlayDisplay overlay{phone.windows(), device, phone.debug()};
 };
 
 TEST_F(OverlayDisplayTest, GesturePictureLoadsShowsAndHidesOnItsTimer) {
   ASSERT_EQ(gesture(), 0);
-  ASSERT_EQ(device.requests.size(), 1u);
-  EXPECT_EQ(device.requests[0].format.redMask, 0x7C00u);  // 5-5-5 first
-  EXPECT_FALSE(device.shownPicture().has_value());        // loaded, not shown
+  EXPECT_FALSE(device.shownPicture().has_value());  // loaded, not shown
 
   EXPECT_EQ(overlay.showPicture(HideTimer::after, 500), 0);
   EXPECT_TRUE(phone.log().contains("overlay shows picture 171 at (120,280)-(360,520) keyed"));
@@ -97,15 +83,6 @@ TEST_F(OverlayDisplayTest, DestinationRectangles) {
     EXPECT_EQ(overlay.sourceRect(), c.source) << c.stretch << " " << c.x;
     EXPECT_EQ(overlay.destinationRect(), c.destination) << c.stretch << " " << c.x;
   }
-}
-
-TEST_F(OverlayDisplayTest, WithoutColourKeyingOpaqueAndSecondFormatAsFallBack) {
-  device.config().caps.overlayCaps = 1;
-  device.config().acceptsRgb555 = false;
-  ASSERT_EQ(gesture(), 0);
-  EXPECT_EQ(overlay.updateFlags(), 0x400u);  // opaque: no colour key
-  ASSERT_EQ(device.requests.size(), 2u);
-  EXPECT_EQ(device.requests[1].format.redMask, 0xF800u);
 }
 
 TEST_F(OverlayDisplayTest, NothingIsBuiltForResourceZeroAnEmptySizeOrAHide) {
