@@ -19,18 +19,12 @@ namespace {
 
 using AppSettings::programKey;
 
-constexpr const char* driverSwitchEvent =
-    "registry HKLM\\HARDWARE\\DEVICEMAP\\TOUCH\\MultiTouchDemo";
-
-// The phone's events, or only those that start with one of `prefixes`.
-std::vector<std::string> eventsOf(SimPhone& phone, const std::vector<std::string>& prefixes = {}) {
+// The phone's events that start with `prefix`.
+std::vector<std::string> eventsOf(SimPhone& phone, const std::string& prefix) {
   std::vector<std::string> texts = phone.log().texts(LogCategory::event);
-  if (prefixes.empty()) return texts;
-  const auto unwanted = [&prefixes](const std::string& text) {
-    return std::none_of(prefixes.begin(), prefixes.end(),
-                        [&text](const std::string& p) { return text.rfind(p, 0) == 0; });
-  };
-  texts.erase(std::remove_if(texts.begin(), texts.end(), unwanted), texts.end());
+  texts.erase(std::remove_if(texts.begin(), texts.end(),
+                             [&prefix](const std::string& t) { return t.rfind(prefix, 0) != 0; }),
+              texts.end());
   return texts;
 }
 
@@ -58,9 +52,6 @@ struct App {
       app.WindowProcedure(0, m.message, m.wParam, m.lParam);
     }
   }
-  std::vector<std::string> events(const std::vector<std::string>& prefixes = {}) {
-    return eventsOf(phone, prefixes);
-  }
 };
 
 // The split at the first comma: examples/launch_program.scn.
@@ -73,7 +64,7 @@ TEST(GestureAppTest, BindingIsNotTrimmedAndNeedsAProgram) {
     App a;
     a.phone.addProgram(L"p", L"PClass", L"P");
     EXPECT_TRUE(a.app.LaunchBinding(binding));
-    EXPECT_EQ(a.events({"launch"}), launches) << Text::toUtf8(binding);
+    EXPECT_EQ(eventsOf(a.phone, "launch"), launches) << Text::toUtf8(binding);
   }
 }
 
@@ -131,14 +122,14 @@ TEST(GestureAppTest, FailingMessageFetchEndsTheLoopAndStillRestoresTheDriver) {
   phone.log().clear();
   EXPECT_EQ(app.run(), -1);
   // The create message let the whole screen pass, then re-armed the driver
-  // (1: off, a second, on again); the exit
-  // switches the driver off, then lets the whole screen pass.
-  const std::string lockTouch = "registry HKLM\\HARDWARE\\DEVICEMAP\\TOUCH\\LockTouch";
-  const std::string off = std::string(driverSwitchEvent) + " = 0";
-  const std::string wholeScreen = lockTouch + " = \"0,0,480,800\"";
-  EXPECT_EQ(eventsOf(phone, {driverSwitchEvent, lockTouch}),
-            (std::vector<std::string>{wholeScreen, off, std::string(driverSwitchEvent) + " = 1",
-                                      off, wholeScreen}));
+  // (off, a second, on again); the exit switches the driver off, then lets
+  // the whole screen pass.
+  const std::string key = "registry HKLM\\HARDWARE\\DEVICEMAP\\TOUCH\\";
+  const std::string wholeScreen = key + "LockTouch = \"0,0,480,800\"",
+                    off = key + "MultiTouchDemo = 0";
+  EXPECT_EQ(
+      eventsOf(phone, key),
+      (std::vector<std::string>{wholeScreen, off, key + "MultiTouchDemo = 1", off, wholeScreen}));
 }
 
 }  // namespace
