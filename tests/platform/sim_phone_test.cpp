@@ -4,7 +4,6 @@
 
 #include <cstdint>
 #include <utility>
-#include <vector>
 
 #include "ports/touch_messages.h"
 
@@ -41,14 +40,16 @@ TEST(SimPhoneTest, MessageLoopServesPostedThenQuitThenTimersThenEvents) {
   windows.postMessage(window, WM_APP_TOUCH, 1, 2);
   windows.postQuitMessage(3);
   windows.postMessage(window, WM_APP_TOUCH_END, 1, 0);
-  std::vector<std::pair<std::int32_t, std::uint32_t>> fetched;  // result, message
+  const std::pair<std::int32_t, std::uint32_t> fetched[] = {{1, WM_APP_TOUCH},
+                                                            {1, WM_APP_TOUCH_END},
+                                                            {0, WindowMessage::quit},
+                                                            {1, WindowMessage::timer},
+                                                            {1, 0x400}};  // result, message
   QueuedMessage m;
-  for (int i = 0; i < 5; ++i) fetched.emplace_back(windows.getMessage(m), m.message);
-  EXPECT_EQ(fetched, (std::vector<std::pair<std::int32_t, std::uint32_t>>{{1, WM_APP_TOUCH},
-                                                                          {1, WM_APP_TOUCH_END},
-                                                                          {0, WindowMessage::quit},
-                                                                          {1, WindowMessage::timer},
-                                                                          {1, 0x400}}));
+  for (const auto& [result, message] : fetched) {
+    EXPECT_EQ(windows.getMessage(m), result);
+    EXPECT_EQ(m.message, message);
+  }
   EXPECT_EQ(phone.clock().nowMs(), 50u);
 
   // A timer nobody kills keeps firing only for a while after the last event.
