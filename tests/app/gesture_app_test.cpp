@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/app_settings.h"
@@ -18,18 +19,12 @@ namespace {
 
 using AppSettings::programKey;
 
-constexpr const char* driverSwitchEvent =
-    "registry HKLM\\HARDWARE\\DEVICEMAP\\TOUCH\\MultiTouchDemo";
-
-// The phone's events, or only those that start with one of `prefixes`.
-std::vector<std::string> eventsOf(SimPhone& phone, const std::vector<std::string>& prefixes = {}) {
+// The phone's events that start with `prefix`.
+std::vector<std::string> eventsOf(SimPhone& phone, const std::string& prefix) {
   std::vector<std::string> texts = phone.log().texts(LogCategory::event);
-  if (prefixes.empty()) return texts;
-  const auto unwanted = [&prefixes](const std::string& text) {
-    return std::none_of(prefixes.begin(), prefixes.end(),
-                        [&text](const std::string& p) { return text.rfind(p, 0) == 0; });
-  };
-  texts.erase(std::remove_if(texts.begin(), texts.end(), unwanted), texts.end());
+  texts.erase(std::remove_if(texts.begin(), texts.end(),
+                             [&prefix](const std::string& t) { return t.rfind(prefix, 0) != 0; }),
+              texts.end());
   return texts;
 }
 
@@ -57,27 +52,19 @@ struct App {
       app.WindowProcedure(0, m.message, m.wParam, m.lParam);
     }
   }
-  std::vector<std::string> events(const std::vector<std::string>& prefixes = {}) {
-    return eventsOf(phone, prefixes);
-  }
 };
 
-TEST(GestureAppTest, BindingSplitsAtTheFirstCommaWithoutTrimming) {
-  const struct {
-    const wchar_t* binding;
-    std::vector<std::string> launches;
-  } rows[] = {
-      {L"p,-x,y", {"launch \"p\" \"-x,y\""}},
-      {L"p,", {"launch \"p\" \"\""}},
-      {L"p", {"launch \"p\" \"\""}},
+// The split at the first comma: examples/launch_program.scn.
+TEST(GestureAppTest, BindingIsNotTrimmedAndNeedsAProgram) {
+  const std::pair<const wchar_t*, std::vector<std::string>> rows[] = {
       {L" p ,x", {"launch \" p \" failed"}},  // no such program: the spaces stay
       {L",x", {}},                            // nothing names a program
   };
-  for (const auto& row : rows) {
+  for (const auto& [binding, launches] : rows) {
     App a;
     a.phone.addProgram(L"p", L"PClass", L"P");
-    EXPECT_TRUE(a.app.LaunchBinding(row.binding));
-    EXPECT_EQ(a.events({"launch"}), row.launches) << Text::toUtf8(row.binding);
+    EXPECT_TRUE(a.app.LaunchBinding(binding));
+    EXPECT_EQ(eventsOf(a.phone, "launch"), launches) << Text::toUtf8(binding);
   }
 }
 
@@ -93,27 +80,6 @@ TEST(GestureAppTest, LearningKeepsTheBindingWhileTheForegroundProgramIsUnknown) 
   a.swipeRightDouble();
   EXPECT_EQ(a.binding(L"SwipeRightDouble"), L"\\windows\\notes.exe");
   EXPECT_EQ(a.app.mode(), AppMode::gestures) << "learning did not end with the binding";
-}
-
-TEST(GestureAppTest, GateChecksTheBlackListFirstAndPassesUprightScreensOnly) {
-  App a;
-  const WindowHandle game = a.phone.addApp(L"Game.exe", L"\\Game.exe", L"G", L"Game");
-  a.phone.setForeground(game);
-  a.phone.registry().setStringList(Registry::currentUser, programKey, L"BlackListAll",
-                                   {L"\\GAME.EXE"});
-  a.app.WindowProcedure(0, WM_REGISTRY_CHANGED, 0, AppSettings::idBlackListAll);
-  a.phone.faults().querySip = 1;
-  EXPECT_FALSE(a.app.GesturesAllowed());
-  EXPECT_EQ(a.phone.faults().querySip, 1);  // the keyboard was not asked
-
-  a.phone.setForeground(a.phone.addApp(L"Notes.exe", L"\\Notes.exe", L"N", L"Notes"));
-  const std::pair<int, bool> angles[] = {{90, false}, {180, false}, {270, true}, {0, true}};
-  for (const auto& [angle, allowed] : angles) {
-    a.phone.registry().setDword(RotationRegistry::root, RotationRegistry::key,
-                                RotationRegistry::angle, static_cast<std::uint32_t>(angle));
-    a.app.WindowProcedure(0, WM_REGISTRY_CHANGED, 0, AppSettings::idAngle);
-    EXPECT_EQ(a.app.GesturesAllowed(), allowed) << "screen turned by " << angle << " degrees";
-  }
 }
 
 TEST(GestureAppTest, OnlyKnownIdentifiersReloadASetting) {
@@ -156,14 +122,14 @@ TEST(GestureAppTest, FailingMessageFetchEndsTheLoopAndStillRestoresTheDriver) {
   phone.log().clear();
   EXPECT_EQ(app.run(), -1);
   // The create message let the whole screen pass, then re-armed the driver
-  // (1: off, a second, on again); the exit
-  // switches the driver off, then lets the whole screen pass.
-  const std::string lockTouch = "registry HKLM\\HARDWARE\\DEVICEMAP\\TOUCH\\LockTouch";
-  const std::string off = std::string(driverSwitchEvent) + " = 0";
-  const std::string wholeScreen = lockTouch + " = \"0,0,480,800\"";
-  EXPECT_EQ(eventsOf(phone, {driverSwitchEvent, lockTouch}),
-            (std::vector<std::string>{wholeScreen, off, std::string(driverSwitchEvent) + " = 1",
-                                      off, wholeScreen}));
+  // (off, a second, on again); the exit switches the driver off, then lets
+  // the whole screen pass.
+  const std::string key = "registry HKLM\\HARDWARE\\DEVICEMAP\\TOUCH\\";
+  const std::string wholeScreen = key + "LockTouch = \"0,0,480,800\"",
+                    off = key + "MultiTouchDemo = 0";
+  EXPECT_EQ(
+      eventsOf(phone, key),
+      (std::vector<std::string>{wholeScreen, off, key + "MultiTouchDemo = 1", off, wholeScreen}));
 }
 
 }  // namespace

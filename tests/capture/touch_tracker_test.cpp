@@ -14,40 +14,18 @@ namespace {
 using Geometry::Path2D;
 using Geometry::Point2D;
 
-// A chainable touch sequence, posted as the hook library posts it as soon as
-// each part is added: `press` is one sample of one finger or two, `move` n
-// more with each moved dx to the right.
-struct Touch {
-  explicit Touch(TouchTracker& tracker, bool controllerMode = false, bool rotatedScreen = false)
-      : t(tracker), controller(controllerMode), rotated(rotatedScreen) {}
+using Seq = TouchSequence;
 
-  TouchTracker& t;
-  bool controller, rotated;
-  TouchSequence sequence;
-  std::size_t posted = 0;
-
-  Touch& press(Point2D p) { return post(sequence.press(p)); }
-  Touch& press(Point2D p, Point2D q) { return post(sequence.press(p, q)); }
-  Touch& move(double dx, int n) {
-    const TouchSequence::Frame last = sequence.frames().back();
-    const double by = dx * n;
-    return post(
-        sequence.move({last.first.x + by, last.first.y}, {last.second.x + by, last.second.y}, n));
+// Posts one message per frame, as the hook library posts them.
+void post(TouchTracker& t, const Seq& touch, bool controller = false, bool rotated = false) {
+  const Screen screen = rotated ? Screen::rotated : Screen::upright;
+  const SampleMode mode =
+      controller ? SampleMode::controller(screen) : SampleMode::gestures(screen);
+  for (const Seq::Message& m : touch.messages()) {
+    m.message == WM_APP_TOUCH ? t.touchUpdate(m.wParam, m.lParam, mode)
+                              : t.touchEnd(0, {}, {}, mode);
   }
-  Touch& release() { return post(sequence.release()); }
-  Touch& post(const TouchSequence& added) {
-    for (; posted < added.frames().size(); ++posted) {
-      const TouchSequence::Message m = TouchSequence::message(added.frames()[posted]);
-      m.message == WM_APP_TOUCH ? t.touchUpdate(m.wParam, m.lParam, mode())
-                                : t.touchEnd(0, {}, {}, mode());
-    }
-    return *this;
-  }
-  SampleMode mode() const {
-    const Screen screen = rotated ? Screen::rotated : Screen::upright;
-    return controller ? SampleMode::controller(screen) : SampleMode::gestures(screen);
-  }
-};
+}
 
 bool onLine(const Path2D& s, double y) {
   return !s.empty() && std::all_of(s.begin(), s.end(), [y](const Point2D& p) { return p.y == y; });
@@ -55,15 +33,18 @@ bool onLine(const Path2D& s, double y) {
 
 TEST(TouchTrackerTest, SwappedAndCrossingFingersGiveTwoCleanStrokes) {
   TouchTracker t;
-  Touch{t}.press({40, 300}, {40, 400}).move(20, 5).press({150, 400}, {150, 300});  // swapped
+  post(t, Seq()
+              .press({40, 300}, {40, 400})
+              .move({140, 300}, {140, 400}, 5)
+              .press({150, 400}, {150, 300}));                  // swapped
   EXPECT_EQ(t.currentPoint(Finger::first), Point2D(150, 300));  // the exchanged points stay
   EXPECT_EQ(t.currentPoint(Finger::second), Point2D(150, 400));
-  Touch{t}.press({150, 400}, {150, 300}).move(20, 10).release();
+  post(t, Seq().press({150, 400}, {150, 300}).move({350, 400}, {350, 300}, 10).release());
   EXPECT_EQ(t.gestureResult().name, L"SwipeRightDouble");
 
   for (int i = 0; i <= 40; ++i) {  // crossing 10 px apart; the report order flips
     const Point2D p(40 + 10 * i, 400), q(440 - 10 * i, 410);
-    i % 3 == 2 ? Touch{t}.press(q, p) : Touch{t}.press(p, q);
+    post(t, i % 3 == 2 ? Seq().press(q, p) : Seq().press(p, q));
   }
   EXPECT_TRUE(onLine(t.firstStroke(), 400)) << "the first stroke took the other finger's points";
   EXPECT_TRUE(onLine(t.secondStroke(), 410)) << "the second stroke took the other finger's points";
@@ -73,7 +54,11 @@ TEST(TouchTrackerTest, SwappedAndCrossingFingersGiveTwoCleanStrokes) {
 TEST(TouchTrackerTest, FingerLiftedMidGestureKeepsItsOwnStroke) {
   for (const double stays : {300.0, 500.0}) {
     TouchTracker t;
-    Touch{t}.press({40, 300}, {40, 500}).move(10, 10).press({150, stays}).move(10, 20);
+    post(t, Seq()
+                .press({40, 300}, {40, 500})
+                .move({140, 300}, {140, 500}, 10)
+                .press({150, stays})
+                .move({350, stays}, 20));
     EXPECT_TRUE(onLine(t.firstStroke(), 300)) << "first stroke, finger staying at " << stays;
     EXPECT_TRUE(onLine(t.secondStroke(), 500)) << "second stroke, finger staying at " << stays;
     EXPECT_EQ((stays == 300 ? t.firstStroke() : t.secondStroke()).size(), 32U) << stays;
@@ -92,7 +77,7 @@ TEST(TouchTrackerTest, DualTouchCorrectionAroundTheAnchor) {
   };
   for (const auto& k : cases) {
     TouchTracker t;
-    Touch{t, true}.press({100, 700}).press(k[0], k[1]);  // the anchor, then two fingers
+    post(t, Seq().press({100, 700}).press(k[0], k[1]), true);  // the anchor, then two fingers
     EXPECT_EQ(t.currentPoint(Finger::first), k[2]) << "first finger, case " << (&k - cases);
     EXPECT_EQ(t.currentPoint(Finger::second), k[3]) << "second finger, case " << (&k - cases);
   }
@@ -100,22 +85,22 @@ TEST(TouchTrackerTest, DualTouchCorrectionAroundTheAnchor) {
 
 TEST(TouchTrackerTest, ResultsLiveUntilTheNextTouch) {
   TouchTracker t;
-  Touch{t, true}.press({100, 700});  // the anchor, in controller mode
-  Touch{t}.press({40, 300}).move(80, 4).release();
+  post(t, Seq().press({100, 700}), true);  // the anchor, in controller mode
+  post(t, Seq().press({40, 300}).move({360, 300}, 4).release());
   EXPECT_EQ(t.firstResult().id, 0);  // 5 points are too few
-  Touch{t}.press({40, 300}).move(80, 5).release().release();
+  post(t, Seq().press({40, 300}).move({440, 300}, 5).release().release());
   EXPECT_EQ(t.firstResult().id, 1);  // 6 are enough; the second release changed nothing
-  Touch{t}.press({10, 10}, {60, 60}).move(5, 3);
+  post(t, Seq().press({10, 10}, {60, 60}).move({25, 10}, {75, 60}, 3));
   EXPECT_EQ(t.firstResult().id, 0);  // a new touch starts afresh
 }
 
 TEST(TouchTrackerTest, TurnedScreenAndBadInput) {
   TouchTracker t, c;
-  Touch{t, false, true}.press({100, 200});
+  post(t, Seq().press({100, 200}), false, true);
   // No point in either word: ignored, not turned again.
   t.touchUpdate(1, 0x7FFF, SampleMode::gestures(Screen::rotated));
   EXPECT_EQ(t.firstStroke(), Path2D{Point2D(200, -100)});
-  Touch{c, true, true}.press({100, 200});  // controller mode: not turned
+  post(c, Seq().press({100, 200}), true, true);  // controller mode: not turned
   EXPECT_EQ(c.currentPoint(Finger::first), Point2D(100, 200));
   // Bits 12-14 are not part of x.
   c.touchUpdate(1, 0xFFFFFFFF, SampleMode::controller(Screen::upright));
@@ -123,13 +108,13 @@ TEST(TouchTrackerTest, TurnedScreenAndBadInput) {
 
   for (const std::int32_t kind : {3, -1}) {  // taken as every finger up
     TouchTracker k;
-    Touch{k}.press({40, 300}).move(40, 10).t.touchEnd(kind, {}, {},
-                                                      SampleMode::gestures(Screen::upright));
+    post(k, Seq().press({40, 300}).move({440, 300}, 10));
+    k.touchEnd(kind, {}, {}, SampleMode::gestures(Screen::upright));
     EXPECT_EQ(k.touchCount(), 0) << "kind " << kind;
     EXPECT_EQ(k.firstResult().id, 1) << "kind " << kind << " did not recognise the stroke";
   }
   TouchTracker far;  // squares beyond 32 bits still tell the nearer stroke end
-  Touch{far}.press({4095, 0}, {0, 0}).press({0, 65535});
+  post(far, Seq().press({4095, 0}, {0, 0}).press({0, 65535}));
   EXPECT_EQ(far.secondStroke().size(), 2U);
 }
 
@@ -138,28 +123,14 @@ TEST(TouchTrackerTest, TurnedScreenAndBadInput) {
 // as near to the first stroke's end as its first point is not exchanged.
 TEST(TouchTrackerTest, TiesKeepThePoints) {
   TouchTracker one;
-  Touch{one}.press({100, 300}, {100, 500}).press({150, 400});
+  post(one, Seq().press({100, 300}, {100, 500}).press({150, 400}));
   EXPECT_EQ(one.firstStroke().back(), Point2D(150, 400));
   EXPECT_EQ(one.secondStroke().size(), 1U);
 
   TouchTracker two;
-  Touch{two}.press({100, 300}, {300, 300}).press({90, 300}, {110, 300});
+  post(two, Seq().press({100, 300}, {300, 300}).press({90, 300}, {110, 300}));
   EXPECT_EQ(two.currentPoint(Finger::first), Point2D(90, 300)) << "a tie exchanged the points";
   EXPECT_EQ(two.currentPoint(Finger::second), Point2D(110, 300)) << "a tie exchanged the points";
-}
-
-// Kinds 1 and 2 of a touch end carry the fingers still down.
-TEST(TouchTrackerTest, TouchEndTakesThePointsOfTheFingersStillDown) {
-  TouchTracker t;
-  Touch{t}.press({10, 10}, {20, 20});
-  t.touchEnd(1, {30, 40}, {50, 60}, SampleMode::pointsOnly(Screen::upright));
-  EXPECT_EQ(t.touchCount(), 1);
-  EXPECT_EQ(t.currentPoint(Finger::first), Point2D(30, 40));
-  EXPECT_EQ(t.currentPoint(Finger::second), Point2D(20, 20)) << "kind 1 changed the second point";
-  t.touchEnd(2, {70, 80}, {90, 100}, SampleMode::pointsOnly(Screen::upright));
-  EXPECT_EQ(t.touchCount(), 2);
-  EXPECT_EQ(t.currentPoint(Finger::first), Point2D(70, 80));
-  EXPECT_EQ(t.currentPoint(Finger::second), Point2D(90, 100));
 }
 
 // Real panels report a resting finger at exactly the same pixel: its stroke
@@ -170,9 +141,9 @@ TEST(TouchTrackerTest, APerfectlyStillFingerIsHeld) {
     t.setTapAndHold(1);
     Point2D still(200, 600), moving(40, 300);
     for (int i = 0; i <= 20; ++i, moving.x += 20) {
-      stillFirst ? Touch{t}.press(still, moving) : Touch{t}.press(moving, still);
+      post(t, stillFirst ? Seq().press(still, moving) : Seq().press(moving, still));
     }
-    Touch{t}.release();
+    post(t, Seq().release());
     const auto& rest = stillFirst ? t.firstResult() : t.secondResult();
     EXPECT_EQ(rest.id, 0) << stillFirst;
     const Geometry::Rect2D& b = rest.bounds;  // the real, zero-size bounds
@@ -190,12 +161,12 @@ TEST(TouchTrackerTest, StrokesStayBoundedUnderAFloodOfSamples) {
   for (int i = 0; i <= 100000; ++i) {
     const double u = i / 100000.0;
     whole.emplace_back(std::round(40 + 400 * u), std::round(300 + 60 * std::sin(3.14159 * u)));
-    Touch{t}.press(whole.back());
+    post(t, Seq().press(whole.back()));
     ASSERT_LE(t.firstStroke().size(), static_cast<std::size_t>(t.maxStrokePoints()));
   }
   EXPECT_EQ(t.firstStroke().front(), whole.front()) << "thinning lost the stroke's start";
   EXPECT_EQ(t.firstStroke().back(), whole.back()) << "thinning lost the stroke's end";
-  Touch{t}.release();
+  post(t, Seq().release());
   const auto expected = Gestures::Recognizer(t.recognizer()).recognize(whole);
   EXPECT_EQ(t.firstResult().id, expected.id);
   EXPECT_NEAR(t.firstResult().score, expected.score, 0.005);

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "controller/vibrator.h"
@@ -15,17 +16,6 @@ namespace {
 
 using Geometry::Point2D;
 using Log = std::vector<std::string>;
-
-Log operator+(Log a, const Log& b) {
-  a.insert(a.end(), b.begin(), b.end());
-  return a;
-}
-
-// What hide and show leave on the phone: "LockTouch", the picture, the re-arm.
-const Log hidden{"overlay hidden", "lock \"0,0,480,800\"", "rearm"};
-Log shown(const std::string& picture, const std::string& lockTouch) {
-  return {"lock \"" + lockTouch + "\"", "overlay shows picture " + picture + " keyed", "rearm"};
-}
 
 class ControllerTest : public ::testing::Test, public ControllerHost {
  protected:
@@ -74,18 +64,14 @@ class ControllerTest : public ::testing::Test, public ControllerHost {
   const Command* running = nullptr;
 };
 
-const Point2D up{100, 520}, exitButton{240, 775}, rotateButton{240, 505}, sidewaysRotate{455, 25};
+const Point2D up{100, 520}, rotateButton{240, 505}, sidewaysRotate{455, 25};
 
+// Lists that end early or at junk, and the low 8 bits of a code, are played
+// in tests/scenarios/gamepad_keys.scn.
 TEST_F(ControllerTest, KeyListsTakeLowBitsAndFallBackToTheDefaults) {
-  using Keys = std::vector<std::uint8_t>;
-  controller.setKeys(L"65,66,67,68,69,70,71,72,73,74,75,76");
-  tap({100, 760});  // bottom strip of the direction pad: index 0
-  EXPECT_EQ(events(), (Log{"key down 65", "key up 65"}));
-
   controller.setKeys(L"321, -1,\t+7,99999999999,-99999999999");
-  EXPECT_EQ(controller.keys(), (Keys{65, 255, 7, 255, 0, 12, 96, 97, 98, 99, 100, 101}));
-  controller.setKeys(L"1,2,x,4");  // stops at the junk
-  EXPECT_EQ(controller.keys(), (Keys{1, 2, 37, 39, 13, 12, 96, 97, 98, 99, 100, 101}));
+  EXPECT_EQ(controller.keys(),
+            (std::vector<std::uint8_t>{65, 255, 7, 255, 0, 12, 96, 97, 98, 99, 100, 101}));
 }
 
 // Without its picture the pad still works, unseen.
@@ -99,13 +85,16 @@ TEST_F(ControllerTest, WithoutItsPictureThePadStillWorks) {
   EXPECT_EQ(events(), (Log{"key down 38", "key up 38"}));
 }
 
+// The four layouts, their pictures and rectangles are played in
+// tests/scenarios/gamepad_rotate_button.scn; here a key is held through each
+// rotation, and the rotation's hide releases it.
 TEST_F(ControllerTest, RotateButtonCyclesFourLayoutsAndReleasesHeldKeys) {
   controller.show();
-  events();
-  const Point2D buttons[] = {rotateButton, sidewaysRotate, rotateButton, sidewaysRotate};
-  const Point2D held{100, 760};  // down when portrait, key index 11 when sideways
-  Log all;
-  for (const Point2D& button : buttons) {
+  const Point2D held{100, 760};  // portrait: down (40); sideways: key index 11 (101)
+  const std::pair<Point2D, std::string> rotations[] = {
+      {rotateButton, "40"}, {sidewaysRotate, "101"}, {rotateButton, "40"}, {sidewaysRotate, "101"}};
+  for (const auto& [button, key] : rotations) {
+    events();
     touch(button);
     controller.handleTouch(2, button, held);
     running = controller.areas().back().command.get();
@@ -113,57 +102,22 @@ TEST_F(ControllerTest, RotateButtonCyclesFourLayoutsAndReleasesHeldKeys) {
     EXPECT_NE(controller.areas().back().command.get(), running);
     running = nullptr;
     lift();
-    all = all + events();
+    Log keys = events();
+    keys.erase(std::remove_if(keys.begin(), keys.end(),
+                              [](const std::string& e) { return e.rfind("key ", 0) != 0; }),
+               keys.end());
+    EXPECT_EQ(keys, (Log{"key down " + key, "key up " + key}));
   }
-  // The hide releases the held key (its area is discarded after the pass).
-  const Log press{"key down 40"}, press11{"key down 101"};  // portrait down, sideways index 11
-  const Log upKey{"overlay hidden", "key up 40"}, upKey11{"overlay hidden", "key up 101"};
-  const Log rest(hidden.begin() + 1, hidden.end());  // after "overlay hidden"
-  EXPECT_EQ(all, press + upKey + rest + shown("167 at (0,0)-(480,800)", "0,200,480,400") + press11 +
-                     upKey11 + rest + shown("168 at (0,480)-(480,800)", "0,0,0,0") + press + upKey +
-                     rest + shown("167 at (0,0)-(480,800)", "0,0,0,0") + press11 + upKey11 + rest +
-                     shown("168 at (0,480)-(480,800)", "0,0,480,460"));
   EXPECT_EQ(controller.layout(), PadLayout::portrait) << "four rotations come back to the start";
 }
 
-// One thumb on the rotate button, the other lifts from the exit button: the
-// pad hides and the held button is forgotten, so the first touch after the
-// next show does not rotate the pad.
-TEST_F(ControllerTest, HidingForgetsHeldButtonsAndEndsThePass) {
-  controller.show();
-  controller.handleTouch(2, exitButton, rotateButton);
-  controller.handleTouch(1, rotateButton, {});  // the exit finger lifts
-  EXPECT_FALSE(mode);
-  EXPECT_TRUE(std::none_of(controller.areas().begin(), controller.areas().end(),
-                           [](const Controller::CommandArea& a) { return a.command->active(); }));
-  controller.show();
-  events();
-  tap(up);
-  EXPECT_EQ(events(), (Log{"key down 38", "key up 38"}));
-  EXPECT_TRUE(mode) << "the pad is shown again";
-  EXPECT_EQ(controller.layout(), PadLayout::portrait) << "the held rotate button did not act";
-}
-
-TEST_F(ControllerTest, LandscapeScreenTogglesFullCaptureOnly) {
+// Rebuilding the areas for a turned screen releases a held key first (the
+// turned screen's pad: tests/scenarios/gamepad_angle.scn).
+TEST_F(ControllerTest, RebuildingTheAreasReleasesAHeldKeyFirst) {
   touch(up);
-  controller.setLandscape(true);  // the held key goes up before its area is discarded
-  tap(sidewaysRotate);
-  tap(sidewaysRotate);
-  EXPECT_EQ(events(), (Log{"key down 38", "key up 38", "lock \"0,0,480,800\"", "rearm"}) +
-                          shown("175 at (0,0)-(800,480)", "0,0,0,0") + hidden +
-                          shown("175 at (0,0)-(800,480)", "0,200,480,400"));
-  EXPECT_FALSE(controller.sidewaysLayout());
+  controller.setLandscape(true);
+  EXPECT_EQ(events(), (Log{"key down 38", "key up 38"}));
 }
-
-// Records the priority of every worker.
-struct Threads : SimProcesses {
-  using SimProcesses::SimProcesses;
-  std::vector<std::int32_t> levels;
-  bool setThreadPriority(ThreadHandle thread, std::int32_t level) override {
-    levels.push_back(level);
-    return SimProcesses::setThreadPriority(thread, level);
-  }
-};
 
 // Records every LED switched, also those the driver refuses.
 struct Leds : SimLeds {
@@ -177,7 +131,7 @@ struct Leds : SimLeds {
 
 TEST(VibratorTest, PulsesAreBoundedAndHandlesClosed) {
   SimPhone phone;
-  Threads threads(phone.context());
+  SimProcesses& threads = phone.processes();
   Leds leds(phone.context());
   EventLog& log = phone.log();
   {
@@ -186,7 +140,6 @@ TEST(VibratorTest, PulsesAreBoundedAndHandlesClosed) {
     vibrator.pulse(5000, -5, 50);  // ten cycles of 1000 ms on, none off
     EXPECT_EQ(log.texts().size(), 20U);
     EXPECT_EQ(log.entries().back().timeMs, 10000U);
-    EXPECT_EQ(threads.levels, std::vector<std::int32_t>{1});
 
     vibrator.pulse(0, 100, 1);
     vibrator.pulse(100, 100, 0);

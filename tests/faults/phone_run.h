@@ -55,27 +55,20 @@ inline std::vector<MultipointSample> tap(Pixel at) {
 
 class PhoneRun {
  public:
-  // Settings, lists and bindings every run starts with; Notes in front, Mail,
-  // the Desktop, and Calculator that the shell can start.
+  // Settings, lists and bindings every run starts with; Notes in front, Mail
+  // and the Desktop.
   void configure() {
     SimRegistry& reg = phone.registry();
     const Registry::Root user = Registry::currentUser;
     reg.setStringList(user, programKey, L"BlackListClose", {L"\\Windows\\Keep.exe"});
     reg.setStringList(user, programKey, L"BlackListAll", {L"\\Windows\\Game.exe"});
-    reg.setStringList(user, programKey, L"BlackListSwitch", {L"hidden.exe"});
-    reg.setStringList(user, programKey, L"WhiteListBack", {L"\\Windows\\Mail.exe"});
-    reg.setDword(user, programKey, L"SingleTouchGestureSupport", 0);
-    reg.setDword(user, programKey, L"TapAndHoldGestureSupport", 0);
     reg.setDword(user, programKey, L"ShowOverlay", 1);
     reg.setDword(user, programKey, L"ControllerVibrate", 20);
-    reg.setString(user, programKey, L"ControllerKeys", L"40,38,37,39,13,12,96,97,98,99,100,101",
-                  true);
     bind(L"SwipeUpDouble", L"up");
     phone.addApp(L"notes.exe", L"\\Windows\\notes.exe", L"NotesWnd", L"Notes");
     phone.addApp(L"mail.exe", L"\\Windows\\mail.exe", L"MailWnd", L"Mail");
     phone.addApp(L"explorer.exe", L"\\Windows\\explorer.exe", L"DesktopExplorerWindow", L"Desktop");
     phone.setForeground(phone.windows().find(L"NotesWnd", L"Notes"));
-    phone.addProgram(L"\\Windows\\calc.exe", L"CalcWnd", L"Calculator");
   }
   void bind(const std::wstring& gesture, const std::wstring& binding) {
     phone.registry().setString(Registry::currentUser, programKey, gesture, binding, true);

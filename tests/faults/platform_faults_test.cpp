@@ -201,10 +201,6 @@ TEST(PlatformFaultTest, RegistryWindowProcessAndShellFailuresEndTheActionQuietly
           }),
       noSwitch("process snapshot fails: no switch", &SimFaults::snapshot),
       noSwitch("module name unreadable: no switch", &SimFaults::moduleName),
-      row("program cannot be started: nothing else happens", L"\\Windows\\calc.exe,-x",
-          Arm::beforeSwipe, fails(&SimFaults::execute),
-          {pictureShown, "launch \"\\Windows\\calc.exe\" failed"}, {"foreground"},
-          {pictureShown, "launch \"\\Windows\\calc.exe\" \"-x\"", "foreground \"Calculator\""}),
       row(
           "keyboard state unknown: the keyboard counts as hidden", L"right", Arm::beforeSwipe,
           fails(&SimFaults::querySip), {pictureShown, rightArrowToNotes}, {},

@@ -14,6 +14,7 @@
 
 #include "capture/gesture_naming.h"
 #include "controller/controller_layout.h"
+#include "image_files.h"
 #include "picture_reader.h"
 #include "picture_set.h"
 #include "recognition/builtin_templates.h"
@@ -154,6 +155,25 @@ TEST(Pictures, DocumentationCopiesAreCurrent) {
     EXPECT_TRUE(copy.image.bytes() == p.image.bytes())
         << name << " is stale: run zem-pictures --docs docs/pictures";
   }
+}
+
+// The BMP forms the resources do not use (rows padded to 4 bytes; 24 bits for
+// more than 256 colours) read back pixel for pixel.
+TEST(ImageFiles, PaddedAndRichBitmapsReadBack) {
+  Pictures::Image image(3, 2), rich(300, 1);
+  image.setPixel(2, 1, {200, 100, 50});
+  for (int x = 0; x < 300; ++x) {
+    rich.setPixel(x, 0,
+                  {static_cast<std::uint8_t>(x % 256), static_cast<std::uint8_t>(x / 256), 7});
+  }
+  for (const Pictures::Image* original : {&image, &rich}) {
+    const auto back = PictureReader::readBmp(Pictures::encodeBmp(*original));
+    ASSERT_EQ(back.problem, "");
+    EXPECT_EQ(back.image.width(), original->width());
+    EXPECT_EQ(back.image.bytes(), original->bytes());
+  }
+  EXPECT_TRUE(Pictures::encodePng(Pictures::Image(0, 5)).empty());
+  EXPECT_TRUE(Pictures::encodeBmp(Pictures::Image()).empty());
 }
 
 }  // namespace

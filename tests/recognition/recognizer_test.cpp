@@ -25,16 +25,8 @@ using Gestures::Recognizer;
 bool sameBits(double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; }
 
 void expectUnknown(const RecognitionResult& r) {
-  EXPECT_EQ(std::tie(r.id, r.name, r.score, r.bitmapId),
-            std::make_tuple(0, std::wstring(L"Unknown"), 0.0, 0));
-  EXPECT_EQ(std::tie(r.bounds.x, r.bounds.y, r.bounds.width, r.bounds.height),
-            std::make_tuple(0.0, 0.0, largestDouble, largestDouble));
-}
-
-Recognizer builtIn() {
-  Recognizer r;
-  r.addBuiltInTemplates();
-  return r;
+  EXPECT_EQ(std::tie(r.id, r.name, r.score, r.bitmapId, r.bounds.width),
+            std::make_tuple(0, std::wstring(L"Unknown"), 0.0, 0, largestDouble));
 }
 
 // The linear walk must give exactly the points of inserting into the source.
@@ -85,20 +77,9 @@ TEST(ResampleTest, SamplesOnTheWalksOwnSpacingMatchTheInsertingWalk) {
   }
 }
 
-TEST(RecognizerTest, FarthestMatchStillReturnedWithNegativeScore) {
-  // A square walked from opposite corners: each point pairs with the point
-  // diametrically across, so the mean distance exceeds half the diagonal.
-  Recognizer r;
-  r.addTemplate(42, L"Loop", {{250, 250}, {0, 250}, {0, 0}, {250, 0}, {250, 250}}, 99);
-  const RecognitionResult result = r.recognize({{0, 0}, {250, 0}, {250, 250}, {0, 250}, {0, 0}});
-  EXPECT_EQ(result.id, 42);
-  EXPECT_EQ(result.name, L"Loop");
-  EXPECT_EQ(result.bitmapId, 99);
-  EXPECT_LT(result.score, 0.0);
-}
-
 TEST(RecognizerTest, StrokesWithoutMeasurableLengthOrTemplatesAreUnknown) {
-  Recognizer r = builtIn();
+  Recognizer r;
+  r.addBuiltInTemplates();
   const double nan = std::numeric_limits<double>::quiet_NaN();
   const double inf = std::numeric_limits<double>::infinity();
   const Path2D bad[] = {
@@ -117,20 +98,6 @@ TEST(RecognizerTest, StrokesWithoutMeasurableLengthOrTemplatesAreUnknown) {
   }
   expectUnknown(r.recognize({}));
   expectUnknown(Recognizer().recognize({{40, 300}, {440, 300}}));  // no template
-}
-
-TEST(RecognizerTest, TemplateShorterThanTheCandidateIsNeverRead) {
-  EXPECT_TRUE(std::isinf(Recognizer::pathDistance(Path2D(32), Path2D(31))));
-  EXPECT_TRUE(std::isinf(Recognizer::pathDistance({}, Path2D(32))));
-  EXPECT_EQ(Recognizer::pathDistance({{0, 0}, {3, 4}}, {{0, 0}, {0, 0}, {9, 9}}), 2.5);
-
-  // A template that normalised to nothing is skipped; the others still match.
-  Recognizer r;
-  r.addTemplate(1, L"Dot", {{5, 5}}, 0);
-  EXPECT_TRUE(r.templates().front().points.empty());
-  expectUnknown(r.recognize({{0, 0}, {100, 0}}));
-  r.addTemplate(2, L"Line", {{0, 0}, {100, 0}}, 0);
-  EXPECT_EQ(r.recognize({{0, 0}, {100, 0}}).id, 2);
 }
 
 // recognize skips work (templates are dropped by a bound of their distance

@@ -17,19 +17,17 @@ TEST(TraceTest, TimelineLinesBecomeTimedSamplesInQuarterPixels) {
       "tap 10,20 for 20 every 10\n"
       "wait 5\n");
   ASSERT_TRUE(parsed.errors.empty()) << parsed.errors.front().message;
-  const std::vector<Trace::TimedSample>& s = parsed.trace.samples;
-  ASSERT_EQ(s.size(), 5u);  // the sample, the tap at 0, 10 and 20 ms, its release
-  EXPECT_EQ(s[0].timeMs, 0u);
-  EXPECT_EQ(s[0].line, 2);
-  EXPECT_EQ(s[0].sample.pointCount, 2u);
-  EXPECT_EQ(s[0].sample.secondX, 1200u);
-  EXPECT_EQ(s[1].timeMs, 100u);
-  EXPECT_EQ(s[1].line, 5);
-  EXPECT_EQ(s[1].sample.firstX, 40u);
-  EXPECT_EQ(s[1].sample.firstY, 80u);
-  EXPECT_EQ(s[3].timeMs, 120u);
-  EXPECT_EQ(s[4].timeMs, 130u);
-  EXPECT_EQ(s[4].sample.pointCount, 0u);
+  std::vector<std::string> samples;  // "time line: count first-x,first-y second-x"
+  for (const Trace::TimedSample& t : parsed.trace.samples) {
+    samples.push_back(std::to_string(t.timeMs) + " " + std::to_string(t.line) + ": " +
+                      std::to_string(t.sample.pointCount) + " " + std::to_string(t.sample.firstX) +
+                      "," + std::to_string(t.sample.firstY) + " " +
+                      std::to_string(t.sample.secondX));
+  }
+  // The sample, the tap at 0, 10 and 20 ms, its release.
+  EXPECT_EQ(samples,
+            (std::vector<std::string>{"0 2: 2 400,800 1200", "100 5: 1 40,80 0", "110 5: 1 40,80 0",
+                                      "120 5: 1 40,80 0", "130 5: 0 40,80 0"}));
   EXPECT_EQ(parsed.trace.endTimeMs, 135u);  // the final wait counts
 }
 
