@@ -6,20 +6,7 @@
 
 namespace {
 
-// The axes' ranges show in the replays (tests/linux/panel/replay); the ELAN
-// recordings' five-field axis lines in Evdev/RealRecording.
-TEST(EvemuReader, ReadsARealDescription) {
-  const EvemuRecording r = PanelFixtures::readRecording("Atmel_maXTouch_Touchscreen.desc");
-  EXPECT_TRUE(r.problems.empty());
-  const PanelDescription& d = r.description;
-  EXPECT_EQ(d.name, "Atmel maXTouch Touchscreen");
-  EXPECT_TRUE(d.isTouchscreen());
-  EXPECT_EQ(d.slotCount(), 10);
-  EXPECT_TRUE(d.hasCode(EV_ABS, ABS_MT_DISTANCE));
-  EXPECT_FALSE(d.hasCode(EV_ABS, ABS_MT_PRESSURE));
-  EXPECT_FALSE(d.hasType(EV_MSC));
-}
-
+// A real description: Evdev/RealRecording, the replays and the VM.
 TEST(EvemuReader, MasksDeclareOnlyCodesTheKernelHas) {
   // Bits for ABS codes 64 to 127 and a second line of them.
   EvemuRecording r;

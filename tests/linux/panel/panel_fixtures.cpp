@@ -30,7 +30,7 @@ PanelDescription anonymousPanel(int xMax, int yMax) {
   return panel;
 }
 
-std::vector<PanelFrame> push(FrameAssembler& assembler, std::initializer_list<Ev> events) {
+std::vector<PanelFrame> push(FrameAssembler& assembler, const std::vector<Ev>& events) {
   std::vector<PanelFrame> frames;
   for (const Ev& e : events) {
     PanelEvent event{0, static_cast<std::uint16_t>(e.type), static_cast<std::uint16_t>(e.code),

@@ -3,7 +3,6 @@
 // tests/data/evdev.
 #pragma once
 
-#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -25,7 +24,7 @@ struct Ev {
 };
 
 // Pushes the events and returns the frames they ended.
-std::vector<PanelFrame> push(FrameAssembler& assembler, std::initializer_list<Ev> events);
+std::vector<PanelFrame> push(FrameAssembler& assembler, const std::vector<Ev>& events);
 
 // A recording read from tests/data/evdev (with `desc` first when given).
 EvemuRecording readRecording(const std::string& events, const std::string& desc = "");

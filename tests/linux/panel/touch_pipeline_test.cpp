@@ -1,6 +1,6 @@
-// The touch driver's decisions without a panel: the forwarder's lifecycle
-// under the switch, frames through the hook, and more than two fingers (the
-// driver's feed() of the same path: trace_touch_source_test.cpp).
+// More than two fingers through the touch driver's decisions (with the
+// forwarder off every frame passes: Evdev/CloneOfRecording; a re-arm:
+// TraceTouchSourceTest).
 #include "platform/linux/panel/touch_pipeline.h"
 
 #include <gtest/gtest.h>
@@ -14,50 +14,10 @@ using PanelFixtures::Ev;
 using PanelFixtures::push;
 using Post = RecordingHookPort::Post;
 
-MultipointSample one(std::uint32_t px, std::uint32_t py) {
-  MultipointSample s;
-  s.pointCount = 1;
-  s.firstX = px * 4;
-  s.firstY = py * 4;
-  return s;
-}
-
-class TouchPipelineTest : public testing::Test {
- protected:
+TEST(TouchPipelineTest, AThirdFingerPassesOnlyInsideTheRectangle) {
   SimRegistry registry;
   RecordingHookPort hook;
-  TouchPipeline pipeline{registry, hook};
-};
-
-TEST_F(TouchPipelineTest, AFreshForwarderAtEveryRearm) {
-  setArea(registry, L"0,0,480,800");
-  pipeline.readSwitch();  // no switch yet
-  EXPECT_FALSE(pipeline.loaded());
-  // Without a forwarder everything passes, nothing is posted.
-  EXPECT_TRUE(pipeline.decide(one(0, 0)));
-  EXPECT_TRUE(pipeline.decide(MultipointSample()));
-  EXPECT_TRUE(hook.take().empty());
-
-  setSwitch(registry, 1);
-  pipeline.readSwitch();
-  ASSERT_TRUE(pipeline.loaded());
-  EXPECT_TRUE(pipeline.decide(one(10, 10)));
-  EXPECT_FALSE(pipeline.decide(one(0, 10)));  // the border is outside
-  EXPECT_EQ(hook.take(), (std::vector<Post>{touchOne(10, 10), touchOne(0, 10)}));
-
-  // A new rectangle reaches the forwarder only through a re-arm.
-  setArea(registry, L"0,0,0,0");
-  setSwitch(registry, 2);
-  pipeline.readSwitch();
-  EXPECT_EQ(pipeline.loadCount(), 1u);
-  EXPECT_TRUE(pipeline.decide(one(11, 10)));
-  // Off and on again: LinuxTouchDriverThread.AReArmBetweenTwoSamplesReadsTheRectangleAgain.
-  setSwitch(registry, 0);
-  pipeline.readSwitch();
-  EXPECT_FALSE(pipeline.loaded());
-}
-
-TEST_F(TouchPipelineTest, AThirdFingerPassesOnlyInsideTheRectangle) {
+  TouchPipeline pipeline(registry, hook);
   setArea(registry, L"0,0,480,400");
   setSwitch(registry, 1);
   pipeline.readSwitch();
