@@ -47,14 +47,4 @@ EvemuRecording readRecording(const std::string& events, const std::string& desc)
   readEvemuFile(folder + events, recording);
   return recording;
 }
-
-std::vector<PanelFrame> framesOf(const EvemuRecording& recording) {
-  FrameAssembler assembler(recording.description);
-  std::vector<PanelFrame> frames;
-  for (const PanelEvent& event : recording.events) {
-    if (assembler.push(event)) frames.push_back(assembler.frame());
-  }
-  return frames;
-}
-
 }  // namespace PanelFixtures

@@ -28,8 +28,4 @@ std::vector<PanelFrame> push(FrameAssembler& assembler, const std::vector<Ev>& e
 
 // A recording read from tests/data/evdev (with `desc` first when given).
 EvemuRecording readRecording(const std::string& events, const std::string& desc = "");
-
-// Every frame of a recording at the default screen.
-std::vector<PanelFrame> framesOf(const EvemuRecording& recording);
-
 }  // namespace PanelFixtures

@@ -1,6 +1,7 @@
 // Frame assembly on every real recording: one frame per SYN_REPORT, the
 // number of fingers, their order, a finger lifting, more than two fingers.
-// The samples of two of them in full: the replays (zem_touch_replay_cli).
+// The samples of two of them in full: the replays (zem_touch_replay_cli);
+// points on the screen, unused ones 0, on any input: the evemu fuzz target.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -10,7 +11,6 @@
 
 namespace {
 
-using PanelFixtures::framesOf;
 using PanelFixtures::readRecording;
 
 struct Recording {
@@ -25,23 +25,20 @@ std::ostream& operator<<(std::ostream& out, const Recording& r) { return out << 
 
 class RealRecording : public testing::TestWithParam<Recording> {};
 
-int reports(const EvemuRecording& r) {
-  return static_cast<int>(std::count_if(r.events.begin(), r.events.end(), [](const PanelEvent& e) {
-    return e.type == EV_SYN && e.code == SYN_REPORT;
-  }));
-}
-
 TEST_P(RealRecording, OneSampleEveryReportAndEveryTouchEnds) {
   const Recording& p = GetParam();
   const EvemuRecording r = readRecording(p.events, p.desc);
   ASSERT_TRUE(r.problems.empty());
-  const std::vector<PanelFrame> frames = framesOf(r);
-  ASSERT_EQ(static_cast<int>(frames.size()), reports(r));
+  FrameAssembler assembler(r.description);
   int maxContacts = 0;
   int touches = 0;
   std::uint32_t previous = 0;
   std::vector<int> before;  // the slots of the frame before, oldest first
-  for (const PanelFrame& f : frames) {
+  for (const PanelEvent& e : r.events) {
+    const bool report = e.type == EV_SYN && e.code == SYN_REPORT;
+    ASSERT_EQ(assembler.push(e), report);
+    if (!report) continue;
+    const PanelFrame& f = assembler.frame();
     const MultipointSample& s = f.sample;
     EXPECT_EQ(s.pointCount, static_cast<std::uint32_t>(std::min(f.contactCount, 2)));
     // Fingers that stay keep their order ahead of new ones: the finger that
@@ -53,17 +50,13 @@ TEST_P(RealRecording, OneSampleEveryReportAndEveryTouchEnds) {
     }
     EXPECT_TRUE(std::equal(stayed.begin(), stayed.end(), now.begin())) << f.timeUs;
     before = now;
-    // Inside the 480 x 800 screen, unused points 0.
-    EXPECT_TRUE(s.firstX < 1920 && s.firstY < 3200 && s.secondX < 1920 && s.secondY < 3200);
-    EXPECT_TRUE(s.pointCount > 1 || s.secondX + s.secondY == 0);
-    EXPECT_TRUE(s.pointCount > 0 || s.firstX + s.firstY == 0);
     maxContacts = std::max(maxContacts, f.contactCount);
     if (previous == 0 && s.pointCount > 0) ++touches;
     previous = s.pointCount;
   }
   EXPECT_EQ(maxContacts, p.maxContacts);
   EXPECT_EQ(touches, p.touches);
-  EXPECT_EQ(frames.back().sample.pointCount, 0u) << "a finger stays down after the recording";
+  EXPECT_EQ(previous, 0u) << "a finger stays down after the recording";
 }
 
 const Recording recordings[] = {
