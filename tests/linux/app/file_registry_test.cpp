@@ -44,7 +44,6 @@ class FileRegistryTest : public ::testing::Test {
  protected:
   FileRegistryTest() { mkdir((folder / "config").c_str(), 0700); }
   std::string settingsPath() const { return folder / "config/settings.reg"; }
-  std::string driverPath() const { return folder / "runtime/driver.reg"; }
 
   FileRegistry& open() {
     registry = std::make_unique<FileRegistry>(
