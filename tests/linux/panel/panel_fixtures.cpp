@@ -5,12 +5,8 @@ namespace PanelFixtures {
 PanelDescription slotPanel(int slots, int xMax, int yMax) {
   PanelDescription panel = anonymousPanel(xMax, yMax);
   panel.name = "test panel";
-  AxisInfo slot;
-  slot.maximum = slots - 1;
-  panel.setAxis(ABS_MT_SLOT, slot);
-  AxisInfo id;
-  id.maximum = 65535;
-  panel.setAxis(ABS_MT_TRACKING_ID, id);
+  panel.setAxis(ABS_MT_SLOT, AxisInfo{0, 0, slots - 1, 0, 0, 0});
+  panel.setAxis(ABS_MT_TRACKING_ID, AxisInfo{0, 0, 65535, 0, 0, 0});
   return panel;
 }
 
@@ -19,14 +15,10 @@ PanelDescription anonymousPanel(int xMax, int yMax) {
   panel.name = "test panel A";
   panel.setProperty(INPUT_PROP_DIRECT);
   panel.setCode(EV_KEY, BTN_TOUCH);
-  AxisInfo x;
-  x.maximum = xMax;
-  AxisInfo y;
-  y.maximum = yMax;
-  panel.setAxis(ABS_X, x);
-  panel.setAxis(ABS_Y, y);
-  panel.setAxis(ABS_MT_POSITION_X, x);
-  panel.setAxis(ABS_MT_POSITION_Y, y);
+  panel.setAxis(ABS_X, AxisInfo{0, 0, xMax, 0, 0, 0});
+  panel.setAxis(ABS_Y, AxisInfo{0, 0, yMax, 0, 0, 0});
+  panel.setAxis(ABS_MT_POSITION_X, AxisInfo{0, 0, xMax, 0, 0, 0});
+  panel.setAxis(ABS_MT_POSITION_Y, AxisInfo{0, 0, yMax, 0, 0, 0});
   return panel;
 }
 
