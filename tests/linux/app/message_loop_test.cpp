@@ -69,10 +69,7 @@ class MessageLoopTest : public ::testing::Test {
 };
 
 TEST_F(MessageLoopTest, PostedAndDriverMessagesArriveInOrderAndWakeTheLoop) {
-  EXPECT_EQ(handler.seen.size(), 1u);  // the create message
-  EXPECT_GE(main, LinuxWindowPort::firstOwnWindow);
   LinuxHookPort hook(windows, logger);
-  EXPECT_EQ(hook.findWindow(MainWindow::className, MainWindow::title), main);
   constexpr int perThread = 1000;
   std::thread first([&] {
     for (int i = 0; i < perThread; ++i) EXPECT_TRUE(hook.postMessage(main, WM_APP_TOUCH, 1, i));

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+#include <utility>
+
 #include "panel_fixtures.h"
 
 namespace {
@@ -48,14 +51,14 @@ TEST(FrameScale, RotationTurnsThePanelClockwiseBeforeScaling) {
   for (const Case& c : cases) {
     assembler.setScreen({480, 800, c.rotation});
     const ScreenPoint p = assembler.toScreen(c.px, c.py);
-    EXPECT_EQ(p.x, c.qx) << c.rotation << " degrees, panel " << c.px << "," << c.py;
-    EXPECT_EQ(p.y, c.qy) << c.rotation << " degrees, panel " << c.px << "," << c.py;
+    EXPECT_EQ(std::make_pair(p.x, p.y), std::make_pair(c.qx, c.qy))
+        << c.rotation << " degrees, panel " << c.px << "," << c.py;
   }
   // Unknown rotations and sizes leave the screen as it was.
   assembler.setScreen({0, -3, 45});
-  EXPECT_EQ(assembler.screen().width, 480);
-  EXPECT_EQ(assembler.screen().height, 800);
-  EXPECT_EQ(assembler.screen().rotation, 270);
+  const ScreenGeometry kept = assembler.screen();
+  EXPECT_EQ(std::make_tuple(kept.width, kept.height, kept.rotation),
+            std::make_tuple(480, 800, 270));
 }
 
 // Each case: events pushed in steps on a fresh five-slot panel, and the
