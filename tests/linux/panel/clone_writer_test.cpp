@@ -15,10 +15,7 @@
 
 namespace {
 
-using PanelFixtures::Ev;
-using PanelFixtures::push;
-
-constexpr Ev syn{EV_SYN, SYN_REPORT, 0};
+using namespace PanelFixtures;
 
 std::string text(const std::vector<CloneEvent>& events) {
   std::string out;
@@ -75,19 +72,15 @@ TEST(CloneWriter, PassedContactsInFullLiftsBeforeWithholding) {
   FrameAssembler assembler(panel);
   CloneWriter writer(cloneDescription(panel, assembler.slotCount()));
   std::vector<CloneEvent> out;
-  auto frame = push(assembler, {{EV_ABS, ABS_MT_SLOT, 1},
-                                {EV_ABS, ABS_MT_TRACKING_ID, 5},
-                                {EV_ABS, ABS_MT_POSITION_X, 10},
-                                {EV_ABS, ABS_MT_POSITION_Y, 20},
-                                syn});
+  auto frame = push(assembler, {slot(1), id(5), x(10), y(20), syn});
   writer.frame(assembler, frame.back(), true, out);
   EXPECT_EQ(text(out), "3:47=1 3:57=5 3:53=10 3:54=20 1:330=1 3:0=10 3:1=20 0:0=0 ");
   // Only Y moves: the slot is still written whole.
-  frame = push(assembler, {{EV_ABS, ABS_MT_POSITION_Y, 21}, syn});
+  frame = push(assembler, {y(21), syn});
   writer.frame(assembler, frame.back(), true, out);
   EXPECT_EQ(text(out), "3:47=1 3:57=5 3:53=10 3:54=21 1:330=1 3:0=10 3:1=21 0:0=0 ");
   // Withheld: the contact is lifted once, then nothing more is said.
-  frame = push(assembler, {{EV_ABS, ABS_MT_POSITION_Y, 22}, syn});
+  frame = push(assembler, {y(22), syn});
   writer.frame(assembler, frame.back(), false, out);
   EXPECT_EQ(text(out), "3:47=1 3:57=-1 1:330=0 0:0=0 ");
   EXPECT_FALSE(writer.shows(1));

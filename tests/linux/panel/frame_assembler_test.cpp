@@ -9,16 +9,7 @@
 
 namespace {
 
-using PanelFixtures::Ev;
-using PanelFixtures::push;
-using PanelFixtures::slotPanel;
-
-constexpr Ev syn{EV_SYN, SYN_REPORT, 0};
-
-Ev slot(int s) { return {EV_ABS, ABS_MT_SLOT, s}; }
-Ev id(int i) { return {EV_ABS, ABS_MT_TRACKING_ID, i}; }
-Ev x(int v) { return {EV_ABS, ABS_MT_POSITION_X, v}; }
-Ev y(int v) { return {EV_ABS, ABS_MT_POSITION_Y, v}; }
+using namespace PanelFixtures;
 
 // count x1 y1 x2 y2, as the replay tool prints it.
 std::string text(const MultipointSample& s) {

@@ -10,8 +10,7 @@
 
 namespace {
 
-using PanelFixtures::Ev;
-using PanelFixtures::push;
+using namespace PanelFixtures;
 using Post = RecordingHookPort::Post;
 
 TEST(TouchPipelineTest, AThirdFingerPassesOnlyInsideTheRectangle) {
@@ -21,30 +20,17 @@ TEST(TouchPipelineTest, AThirdFingerPassesOnlyInsideTheRectangle) {
   setArea(registry, L"0,0,480,400");
   setSwitch(registry, 1);
   pipeline.readSwitch();
-  FrameAssembler assembler(PanelFixtures::slotPanel());  // 1:1 quarter pixels
-  constexpr Ev syn{EV_SYN, SYN_REPORT, 0};
-  auto contact = [&assembler](int slot, int id, int px, int py) {
-    push(assembler, {{EV_ABS, ABS_MT_SLOT, slot},
-                     {EV_ABS, ABS_MT_TRACKING_ID, id},
-                     {EV_ABS, ABS_MT_POSITION_X, px * 4},
-                     {EV_ABS, ABS_MT_POSITION_Y, py * 4}});
-  };
-  contact(0, 1, 100, 100);
-  contact(1, 2, 200, 100);
-  contact(2, 3, 300, 100);
-  auto frames = push(assembler, {syn});
+  FrameAssembler assembler(slotPanel());  // 1:1 quarter pixels
+  auto frames = push(assembler, {slot(0), id(1), x(400), y(400), slot(1), id(2), x(800), y(400),
+                                 slot(2), id(3), x(1200), y(400), syn});
   ASSERT_EQ(frames.back().contactCount, 3);
   EXPECT_TRUE(pipeline.decide(frames.back()));
   // The third finger moves below the rectangle: the whole frame is withheld,
   // and ZEM still follows the first two (which did not move).
-  frames = push(assembler, {{EV_ABS, ABS_MT_SLOT, 2}, {EV_ABS, ABS_MT_POSITION_Y, 450 * 4}, syn});
+  frames = push(assembler, {slot(2), y(450 * 4), syn});
   EXPECT_FALSE(pipeline.decide(frames.back()));
   // The first finger moves out: withheld by the hook itself.
-  frames = push(assembler, {{EV_ABS, ABS_MT_SLOT, 0},
-                            {EV_ABS, ABS_MT_POSITION_Y, 420 * 4},
-                            {EV_ABS, ABS_MT_SLOT, 2},
-                            {EV_ABS, ABS_MT_POSITION_Y, 120 * 4},
-                            syn});
+  frames = push(assembler, {slot(0), y(420 * 4), slot(2), y(120 * 4), syn});
   EXPECT_FALSE(pipeline.decide(frames.back()));
   EXPECT_EQ(hook.take(),
             (std::vector<Post>{touchTwo(100, 100, 200, 100), touchTwo(100, 420, 200, 100)}));
