@@ -44,7 +44,6 @@ class FileRegistryTest : public ::testing::Test {
  protected:
   FileRegistryTest() { mkdir((folder / "config").c_str(), 0700); }
   std::string settingsPath() const { return folder / "config/settings.reg"; }
-  std::string driverPath() const { return folder / "runtime/driver.reg"; }
 
   FileRegistry& open() {
     registry = std::make_unique<FileRegistry>(
@@ -132,13 +131,13 @@ TEST_F(FileRegistryTest, ObserversHearOfTheirOwnValueOnlyWhenItsBytesChange) {
                                 "\"ShowOverlay\"=dword:1\n"
                                 "\"ControllerKeys\"=\"40,38\"\n");
   open();
-  std::vector<std::string> heard;
-  registry->observeValue(Registry::currentUser, L"software\\zem", L"showoverlay",
-                         [&] { heard.push_back("ShowOverlay"); });
-  registry->observeValue(Registry::currentUser, zemKey, L"ControllerVibrate",
-                         [&] { heard.push_back("ControllerVibrate"); });
-  registry->observeValue(Registry::localMachine, driverKey, L"MultiTouchDemo",
-                         [&] { heard.push_back("MultiTouchDemo"); });
+  std::vector<std::wstring> heard;
+  const auto observe = [&](Registry::Root root, const std::wstring& key, const wchar_t* name) {
+    registry->observeValue(root, key, name, [&heard, name] { heard.emplace_back(name); });
+  };
+  observe(Registry::currentUser, L"software\\zem", L"showoverlay");  // any case
+  observe(Registry::currentUser, zemKey, L"ControllerVibrate");
+  observe(Registry::localMachine, driverKey, L"MultiTouchDemo");
   // The same bytes in other words, another value, a comment: nothing.
   replaceFile(settingsPath(), zemSection +
                                   "\"ShowOverlay\"=dword:00000001\n"
@@ -149,7 +148,7 @@ TEST_F(FileRegistryTest, ObserversHearOfTheirOwnValueOnlyWhenItsBytesChange) {
                                   "\"ShowOverlay\"=dword:2\n"
                                   "\"ControllerVibrate\"=dword:0\n");
   registry->reload();
-  EXPECT_EQ(heard, (std::vector<std::string>{"ShowOverlay", "ControllerVibrate"}));
+  EXPECT_EQ(heard, (std::vector<std::wstring>{L"showoverlay", L"ControllerVibrate"}));
   heard.clear();
   // ZEM's own writes notify too, once per change; a deleted file removes values.
   ASSERT_TRUE(store->WriteDword(Registry::localMachine, driverKey, L"MultiTouchDemo", 0));
@@ -157,8 +156,8 @@ TEST_F(FileRegistryTest, ObserversHearOfTheirOwnValueOnlyWhenItsBytesChange) {
   ASSERT_TRUE(store->WriteDword(Registry::localMachine, driverKey, L"MultiTouchDemo", 1));
   std::remove(settingsPath().c_str());
   registry->reload();
-  EXPECT_EQ(heard, (std::vector<std::string>{"MultiTouchDemo", "MultiTouchDemo", "ShowOverlay",
-                                             "ControllerVibrate"}));
+  EXPECT_EQ(heard, (std::vector<std::wstring>{L"MultiTouchDemo", L"MultiTouchDemo", L"showoverlay",
+                                              L"ControllerVibrate"}));
 }
 
 }  // namespace

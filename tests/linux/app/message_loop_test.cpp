@@ -1,4 +1,6 @@
-// The epoll message loop for real: eventfd, timerfd, signalfd and inotify.
+// The epoll message loop for real: eventfd and signalfd. Its timers and
+// inotify in the real zem: the program test (the driver's re-arm, a settings
+// file edited), the X11 runs (a picture hidden after "ShowOverlay") and the VM.
 #include <signal.h>
 #include <unistd.h>
 
@@ -10,7 +12,6 @@
 #include <vector>
 
 #include "app/app_settings.h"
-#include "linux_test_support.h"
 #include "platform/linux/app/linux_ports.h"
 #include "platform/linux/app/linux_windows.h"
 #include "platform/linux/app/null_desktop.h"
@@ -68,10 +69,7 @@ class MessageLoopTest : public ::testing::Test {
 };
 
 TEST_F(MessageLoopTest, PostedAndDriverMessagesArriveInOrderAndWakeTheLoop) {
-  EXPECT_EQ(handler.seen.size(), 1u);  // the create message
-  EXPECT_GE(main, LinuxWindowPort::firstOwnWindow);
   LinuxHookPort hook(windows, logger);
-  EXPECT_EQ(hook.findWindow(MainWindow::className, MainWindow::title), main);
   constexpr int perThread = 1000;
   std::thread first([&] {
     for (int i = 0; i < perThread; ++i) EXPECT_TRUE(hook.postMessage(main, WM_APP_TOUCH, 1, i));
@@ -103,23 +101,6 @@ TEST_F(MessageLoopTest, AFullDriverQueueFailsThePostAtOnce) {
   EXPECT_TRUE(hook.postMessage(main, WM_APP_TOUCH, 1, 0));
 }
 
-TEST_F(MessageLoopTest, TimersComeWhenTheQueueIsEmptyOnePendingAtATime) {
-  ASSERT_EQ(windows.setTimer(main, 1, 10), 1u);
-  std::this_thread::sleep_for(std::chrono::milliseconds(100));  // ten periods
-  ASSERT_TRUE(windows.postMessage(main, WM_APP_TOUCH_END, 1, 0));
-  EXPECT_EQ(next().message, WM_APP_TOUCH_END);  // posted messages first
-  const QueuedMessage timer = next();
-  EXPECT_EQ(timer.message, WindowMessage::timer);
-  EXPECT_EQ(timer.window, main);
-  EXPECT_EQ(timer.wParam, 1u);
-  EXPECT_TRUE(windows.killTimer(main, 1));
-  EXPECT_FALSE(windows.killTimer(main, 1));
-  ASSERT_EQ(windows.setTimer(main, 2, 30), 2u);
-  EXPECT_EQ(next().wParam, 2u);  // nothing more of timer 1
-  EXPECT_EQ(windows.setTimer(main, 0, 10), 0u);
-  EXPECT_EQ(windows.setTimer(main + 1, 3, 10), 0u);
-}
-
 TEST_F(MessageLoopTest, TerminationSignalsSendTheCloseCommandToTheMainWindow) {
   for (const int signal : {SIGTERM, SIGINT}) {
     ASSERT_EQ(kill(getpid(), signal), 0);
@@ -135,21 +116,6 @@ TEST_F(MessageLoopTest, TerminationSignalsSendTheCloseCommandToTheMainWindow) {
   // Without a main window a signal quits at once.
   ASSERT_EQ(kill(getpid(), SIGTERM), 0);
   EXPECT_EQ(next(0).message, WindowMessage::quit);
-}
-
-TEST_F(MessageLoopTest, AnEditedSettingPostsItsNotificationThroughTheLoop) {
-  TempFolder folder;
-  FileRegistry registry({{folder / "settings.reg", {}}}, nullptr);
-  LinuxShell shell(registry, windows, desktop, logger);
-  ASSERT_TRUE(windows.watch(registry.watch(), [&] { registry.onWatchEvents(); }));
-  ASSERT_TRUE(shell.notifyRegistryChange(Registry::currentUser, L"Software\\ZEM", L"ShowOverlay",
-                                         main, WM_REGISTRY_CHANGED, 7));
-  replaceFile(folder / "settings.reg",
-              "Windows Registry Editor Version 5.00\n[HKEY_CURRENT_USER\\Software\\ZEM]\n"
-              "\"ShowOverlay\"=dword:000007d0\n");
-  const QueuedMessage message = next();
-  EXPECT_EQ(message.message, WM_REGISTRY_CHANGED);
-  EXPECT_EQ(message.lParam, 7);
 }
 
 }  // namespace

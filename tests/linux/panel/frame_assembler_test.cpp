@@ -2,20 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+#include <utility>
+
 #include "panel_fixtures.h"
 
 namespace {
 
-using PanelFixtures::Ev;
-using PanelFixtures::push;
-using PanelFixtures::slotPanel;
-
-constexpr Ev syn{EV_SYN, SYN_REPORT, 0};
-
-Ev slot(int s) { return {EV_ABS, ABS_MT_SLOT, s}; }
-Ev id(int i) { return {EV_ABS, ABS_MT_TRACKING_ID, i}; }
-Ev x(int v) { return {EV_ABS, ABS_MT_POSITION_X, v}; }
-Ev y(int v) { return {EV_ABS, ABS_MT_POSITION_Y, v}; }
+using namespace PanelFixtures;
 
 // count x1 y1 x2 y2, as the replay tool prints it.
 std::string text(const MultipointSample& s) {
@@ -28,27 +22,9 @@ std::string last(const std::vector<PanelFrame>& frames) {
   return frames.empty() ? "no frame" : text(frames.back().sample);
 }
 
-TEST(FrameScale, QuarterPixelsFromTheAxisRange) {
-  struct Case {
-    std::int64_t v, min, max;
-    std::int32_t size;
-    std::uint32_t q;
-  } cases[] = {
-      {1919, 0, 1919, 480, 1919},  // 1:1 at 4 x 480 values
-      {799, 0, 799, 480, 1917},    // floor(v * 1920 / 800)
-      {99, -100, 99, 480, 1910},   // negative minimum
-      {-101, -100, 99, 480, 0},
-      {100, -100, 99, 480, 1919},  // clamped both ways
-      {5, 5, 5, 480, 0},
-      {5, 7, 3, 480, 0},                           // one value; empty range
-      {2147483647, 0, 2147483647, 65535, 262139},  // no overflow
-  };
-  for (const Case& c : cases) {
-    EXPECT_EQ(FrameAssembler::scale(c.v, c.min, c.max, c.size), c.q)
-        << "v=" << c.v << " in [" << c.min << ", " << c.max << "] to " << c.size;
-  }
-}
-
+// The scale of an axis range: the replays' whole outputs (tests/linux/panel/
+// replay) and the VM; clamping and no overflow on any range: the evemu fuzz
+// target.
 TEST(FrameScale, RotationTurnsThePanelClockwiseBeforeScaling) {
   // Panel 1000 x 2000 values onto a 480 x 800 screen; the panel's corners.
   FrameAssembler assembler(slotPanel(5, 999, 1999));
@@ -66,62 +42,58 @@ TEST(FrameScale, RotationTurnsThePanelClockwiseBeforeScaling) {
   for (const Case& c : cases) {
     assembler.setScreen({480, 800, c.rotation});
     const ScreenPoint p = assembler.toScreen(c.px, c.py);
-    EXPECT_EQ(p.x, c.qx) << c.rotation << " degrees, panel " << c.px << "," << c.py;
-    EXPECT_EQ(p.y, c.qy) << c.rotation << " degrees, panel " << c.px << "," << c.py;
+    EXPECT_EQ(std::make_pair(p.x, p.y), std::make_pair(c.qx, c.qy))
+        << c.rotation << " degrees, panel " << c.px << "," << c.py;
   }
   // Unknown rotations and sizes leave the screen as it was.
   assembler.setScreen({0, -3, 45});
-  EXPECT_EQ(assembler.screen().width, 480);
-  EXPECT_EQ(assembler.screen().height, 800);
-  EXPECT_EQ(assembler.screen().rotation, 270);
+  const ScreenGeometry kept = assembler.screen();
+  EXPECT_EQ(std::make_tuple(kept.width, kept.height, kept.rotation),
+            std::make_tuple(480, 800, 270));
 }
 
-TEST(FrameAssembly, TheTwoOldestContactsAreThePointsInOrder) {
-  FrameAssembler assembler(slotPanel());
-  // Slot 3's contact starts before slot 1's in the same frame.
-  EXPECT_EQ(last(push(assembler,
-                      {slot(3), id(40), x(800), y(400), slot(1), id(41), x(100), y(200), syn})),
-            "2 800 400 100 200");
-  // A younger third finger in a lower slot does not change the first two.
-  const auto frames = push(assembler, {slot(0), id(42), x(5), y(6), syn});
-  EXPECT_EQ(last(frames), "2 800 400 100 200");
-  ASSERT_EQ(frames.back().contactCount, 3);
-  EXPECT_EQ(frames.back().slots[2], 0);
-  // The oldest lifts: the next oldest becomes the first point, the youngest the second.
-  EXPECT_EQ(last(push(assembler, {slot(3), id(-1), syn})), "2 100 200 5 6");
-}
-
-TEST(FrameAssembly, ASlotKeepsItsValuesForANewContact) {
-  FrameAssembler assembler(slotPanel());
-  push(assembler, {slot(2), id(1), x(100), y(200), syn});
-  push(assembler, {id(-1), syn});
-  // The kernel drops an X equal to the slot's last one.
-  EXPECT_EQ(last(push(assembler, {id(2), y(250), syn})), "1 100 250 0 0");
-}
-
-TEST(FrameAssembly, IgnoredEventsStillEndTheirFrame) {
-  PanelDescription panel = slotPanel();
-  FrameAssembler assembler(panel);
-  push(assembler, {slot(0), id(1), x(100), y(200), syn});
-  // An undeclared axis, a key, ABS_X and an undeclared slot axis: a frame,
-  // unchanged.
-  EXPECT_EQ(last(push(assembler, {{EV_ABS, 0x1d, 15316}, syn})), "1 100 200 0 0");
-  EXPECT_EQ(last(push(assembler, {{EV_KEY, BTN_TOUCH, 0}, syn})), "1 100 200 0 0");
-  EXPECT_EQ(last(push(assembler, {{EV_ABS, ABS_X, 9}, {EV_ABS, ABS_MT_PRESSURE, 9}, syn})),
-            "1 100 200 0 0");
-  // Events for a slot the panel does not have are dropped until a valid slot.
-  EXPECT_EQ(last(push(assembler, {slot(9), id(5), x(1), y(1), slot(0), x(150), syn})),
-            "1 150 200 0 0");
-  EXPECT_EQ(last(push(assembler, {{EV_SYN, SYN_MT_REPORT, 0}, {EV_MSC, MSC_SCAN, 4}, syn})),
-            "1 150 200 0 0");
-}
-
-TEST(FrameAssembly, EventsAfterADropAreSkippedUpToTheNextReport) {
-  FrameAssembler assembler(slotPanel());
-  push(assembler, {slot(0), id(1), x(100), y(200), syn});
-  const auto dropped = push(assembler, {{EV_SYN, SYN_DROPPED, 0}, x(999), id(-1), syn});
-  EXPECT_EQ(last(dropped), "1 100 200 0 0");
-  EXPECT_EQ(last(push(assembler, {x(120), syn})), "1 120 200 0 0");
+// Each case: events pushed in steps on a fresh five-slot panel, and the
+// sample of each step's last frame.
+TEST(FrameAssembly, EventSequencesGiveTheirSamples) {
+  struct Step {
+    std::vector<Ev> events;
+    const char* sample;
+  };
+  const struct {
+    const char* what;
+    std::vector<Step> steps;
+  } cases[] = {
+      {"the two oldest contacts are the points in order",
+       {// Slot 3's contact starts before slot 1's in the same frame.
+        {{slot(3), id(40), x(800), y(400), slot(1), id(41), x(100), y(200), syn},
+         "2 800 400 100 200"},
+        // A younger third finger in a lower slot does not change the first two.
+        {{slot(0), id(42), x(5), y(6), syn}, "2 800 400 100 200"},
+        // The oldest lifts: the next oldest is the first point, the youngest the second.
+        {{slot(3), id(-1), syn}, "2 100 200 5 6"}}},
+      {"a slot keeps its values for a new contact (the kernel drops an X equal to the last)",
+       {{{slot(2), id(1), x(100), y(200), syn}, "1 100 200 0 0"},
+        {{id(-1), syn}, "0 0 0 0 0"},
+        {{id(2), y(250), syn}, "1 100 250 0 0"}}},
+      {"ignored events still end their frame",
+       {{{slot(0), id(1), x(100), y(200), syn}, "1 100 200 0 0"},
+        // An undeclared axis, a key, ABS_X and an undeclared slot axis.
+        {{{EV_ABS, 0x1d, 15316}, syn}, "1 100 200 0 0"},
+        {{{EV_KEY, BTN_TOUCH, 0}, syn}, "1 100 200 0 0"},
+        {{{EV_ABS, ABS_X, 9}, {EV_ABS, ABS_MT_PRESSURE, 9}, syn}, "1 100 200 0 0"},
+        // A slot the panel does not have: dropped until a valid slot.
+        {{slot(9), id(5), x(1), y(1), slot(0), x(150), syn}, "1 150 200 0 0"},
+        {{{EV_SYN, SYN_MT_REPORT, 0}, {EV_MSC, MSC_SCAN, 4}, syn}, "1 150 200 0 0"}}},
+      {"events after a drop are skipped up to the next report",
+       {{{slot(0), id(1), x(100), y(200), syn}, "1 100 200 0 0"},
+        {{{EV_SYN, SYN_DROPPED, 0}, x(999), id(-1), syn}, "1 100 200 0 0"},
+        {{x(120), syn}, "1 120 200 0 0"}}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    FrameAssembler assembler(slotPanel());
+    for (const Step& step : c.steps) EXPECT_EQ(last(push(assembler, step.events)), step.sample);
+  }
 }
 
 TEST(FrameAssembly, SeededStateIsTheStartingPoint) {

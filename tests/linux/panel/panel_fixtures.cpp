@@ -5,12 +5,8 @@ namespace PanelFixtures {
 PanelDescription slotPanel(int slots, int xMax, int yMax) {
   PanelDescription panel = anonymousPanel(xMax, yMax);
   panel.name = "test panel";
-  AxisInfo slot;
-  slot.maximum = slots - 1;
-  panel.setAxis(ABS_MT_SLOT, slot);
-  AxisInfo id;
-  id.maximum = 65535;
-  panel.setAxis(ABS_MT_TRACKING_ID, id);
+  panel.setAxis(ABS_MT_SLOT, AxisInfo{0, 0, slots - 1, 0, 0, 0});
+  panel.setAxis(ABS_MT_TRACKING_ID, AxisInfo{0, 0, 65535, 0, 0, 0});
   return panel;
 }
 
@@ -19,18 +15,14 @@ PanelDescription anonymousPanel(int xMax, int yMax) {
   panel.name = "test panel A";
   panel.setProperty(INPUT_PROP_DIRECT);
   panel.setCode(EV_KEY, BTN_TOUCH);
-  AxisInfo x;
-  x.maximum = xMax;
-  AxisInfo y;
-  y.maximum = yMax;
-  panel.setAxis(ABS_X, x);
-  panel.setAxis(ABS_Y, y);
-  panel.setAxis(ABS_MT_POSITION_X, x);
-  panel.setAxis(ABS_MT_POSITION_Y, y);
+  panel.setAxis(ABS_X, AxisInfo{0, 0, xMax, 0, 0, 0});
+  panel.setAxis(ABS_Y, AxisInfo{0, 0, yMax, 0, 0, 0});
+  panel.setAxis(ABS_MT_POSITION_X, AxisInfo{0, 0, xMax, 0, 0, 0});
+  panel.setAxis(ABS_MT_POSITION_Y, AxisInfo{0, 0, yMax, 0, 0, 0});
   return panel;
 }
 
-std::vector<PanelFrame> push(FrameAssembler& assembler, std::initializer_list<Ev> events) {
+std::vector<PanelFrame> push(FrameAssembler& assembler, const std::vector<Ev>& events) {
   std::vector<PanelFrame> frames;
   for (const Ev& e : events) {
     PanelEvent event{0, static_cast<std::uint16_t>(e.type), static_cast<std::uint16_t>(e.code),
@@ -47,14 +39,4 @@ EvemuRecording readRecording(const std::string& events, const std::string& desc)
   readEvemuFile(folder + events, recording);
   return recording;
 }
-
-std::vector<PanelFrame> framesOf(const EvemuRecording& recording) {
-  FrameAssembler assembler(recording.description);
-  std::vector<PanelFrame> frames;
-  for (const PanelEvent& event : recording.events) {
-    if (assembler.push(event)) frames.push_back(assembler.frame());
-  }
-  return frames;
-}
-
 }  // namespace PanelFixtures

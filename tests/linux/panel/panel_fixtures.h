@@ -3,7 +3,6 @@
 // tests/data/evdev.
 #pragma once
 
-#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -24,13 +23,16 @@ struct Ev {
   int value;
 };
 
+// The events of a protocol-B panel's frames.
+constexpr Ev syn{EV_SYN, SYN_REPORT, 0};
+inline Ev slot(int s) { return {EV_ABS, ABS_MT_SLOT, s}; }
+inline Ev id(int i) { return {EV_ABS, ABS_MT_TRACKING_ID, i}; }
+inline Ev x(int v) { return {EV_ABS, ABS_MT_POSITION_X, v}; }
+inline Ev y(int v) { return {EV_ABS, ABS_MT_POSITION_Y, v}; }
+
 // Pushes the events and returns the frames they ended.
-std::vector<PanelFrame> push(FrameAssembler& assembler, std::initializer_list<Ev> events);
+std::vector<PanelFrame> push(FrameAssembler& assembler, const std::vector<Ev>& events);
 
 // A recording read from tests/data/evdev (with `desc` first when given).
 EvemuRecording readRecording(const std::string& events, const std::string& desc = "");
-
-// Every frame of a recording at the default screen.
-std::vector<PanelFrame> framesOf(const EvemuRecording& recording);
-
 }  // namespace PanelFixtures

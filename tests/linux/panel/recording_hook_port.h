@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <tuple>
 #include <vector>
 
 #include "platform/sim/sim_registry.h"
@@ -12,14 +13,7 @@
 
 class RecordingHookPort : public HookPort {
  public:
-  struct Post {
-    std::uint32_t message;
-    WParam wParam;
-    LParam lParam;
-    bool operator==(const Post& o) const {
-      return message == o.message && wParam == o.wParam && lParam == o.lParam;
-    }
-  };
+  using Post = std::tuple<std::uint32_t, WParam, LParam>;  // message, wParam, lParam
 
   std::vector<Post> posts;
 
