@@ -4,9 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <set>
 #include <string>
 #include <thread>
 #include <utility>
@@ -34,6 +36,22 @@ class RecordingKeyboard final : public KeyboardDevice {
   }
   std::vector<std::pair<int, bool>> keys;
 };
+
+// Every key ZEM sends (the command words' keys and the pad's defaults) has a
+// Linux key of its own, which the virtual keyboard declares; others have none.
+TEST(KeyTableTest, EveryKeyZemSendsHasALinuxKeyOfItsOwn) {
+  std::set<int> keys;
+  const std::vector<int> declared = KeyTable::allLinuxKeys();
+  for (const int virtualKey : {0x5B, 0x85, 0x72, 0x25, 0x26, 0x27, 0x28, 0x08, 0x73, 0x0D, 0x0C,
+                               0x60, 0x61, 0x62, 0x63, 0x64, 0x65}) {
+    const int key = KeyTable::linuxKey(static_cast<std::uint8_t>(virtualKey));
+    EXPECT_TRUE(keys.insert(key).second) << virtualKey << " shares its key";
+    EXPECT_NE(std::find(declared.begin(), declared.end(), key), declared.end()) << virtualKey;
+  }
+  for (const int unknown : {0x00, 0x07, 0x3A, 0xE8, 0xFF}) {
+    EXPECT_EQ(KeyTable::linuxKey(static_cast<std::uint8_t>(unknown)), 0) << unknown;
+  }
+}
 
 // Without a window system keys go to the virtual keyboard (the X11 runs show
 // the desktop taking them); a key with no Linux key, or no keyboard, is
