@@ -2,7 +2,6 @@
 // top-level window and logs what it receives, one line per event, to the
 // file given with --log (appended, written at once):
 //
-//   started pid PID title TITLE     at start, followed by
 //   arg N TEXT                      every command-line argument (N from 1)
 //   ready                           the window is shown
 //   keydown VK / keyup VK           key messages (virtual-key code, decimal)
@@ -52,17 +51,15 @@ LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
   switch (message) {
     case WM_KEYDOWN:
     case WM_SYSKEYDOWN:
-      logLine("keydown " + std::to_string(wParam));
-      return 0;
     case WM_KEYUP:
     case WM_SYSKEYUP:
-      logLine("keyup " + std::to_string(wParam));
+      logLine((message == WM_KEYDOWN || message == WM_SYSKEYDOWN ? "keydown " : "keyup ") +
+              std::to_string(wParam));
       return 0;
     case WM_LBUTTONDOWN:
-      logLine("mousedown " + screenPoint(window, lParam));
-      return 0;
     case WM_LBUTTONUP:
-      logLine("mouseup " + screenPoint(window, lParam));
+      logLine((message == WM_LBUTTONDOWN ? "mousedown " : "mouseup ") +
+              screenPoint(window, lParam));
       return 0;
     case WM_MOUSEACTIVATE:
       // A click never activates the window: gestures pass over the programs
@@ -105,7 +102,6 @@ int main() {
   }
   if (!logPath.empty()) logFile = _wfopen(logPath.c_str(), L"ab");
 
-  logLine("started pid " + std::to_string(GetCurrentProcessId()) + " title " + utf8(title));
   for (std::size_t i = 1; i < args.size(); ++i) {
     logLine("arg " + std::to_string(i) + " " + utf8(args[i]));
   }
