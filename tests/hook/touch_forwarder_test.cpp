@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -70,12 +71,17 @@ TEST_F(TouchForwarderTest, TheAreaIsReadAtEveryAttachAndMalformedValuesClamp) {
 // The program learns of a new touch and of a changed finger count even when
 // no packed word changes: a game-pad key is released when its finger lifts
 // while the other thumb rests, and pressed again by a second tap on the
-// same pixel.
-TEST_F(TouchForwarderTest, NewTouchesAndChangedFingerCountsArePostedWithUnchangedWords) {
+// same pixel. Posts that fail while the window exists (a full queue): a lost
+// move is not tried again; a lost touch end is tried once, at the first
+// sample of the next touch and before its first move, so the two touches
+// stay apart.
+TEST_F(TouchForwarderTest, PostsNewsWithUnchangedWordsAndRetriesALostTouchEndOnce) {
   struct Case {
     const char* what;
     std::vector<MultipointSample> samples;
     std::vector<Message> posted;
+    int failing = 0;  // posts that fail from sample `failingFrom` on
+    std::size_t failingFrom = 1;
   };
   const Case cases[] = {
       {"second tap on the same pixel",
@@ -88,49 +94,27 @@ TEST_F(TouchForwarderTest, NewTouchesAndChangedFingerCountsArePostedWithUnchange
       {"unknown counts are not a finger count",
        {one(100, 200), raw(3, 8, 8), one(100, 200), raw(7), one(100, 200)},
        {touch(1, a)}},
-  };
-  for (const Case& c : cases) {
-    load();
-    for (const MultipointSample& s : c.samples) feed(s);
-    EXPECT_EQ(windows.takeMessages(zem), c.posted) << c.what;
-  }
-}
-
-// Posts that fail while the window exists (a full queue): a lost move is not
-// tried again; a lost touch end is tried once, at the first sample of the
-// next touch and before its first move, so the two touches stay apart.
-TEST_F(TouchForwarderTest, ALostTouchEndIsRetriedOnceBeforeTheNextTouchAndALostMoveNever) {
-  struct Case {
-    const char* what;
-    int failing;  // the posts that fail from the second sample on (the first one's, if 0)
-    bool fromFirst;
-    std::vector<MultipointSample> samples;
-    std::vector<Message> posted;
-  };
-  const Case cases[] = {
       {"the end is lost at the lift; the empty samples that follow do not retry, the next "
        "touch's first sample does, before its move",
-       1,
-       false,
        {one(100, 200), none(), none(), none(), one(101, 200), none()},
-       {touch(1, a), touchEnd(), touch(1, a + 1), touchEnd()}},
+       {touch(1, a), touchEnd(), touch(1, a + 1), touchEnd()},
+       1},
       {"the end and its retry are lost: no more tries inside the next touch (an end there "
        "would cut it in two)",
-       2,
-       false,
        {one(100, 200), none(), one(100, 200), one(101, 200), one(102, 200), none()},
-       {touch(1, a), touch(1, a + 1), touch(1, a + 2), touchEnd()}},
+       {touch(1, a), touch(1, a + 1), touch(1, a + 2), touchEnd()},
+       2},
       {"a lost move is not retried",
-       1,
-       true,
        {one(100, 200), one(100, 200), one(101, 200), none()},
-       {touch(1, a + 1), touchEnd()}},
+       {touch(1, a + 1), touchEnd()},
+       1,
+       0},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     load();
     for (std::size_t i = 0; i < c.samples.size(); ++i) {
-      if (i == (c.fromFirst ? 0 : 1)) phone.faults.post = c.failing;
+      if (i == c.failingFrom) phone.faults.post = c.failing;
       feed(c.samples[i]);
     }
     EXPECT_EQ(windows.takeMessages(zem), c.posted);
