@@ -70,9 +70,11 @@ TEST(Win32OverlayDeviceTest, LoadsBothKindsOfPictureIntoStandInSurfaces) {
   EXPECT_EQ(d.device.loadImage(0x10000 + bitmapPicture, false), 0u);
 }
 
-// (That the picture reaches the screen where it belongs and leaves it when
-// hidden is read back from the screen by the end-to-end groups.)
-TEST(Win32OverlayDeviceTest, StandInShowsAClickThroughTopmostWindowAndHidesIt) {
+// That the picture reaches the screen where it belongs, over the program in
+// front without taking its keys, and leaves it when hidden, the end-to-end
+// groups read on the screen; here what they cannot see: touches pass through
+// the window, and the device's end takes a shown window along.
+TEST(Win32OverlayDeviceTest, StandInShowsAClickThroughTopmostWindow) {
   {
     Display d(OverlayPath::standIn);
     Overlay::Caps caps;
@@ -80,25 +82,13 @@ TEST(Win32OverlayDeviceTest, StandInShowsAClickThroughTopmostWindowAndHidesIt) {
     EXPECT_NE(caps.overlayCaps & Overlay::capsSourceColorKey, 0u);
     const Overlay::Object surface = d.surface(8, 6, bitmapPicture);
     ASSERT_NE(surface, 0u);
-
     const Overlay::Rect to{300, 200, 308, 206};
     ASSERT_EQ(d.device.updateOverlay(surface, nullptr, d.primary, &to, showKeyed, &blackKey), 0);
     const HWND window = d.device.shownWindow(surface);
     ASSERT_NE(window, nullptr);
-    EXPECT_TRUE(IsWindowVisible(window));
-    EXPECT_NE(GetForegroundWindow(), window);
-    RECT r{};
-    GetWindowRect(window, &r);
-    EXPECT_EQ(std::tuple(r.left, r.top, r.right, r.bottom), std::tuple(300L, 200L, 308L, 206L));
     const LONG_PTR required =
         WS_EX_LAYERED | WS_EX_TOPMOST | WS_EX_TRANSPARENT | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE;
     EXPECT_EQ(GetWindowLongPtrW(window, GWL_EXSTYLE) & required, required);
-    EXPECT_EQ(
-        d.device.updateOverlay(surface, nullptr, d.primary, nullptr, Overlay::updateHide, nullptr),
-        0);
-    EXPECT_FALSE(IsWindow(window));
-    // Shown again, then left to the device's end.
-    ASSERT_EQ(d.device.updateOverlay(surface, nullptr, d.primary, &to, showKeyed, &blackKey), 0);
   }
   EXPECT_EQ(FindWindowW(standInClass, nullptr), nullptr);
 }

@@ -3,11 +3,9 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <stdexcept>
 #include <string>
 #include <thread>
-#include <utility>
 #include <vector>
 
 #include "platform/win32/win32_registry.h"
@@ -21,21 +19,17 @@ constexpr std::uint32_t answeringMessage = WM_APP + 1;  // answered with 42 + wP
 constexpr std::uint32_t throwingMessage = WM_APP + 2;   // the handler throws
 constexpr std::uint32_t notified = 0x400;
 
-// Records the messages of its windows; answers answeringMessage with 42 + wParam.
+// Notes whether WM_CREATE came; answers answeringMessage with 42 + wParam.
 class RecordingHandler : public MessageHandler {
  public:
   LResult handleMessage(WindowHandle window, std::uint32_t message, WParam wParam,
                         LParam lParam) override {
-    seen.emplace_back(window, message);
+    created = created || message == WM_CREATE;
     if (message == answeringMessage) return 42 + static_cast<LResult>(wParam);
     if (message == throwingMessage) throw std::runtime_error("handler failed");
     return DefWindowProcW(reinterpret_cast<HWND>(window), message, wParam, lParam);
   }
-  bool saw(WindowHandle window, std::uint32_t message) const {
-    return std::find(seen.begin(), seen.end(), std::make_pair(window, message)) != seen.end();
-  }
-
-  std::vector<std::pair<WindowHandle, std::uint32_t>> seen;
+  bool created = false;
 };
 
 // A class's messages reach its handler from WM_CREATE on; a handler's
@@ -50,7 +44,7 @@ TEST(Win32WindowsTest, RoutesTheClassToItsHandlerAndPassesExceptionsOn) {
   spec.className = L"ZemRoutingA";
   const WindowHandle first = windows.createWindow(spec);
   ASSERT_NE(first, 0u);
-  EXPECT_TRUE(a.saw(first, WM_CREATE));
+  EXPECT_TRUE(a.created);
   EXPECT_THROW(windows.sendMessage(first, throwingMessage, 0, 0), std::runtime_error);
   EXPECT_EQ(windows.sendMessage(first, answeringMessage, 1, 0), 43);
   std::vector<WindowHandle> visited;
