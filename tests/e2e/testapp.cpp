@@ -2,7 +2,8 @@
 // top-level window and logs what it receives, one line per event, to the
 // file given with --log (appended, written at once):
 //
-//   arg N TEXT                      every command-line argument (N from 1)
+//   arg N TEXT                      every command-line argument (N from 1;
+//                                   characters beyond ASCII come out cut)
 //   ready                           the window is shown
 //   keydown VK / keyup VK           key messages (virtual-key code, decimal)
 //   mousedown X,Y / mouseup X,Y     left button, in screen pixels
@@ -24,16 +25,6 @@
 namespace {
 
 std::FILE* logFile = nullptr;
-
-std::string utf8(const std::wstring& text) {
-  if (text.empty()) return std::string();
-  const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
-                                       nullptr, 0, nullptr, nullptr);
-  std::string result(static_cast<std::size_t>(size), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), result.data(), size,
-                      nullptr, nullptr);
-  return result;
-}
 
 void logLine(const std::string& text) {
   if (logFile == nullptr) return;
@@ -103,7 +94,7 @@ int main() {
   if (!logPath.empty()) logFile = _wfopen(logPath.c_str(), L"ab");
 
   for (std::size_t i = 1; i < args.size(); ++i) {
-    logLine("arg " + std::to_string(i) + " " + utf8(args[i]));
+    logLine("arg " + std::to_string(i) + " " + std::string(args[i].begin(), args[i].end()));
   }
 
   const HINSTANCE instance = GetModuleHandleW(nullptr);
