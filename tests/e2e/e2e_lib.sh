@@ -120,13 +120,11 @@ expect_no_line() {
 
 # --- test programs and the touch driver -------------------------------------
 
-# start_testapp NAME TITLE [EXE [ARGS...]]: a zem-testapp (by default the built
-# one) logging to $E2E_WORK/NAME.log
+# start_testapp NAME TITLE [EXE]: a zem-testapp (by default the built one)
+# logging to $E2E_WORK/NAME.log
 start_testapp() {
-  local name="$1" title="$2" exe="${3:-$E2E_TESTAPP}"
-  shift $(($# < 3 ? $# : 3))
-  start_program "$name" "$exe" --title "$title" --log "$(winpath "$E2E_WORK/$name.log")" "$@"
-  wait_for_line "$E2E_WORK/$name.log" '^ready$' 20
+  start_program "$1" "${3:-$E2E_TESTAPP}" --title "$2" --log "$(winpath "$E2E_WORK/$1.log")"
+  wait_for_line "$E2E_WORK/$1.log" '^ready$' 20
 }
 
 # start_touchhost [ARGS...]: zem-touchhost reading trace names from a pipe,

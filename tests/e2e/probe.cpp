@@ -43,7 +43,7 @@ Box changedPixels(bool& captured) {
   Box found = {width, height, 0, 0};
   captured = false;
   if (memory != nullptr && bitmap != nullptr) {
-    const HGDIOBJ old = SelectObject(memory, bitmap);
+    SelectObject(memory, bitmap);
     // CAPTUREBLT takes layered windows (the overlay stand-in) along.
     captured = BitBlt(memory, 0, 0, width, height, screen, 0, 0, SRCCOPY | CAPTUREBLT) != 0;
     GdiFlush();
@@ -55,10 +55,9 @@ Box changedPixels(bool& captured) {
                  std::max(found.bottom, y + 1)};
       }
     }
-    SelectObject(memory, old);
   }
-  if (bitmap != nullptr) DeleteObject(bitmap);
-  if (memory != nullptr) DeleteDC(memory);
+  DeleteDC(memory);  // before the bitmap, which it holds
+  DeleteObject(bitmap);
   ReleaseDC(nullptr, screen);
   return found;
 }

@@ -2,8 +2,8 @@
 // top-level window and logs what it receives, one line per event, to the
 // file given with --log (appended, written at once):
 //
-//   started pid PID title TITLE     at start, followed by
-//   arg N TEXT                      every command-line argument (N from 1)
+//   arg N TEXT                      every command-line argument (N from 1;
+//                                   characters beyond ASCII come out cut)
 //   ready                           the window is shown
 //   keydown VK / keyup VK           key messages (virtual-key code, decimal)
 //   mousedown X,Y / mouseup X,Y     left button, in screen pixels
@@ -26,16 +26,6 @@ namespace {
 
 std::FILE* logFile = nullptr;
 
-std::string utf8(const std::wstring& text) {
-  if (text.empty()) return std::string();
-  const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
-                                       nullptr, 0, nullptr, nullptr);
-  std::string result(static_cast<std::size_t>(size), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), result.data(), size,
-                      nullptr, nullptr);
-  return result;
-}
-
 void logLine(const std::string& text) {
   if (logFile == nullptr) return;
   std::fprintf(logFile, "%s\n", text.c_str());
@@ -52,17 +42,15 @@ LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
   switch (message) {
     case WM_KEYDOWN:
     case WM_SYSKEYDOWN:
-      logLine("keydown " + std::to_string(wParam));
-      return 0;
     case WM_KEYUP:
     case WM_SYSKEYUP:
-      logLine("keyup " + std::to_string(wParam));
+      logLine((message == WM_KEYDOWN || message == WM_SYSKEYDOWN ? "keydown " : "keyup ") +
+              std::to_string(wParam));
       return 0;
     case WM_LBUTTONDOWN:
-      logLine("mousedown " + screenPoint(window, lParam));
-      return 0;
     case WM_LBUTTONUP:
-      logLine("mouseup " + screenPoint(window, lParam));
+      logLine((message == WM_LBUTTONDOWN ? "mousedown " : "mouseup ") +
+              screenPoint(window, lParam));
       return 0;
     case WM_MOUSEACTIVATE:
       // A click never activates the window: gestures pass over the programs
@@ -105,9 +93,8 @@ int main() {
   }
   if (!logPath.empty()) logFile = _wfopen(logPath.c_str(), L"ab");
 
-  logLine("started pid " + std::to_string(GetCurrentProcessId()) + " title " + utf8(title));
   for (std::size_t i = 1; i < args.size(); ++i) {
-    logLine("arg " + std::to_string(i) + " " + utf8(args[i]));
+    logLine("arg " + std::to_string(i) + " " + std::string(args[i].begin(), args[i].end()));
   }
 
   const HINSTANCE instance = GetModuleHandleW(nullptr);

@@ -12,6 +12,7 @@
 #include <cwchar>
 #include <new>
 #include <string>
+#include <vector>
 
 #include "hook_test_support.h"
 
@@ -62,41 +63,29 @@ TEST(HookAllocationTest, HookCallsAllocateNothing) {
   EXPECT_GT(port.lines, linesBefore);
 }
 
-// One value under one key, kept in a fixed array, so the port itself
-// allocates nothing on the named calls the attach makes.
+// One value under one key, kept in a fixed array (UTF-16, no terminator), so
+// the port itself allocates nothing on the named calls the attach makes.
 class FixedRegistry : public RegistryPort {
  public:
   void store(const std::wstring& text) {
     size_ = static_cast<std::uint32_t>(2 * text.size());
-    for (std::size_t i = 0; i < text.size(); ++i) {
-      bytes_[2 * i] = static_cast<std::uint8_t>(text[i] & 0xFF);
-      bytes_[2 * i + 1] = static_cast<std::uint8_t>((text[i] >> 8) & 0xFF);
-    }
+    for (std::size_t i = 0; i < text.size(); ++i) value_[i] = static_cast<char16_t>(text[i]);
   }
-  bool openKeyNamed(Registry::Root root, const wchar_t* subKey, Registry::KeyHandle& key) override {
-    if (root != TouchDriverRegistry::root || std::wcscmp(subKey, TouchDriverRegistry::key) != 0) {
-      return false;
-    }
+  bool openKeyNamed(Registry::Root, const wchar_t* subKey, Registry::KeyHandle& key) override {
     key = 1;
-    return true;
+    return std::wcscmp(subKey, TouchDriverRegistry::key) == 0;
   }
   bool queryValueNamed(Registry::KeyHandle, const wchar_t* valueName, Registry::ValueType*,
                        std::uint8_t* data, std::uint32_t& capacity) override {
-    if (std::wcscmp(valueName, TouchDriverRegistry::lockTouch) != 0) return false;
-    if (data != nullptr && capacity < size_) {
-      capacity = size_;
-      return false;
-    }
-    if (data != nullptr) std::memcpy(data, bytes_, size_);
+    const bool fits = data == nullptr || capacity >= size_;
+    if (fits && data != nullptr) std::memcpy(data, value_, size_);
     capacity = size_;
-    return true;
+    return fits && std::wcscmp(valueName, TouchDriverRegistry::lockTouch) == 0;
   }
-  bool openKey(Registry::Root root, const std::wstring& subKey, Registry::KeyHandle& key) override {
-    return openKeyNamed(root, subKey.c_str(), key);
-  }
-  bool queryValue(Registry::KeyHandle key, const std::wstring& valueName, Registry::ValueType* type,
-                  std::uint8_t* data, std::uint32_t& capacity) override {
-    return queryValueNamed(key, valueName.c_str(), type, data, capacity);
+  bool openKey(Registry::Root, const std::wstring&, Registry::KeyHandle&) override { return false; }
+  bool queryValue(Registry::KeyHandle, const std::wstring&, Registry::ValueType*, std::uint8_t*,
+                  std::uint32_t&) override {
+    return false;
   }
   bool setValue(Registry::KeyHandle, const std::wstring&, Registry::ValueType, const std::uint8_t*,
                 std::uint32_t) override {
@@ -105,7 +94,7 @@ class FixedRegistry : public RegistryPort {
   void closeKey(Registry::KeyHandle) override {}
 
  private:
-  std::uint8_t bytes_[1024] = {};
+  char16_t value_[512] = {};
   std::uint32_t size_ = 0;
 };
 
@@ -121,11 +110,10 @@ TEST(HookAllocationTest, AttachReadsTheAreaOfEveryLengthWithoutAllocating) {
     library.entryNotification(length % 2 == 0 ? 1 : 2);
     EXPECT_EQ(allocations.load() - before, 0u) << length;
     const Geometry::Rect2D area = library.touchArea();
-    const double expected[4] = {1, 2, 3, 4};
-    for (int i = 0; i < 4; ++i) {
-      const double field[4] = {area.x, area.y, area.width, area.height};
-      EXPECT_EQ(field[i], length <= 260 ? expected[i] : 0.0) << length << " field " << i;
-    }
+    const double v = length <= 260 ? 1 : 0;
+    EXPECT_EQ(std::vector<double>({area.x, area.y, area.width, area.height}),
+              std::vector<double>({v, 2 * v, 3 * v, 4 * v}))
+        << length;
   }
 }
 

@@ -3,7 +3,6 @@
 // whole area would.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
@@ -22,19 +21,10 @@ bool inside(const Rect2D& r, const Point2D& p) { return Geometry::contains(r, p.
 
 TEST(HookConcurrencyTest, AttachReplacesTheAreaAsAWholeWhileTheHookRuns) {
   const Rect2D a(0, 0, 400, 500);
-  const Rect2D b(200, 200, 300, 400);
-  // Points on which A and B agree.
+  // Points on which A = 0,0,400,500 and B = 200,200,300,400 agree, while every
+  // rectangle made of some fields of A and the rest of B decides one of them
+  // otherwise.
   const std::vector<Point2D> probes = {{50, 550}, {250, 650}, {350, 450}, {450, 50}, {550, 250}};
-  // Each of the 14 rectangles made of some fields of A and the rest of B
-  // decides one of them otherwise.
-  for (unsigned fromB = 1; fromB < 15; ++fromB) {
-    const Rect2D torn((fromB & 1) ? b.x : a.x, (fromB & 2) ? b.y : a.y,
-                      (fromB & 4) ? b.width : a.width, (fromB & 8) ? b.height : a.height);
-    EXPECT_TRUE(std::any_of(probes.begin(), probes.end(),
-                            [&](const Point2D& p) { return inside(torn, p) != inside(a, p); }))
-        << "no probe tells mix " << fromB << " apart";
-  }
-
   SimRegistry registry;
   SimWindows windows;  // no main window: only the filter acts
   SimHookPort port(windows);

@@ -26,9 +26,9 @@ inline MultipointSample two(std::uint32_t x1, std::uint32_t y1, std::uint32_t x2
 }
 inline MultipointSample none() { return raw(0); }
 
-inline bool setLockTouch(SimRegistry& registry, const std::wstring& text) {
-  return registry.setString(TouchDriverRegistry::root, TouchDriverRegistry::key,
-                            TouchDriverRegistry::lockTouch, text);
+inline void setLockTouch(SimRegistry& registry, const std::wstring& text) {
+  registry.setString(TouchDriverRegistry::root, TouchDriverRegistry::key,
+                     TouchDriverRegistry::lockTouch, text);
 }
 
 inline SimWindows::Message touch(std::uint32_t wParam, std::uint32_t lParam) {

@@ -7,7 +7,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <cstdio>
 #include <tuple>
 #include <utility>
 
@@ -21,75 +20,6 @@ constexpr wchar_t standInClass[] = L"ZemOverlaySurface";
 constexpr std::uint32_t showKeyed = Overlay::updateShow | Overlay::updateSourceColorKeyOverride;
 constexpr std::uint32_t flipOverlay = Overlay::surfaceFlip | Overlay::surfaceOverlay;
 const Overlay::Effects blackKey{28, 0, 0};
-constexpr COLORREF yellow = 0x00FFFF;
-
-void pumpMessages(DWORD ms) {
-  for (DWORD waited = 0; waited < ms; waited += 10) {
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
-    Sleep(10);
-  }
-}
-
-// The window's rectangle as left, top, right, bottom in one number.
-std::int64_t windowRect(HWND window) {
-  RECT r{};
-  GetWindowRect(window, &r);
-  return ((std::int64_t{r.left} * 1000 + r.top) * 1000 + r.right) * 1000 + r.bottom;
-}
-
-// The screen shows `color` at (x, y), where it can be read back.
-void expectScreen(bool readable, int x, int y, COLORREF color) {
-  if (!readable) return;
-  const HDC screen = GetDC(nullptr);
-  EXPECT_EQ(GetPixel(screen, x, y), color) << x << "," << y;
-  ReleaseDC(nullptr, screen);
-}
-
-HWND popup(const wchar_t* className, DWORD exStyle, int x, int y, HBRUSH background) {
-  WNDCLASSW wc = {};
-  wc.lpfnWndProc = DefWindowProcW;
-  wc.hInstance = GetModuleHandleW(nullptr);
-  wc.lpszClassName = className;
-  wc.hbrBackground = background;
-  RegisterClassW(&wc);
-  const HWND window = CreateWindowExW(exStyle, className, L"", WS_POPUP, x, y, 40, 40, nullptr,
-                                      nullptr, wc.hInstance, nullptr);
-  ShowWindow(window, SW_SHOWNOACTIVATE);
-  pumpMessages(50);
-  return window;
-}
-
-// Whether the screen shows layered windows to GetPixel: not under Wine's
-// null driver. The probe is painted from a memory device context, as the
-// stand-in's are, with opaque pixels: Wine leaves the pixels of a layered
-// window whose top byte is 0 out, so a probe with such pixels would hide the
-// very fault that the checks look for.
-bool screenShowsLayeredWindows() {
-  const HWND probe = popup(L"OverlayTestProbe", WS_EX_LAYERED | WS_EX_TOPMOST, 400, 600, nullptr);
-  const HDC screen = GetDC(nullptr);
-  const HDC memory = CreateCompatibleDC(screen);
-  BITMAPINFO info = {};
-  info.bmiHeader = {sizeof(BITMAPINFOHEADER), 40, 40, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-  void* bits = nullptr;
-  const HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-  auto* pixels = static_cast<std::uint32_t*>(bits);
-  for (int i = 0; pixels != nullptr && i < 40 * 40; ++i) {
-    pixels[i] = 0xFFFF00FFu;  // opaque magenta: not in any X root pattern
-  }
-  SelectObject(memory, bitmap);
-  POINT at{400, 600};
-  POINT origin{0, 0};
-  SIZE size{40, 40};
-  UpdateLayeredWindow(probe, screen, &at, &size, memory, &origin, 0, nullptr, ULW_OPAQUE);
-  pumpMessages(100);
-  const bool shown = GetPixel(screen, 410, 610) == RGB(255, 0, 255);
-  DeleteDC(memory);
-  DeleteObject(bitmap);
-  ReleaseDC(nullptr, screen);
-  DestroyWindow(probe);
-  return shown;
-}
 
 // A display object of the device with its primary surface, and overlay
 // surfaces holding a picture.
@@ -140,9 +70,11 @@ TEST(Win32OverlayDeviceTest, LoadsBothKindsOfPictureIntoStandInSurfaces) {
   EXPECT_EQ(d.device.loadImage(0x10000 + bitmapPicture, false), 0u);
 }
 
-TEST(Win32OverlayDeviceTest, StandInShowsAClickThroughTopmostWindowAndHidesIt) {
-  const bool readable = screenShowsLayeredWindows();
-  const HWND backdrop = popup(L"OverlayTestBackdrop", 0, 290, 190, CreateSolidBrush(yellow));
+// That the picture reaches the screen where it belongs, over the program in
+// front without taking its keys, and leaves it when hidden, the end-to-end
+// groups read on the screen; here what they cannot see: touches pass through
+// the window, and the device's end takes a shown window along.
+TEST(Win32OverlayDeviceTest, StandInShowsAClickThroughTopmostWindow) {
   {
     Display d(OverlayPath::standIn);
     Overlay::Caps caps;
@@ -150,34 +82,15 @@ TEST(Win32OverlayDeviceTest, StandInShowsAClickThroughTopmostWindowAndHidesIt) {
     EXPECT_NE(caps.overlayCaps & Overlay::capsSourceColorKey, 0u);
     const Overlay::Object surface = d.surface(8, 6, bitmapPicture);
     ASSERT_NE(surface, 0u);
-
     const Overlay::Rect to{300, 200, 308, 206};
     ASSERT_EQ(d.device.updateOverlay(surface, nullptr, d.primary, &to, showKeyed, &blackKey), 0);
     const HWND window = d.device.shownWindow(surface);
     ASSERT_NE(window, nullptr);
-    EXPECT_TRUE(IsWindowVisible(window));
-    EXPECT_NE(GetForegroundWindow(), window);
-    EXPECT_EQ(windowRect(window), 300200308206);
     const LONG_PTR required =
         WS_EX_LAYERED | WS_EX_TOPMOST | WS_EX_TRANSPARENT | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE;
     EXPECT_EQ(GetWindowLongPtrW(window, GWL_EXSTYLE) & required, required);
-    pumpMessages(100);
-    expectScreen(readable, 301, 201, RGB(255, 0, 0));
-    expectScreen(readable, 300, 200, yellow);  // black is transparent
-
-    EXPECT_EQ(
-        d.device.updateOverlay(surface, nullptr, d.primary, nullptr, Overlay::updateHide, nullptr),
-        0);
-    EXPECT_FALSE(IsWindow(window));
-    pumpMessages(100);
-    expectScreen(readable, 301, 201, yellow);
-
-    // Shown again, then left to the device's end.
-    ASSERT_EQ(d.device.updateOverlay(surface, nullptr, d.primary, &to, showKeyed, &blackKey), 0);
   }
   EXPECT_EQ(FindWindowW(standInClass, nullptr), nullptr);
-  DestroyWindow(backdrop);
-  if (!readable) std::printf("note: the screen does not show layered windows to GetPixel\n");
 }
 
 TEST(Win32OverlayDeviceTest, RefusesBadCallsWithoutShowingOrLeaking) {

@@ -5,9 +5,12 @@
 
 #include <gtest/gtest.h>
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <thread>
+#include <tuple>
+#include <vector>
 
 #include "hook/multipoint_sample.h"
 #include "platform/win32/win32_registry.h"
@@ -54,16 +57,14 @@ TEST(QuillonDllTest, FiltersPostsAndRereadsTheAreaForNewThreads) {
   EXPECT_EQ(feed(hook, {1, 0, 800, {0, 0}, 0, 0, 0}), 0u);         // on the border
   EXPECT_EQ(feed(hook, {}), 0u);
   hook(nullptr);  // ignored
-  const std::uint32_t expected[][3] = {{WM_APP_TOUCH, 0x00C8812C, 0x00C88064},
-                                       {WM_APP_TOUCH, 1, 0x00C88000},
-                                       {WM_APP_TOUCH_END, 1, 0}};
-  for (const auto& e : expected) {
-    MSG msg;
-    ASSERT_NE(PeekMessageW(&msg, window, WM_APP_TOUCH, WM_APP_TOUCH_END, PM_REMOVE), 0);
-    EXPECT_EQ(msg.message, e[0]);
-    EXPECT_EQ(msg.wParam, e[1]);
-    EXPECT_EQ(static_cast<std::uint32_t>(msg.lParam), e[2]);
+  std::vector<std::tuple<UINT, WPARAM, std::uint32_t>> posted;
+  MSG msg;
+  while (PeekMessageW(&msg, window, WM_APP_TOUCH, WM_APP_TOUCH_END, PM_REMOVE) != 0) {
+    posted.emplace_back(msg.message, msg.wParam, static_cast<std::uint32_t>(msg.lParam));
   }
+  EXPECT_EQ(posted, (decltype(posted){{WM_APP_TOUCH, 0x00C8812C, 0x00C88064},
+                                      {WM_APP_TOUCH, 1, 0x00C88000},
+                                      {WM_APP_TOUCH_END, 1, 0}}));
 
   // A new value counts from the next attach: a thread the process starts.
   ASSERT_TRUE(setLockTouch(L"0,0,0,0"));
@@ -74,12 +75,11 @@ TEST(QuillonDllTest, FiltersPostsAndRereadsTheAreaForNewThreads) {
   // "LockTouch" goes through a fixed buffer: 260 characters are read whole,
   // a longer value reads as 0,0,0,0.
   const std::wstring whole = L"0,0,480,800";
-  ASSERT_TRUE(setLockTouch(std::wstring(260 - whole.size(), L' ') + whole));
-  std::thread([] {}).join();
-  EXPECT_EQ(feed(hook, {1, 1600, 1600, {0, 0}, 0, 0, 0}), 1u);
-  ASSERT_TRUE(setLockTouch(std::wstring(261 - whole.size(), L' ') + whole));
-  std::thread([] {}).join();
-  EXPECT_EQ(feed(hook, {1, 1600, 1600, {0, 0}, 0, 0, 0}), 0u);
+  for (const std::size_t length : {260u, 261u}) {
+    ASSERT_TRUE(setLockTouch(std::wstring(length - whole.size(), L' ') + whole));
+    std::thread([] {}).join();
+    EXPECT_EQ(feed(hook, {1, 1600, 1600, {0, 0}, 0, 0, 0}), length == 260 ? 1u : 0u) << length;
+  }
 
   FreeLibrary(library);
   DestroyWindow(window);
