@@ -9,6 +9,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <random>
@@ -306,6 +307,17 @@ TEST_F(ZemOnX, GamePadShowsItsPictureAndItsButtonsGiveKeys) {
   EXPECT_EQ(shot.at(240, 240), blue);  // the top is left to the application
 }
 
+TEST_F(ZemOnX, RotateIsRequestedAndXvfbRefusesIt) {
+  settings({"\"SwipeRightDouble\"=\"rotate\"", "\"ShowOverlay\"=dword:00000000"});
+  app("a", "Alpha");
+  if (!startZem(swipeRight)) return;
+  std::this_thread::sleep_for(4s);
+  // Xvfb has rotation 0 only: the angle stays, zem runs on.
+  EXPECT_TRUE(zemRunning()) << readAll(zemLog());
+  EXPECT_EQ(readAll(folder + "/run/zem/driver.reg").find("\"Angle\"=dword:0000010e"),
+            std::string::npos);
+}
+
 TEST_F(ZemOnX, WithoutAnXServerZemSaysSoOnceAndStillStartsPrograms) {
   const std::string marker = folder + "/started";
   settings({"\"SwipeRightDouble\"=" + quoted("/usr/bin/touch," + marker),
@@ -314,6 +326,21 @@ TEST_F(ZemOnX, WithoutAnXServerZemSaysSoOnceAndStillStartsPrograms) {
   EXPECT_TRUE(XTest::waitFor([&] { return std::filesystem::exists(marker); }, 8s))
       << readAll(zemLog());
   EXPECT_EQ(zemSays("X server"), 1u) << readAll(zemLog());
+}
+
+TEST_F(ZemOnX, WindowManagerGoneZemSaysSoOnceAndKeysStillArrive) {
+  settings({"\"SwipeRightDouble\"=\"right\"", "\"ShowOverlay\"=dword:00000000"});
+  app("a", "Alpha");
+  session.stopWindowManager();
+  if (!startZem(std::string(swipeRight) + "wait 500\n" + swipeRight)) return;
+  EXPECT_TRUE(XTest::waitFor(
+      [&] {
+        const std::vector<std::string> lines = XTest::readLines(session.logPath("a"));
+        return std::count(lines.begin(), lines.end(), keyLine(0xFF53)) == 2;
+      },
+      8s))
+      << readAll(zemLog());
+  EXPECT_EQ(zemSays("no window manager"), 1u) << readAll(zemLog());
 }
 
 }  // namespace
