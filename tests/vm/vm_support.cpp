@@ -73,47 +73,37 @@ namespace {
 std::string lastError(const char* what) { return std::string(what) + ": " + std::strerror(errno); }
 
 bool declare(int fd, const PanelDescription& d, std::string& error) {
-  bool ok = true;
-  const auto request = [&](unsigned long what, unsigned long argument, const char* name) {
-    if (ok && ioctl(fd, what, argument) < 0) {
-      error = lastError(name) + " (" + std::to_string(argument) + ")";
-      ok = false;
-    }
+  const auto fail = [&](const std::string& what) {
+    error = lastError(what.c_str());
+    return false;
+  };
+  const auto request = [&](unsigned long what, unsigned long argument) {
+    return ioctl(fd, what, argument) == 0 || fail("uinput ioctl " + std::to_string(argument));
   };
   for (unsigned prop = 0; prop < INPUT_PROP_CNT; ++prop) {
-    if (d.hasProperty(prop)) request(UI_SET_PROPBIT, prop, "UI_SET_PROPBIT");
+    if (d.hasProperty(prop) && !request(UI_SET_PROPBIT, prop)) return false;
   }
   // The event types the recordings hold (see InputCoreModel).
   for (const auto& [type, setBit] : {std::pair<unsigned, unsigned long>{EV_KEY, UI_SET_KEYBIT},
                                      std::pair<unsigned, unsigned long>{EV_ABS, UI_SET_ABSBIT}}) {
-    if (!d.hasType(type)) continue;
-    request(UI_SET_EVBIT, type, "UI_SET_EVBIT");
+    if (d.hasType(type) && !request(UI_SET_EVBIT, type)) return false;
     for (unsigned code = 0; code < KEY_CNT; ++code) {
-      if (d.hasCode(type, code)) request(setBit, code, "UI_SET_*BIT");
+      if (d.hasCode(type, code) && !request(setBit, code)) return false;
     }
   }
-  for (unsigned code = 0; code < ABS_CNT && ok; ++code) {
+  for (unsigned code = 0; code < ABS_CNT; ++code) {
     if (!d.hasCode(EV_ABS, code)) continue;
     const AxisInfo& axis = d.axis(code);
     uinput_abs_setup setup{};
     setup.code = static_cast<std::uint16_t>(code);
-    setup.absinfo.minimum = axis.minimum;
-    setup.absinfo.maximum = axis.maximum;
-    setup.absinfo.flat = axis.flat;
-    setup.absinfo.resolution = axis.resolution;
-    if (ioctl(fd, UI_ABS_SETUP, &setup) < 0) {
-      error = lastError("UI_ABS_SETUP");
-      return false;
-    }
+    setup.absinfo = {0, axis.minimum, axis.maximum, 0, axis.flat, axis.resolution};
+    if (ioctl(fd, UI_ABS_SETUP, &setup) < 0) return fail("UI_ABS_SETUP");
   }
   uinput_setup setup{};
   std::strncpy(setup.name, d.name.c_str(), UINPUT_MAX_NAME_SIZE - 1);
   setup.id = {d.bustype, d.vendor, d.product, d.version};
-  if (ok && (ioctl(fd, UI_DEV_SETUP, &setup) < 0 || ioctl(fd, UI_DEV_CREATE) < 0)) {
-    error = lastError("UI_DEV_CREATE");
-    ok = false;
-  }
-  return ok;
+  return (ioctl(fd, UI_DEV_SETUP, &setup) == 0 && ioctl(fd, UI_DEV_CREATE) == 0) ||
+         fail("UI_DEV_CREATE");
 }
 
 }  // namespace
@@ -156,14 +146,6 @@ input_event makeEvent(unsigned type, unsigned code, int value) {
   e.code = static_cast<std::uint16_t>(code);
   e.value = value;
   return e;
-}
-
-PanelDescription keyboardDescription(const std::string& name, const std::vector<unsigned>& keys) {
-  PanelDescription d;
-  d.name = name;
-  d.bustype = BUS_VIRTUAL;
-  for (unsigned key : keys) d.setCode(EV_KEY, key);
-  return d;
 }
 
 EventReader::EventReader(const std::string& node, bool grab) {
@@ -358,35 +340,25 @@ std::string findEventNode(const std::string& namePrefix, std::chrono::millisecon
   }
 }
 
-namespace {
-bool grabbedElsewhere(const std::string& node) {
-  const int fd = open(node.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0) return false;
-  const bool busy = ioctl(fd, EVIOCGRAB, 1) < 0 && errno == EBUSY;
-  if (!busy) ioctl(fd, EVIOCGRAB, 0);
-  close(fd);
-  return busy;
-}
-}  // namespace
-
-bool waitForGrab(const std::string& node, bool grabbed, std::chrono::milliseconds wait) {
+bool waitForGrab(const std::string& node, std::chrono::milliseconds wait) {
   const auto end = std::chrono::steady_clock::now() + wait;
-  while (grabbedElsewhere(node) != grabbed) {
+  for (;;) {
+    const int fd = open(node.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    const bool busy = fd >= 0 && ioctl(fd, EVIOCGRAB, 1) < 0 && errno == EBUSY;
+    if (fd >= 0) close(fd);  // closing ends a grab of our own
+    if (busy) return true;
     if (std::chrono::steady_clock::now() >= end) return false;
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
   }
-  return true;
 }
 
-ZemProcess::ZemProcess(const std::string& program, const std::vector<std::string>& arguments) {
-  std::vector<std::string> words = arguments;
-  words.insert(words.begin(), program);
+ZemProcess::ZemProcess(const std::string& program, std::vector<std::string> arguments) {
+  arguments.insert(arguments.begin(), program);
   std::vector<char*> argv;
-  argv.reserve(words.size() + 1);
-  for (std::string& w : words) argv.push_back(w.data());
+  argv.reserve(arguments.size() + 1);
+  for (std::string& w : arguments) argv.push_back(w.data());
   argv.push_back(nullptr);
-  pid_t pid = -1;
-  if (posix_spawn(&pid, program.c_str(), nullptr, nullptr, argv.data(), environ) == 0) pid_ = pid;
+  if (posix_spawn(&pid_, program.c_str(), nullptr, nullptr, argv.data(), environ) != 0) pid_ = -1;
 }
 
 ZemProcess::~ZemProcess() {

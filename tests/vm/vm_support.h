@@ -74,8 +74,6 @@ class UinputDevice {
   std::string node_;
 };
 
-// A keyboard with the keys given (and nothing else).
-PanelDescription keyboardDescription(const std::string& name, const std::vector<unsigned>& keys);
 // A 480 x 800 panel whose axes count screen pixels (so a position written is
 // the pixel ZEM sees at rotation 0), five slots, protocol B.
 PanelDescription checkPanelDescription(const std::string& name);
@@ -198,14 +196,14 @@ class ContactView {
 // The node (/dev/input/eventN) of the first device whose name starts with
 // `namePrefix`, waiting up to `wait` for it (no udev: found in sysfs).
 std::string findEventNode(const std::string& namePrefix, std::chrono::milliseconds wait);
-// Waits up to `wait` until another reader holds (or no longer holds) the
-// node's grab, as seen by a grab of our own getting EBUSY.
-bool waitForGrab(const std::string& node, bool grabbed, std::chrono::milliseconds wait);
+// Waits up to `wait` until another reader holds the node's grab, as seen by
+// a grab of our own getting EBUSY.
+bool waitForGrab(const std::string& node, std::chrono::milliseconds wait);
 
 // The program under test, a child process; its output goes to the console.
 class ZemProcess {
  public:
-  ZemProcess(const std::string& program, const std::vector<std::string>& arguments);
+  ZemProcess(const std::string& program, std::vector<std::string> arguments);
   ~ZemProcess();  // kills it if still running
   ZemProcess(const ZemProcess&) = delete;
   ZemProcess& operator=(const ZemProcess&) = delete;
