@@ -61,8 +61,10 @@ class X11DesktopTest : public ::testing::Test {
   std::unique_ptr<X11Desktop> desktop;
 };
 
+// (Activation, and a window's process, through the runs of zem: "nextapp",
+// "closeapp" and learning.)
 TEST_F(X11DesktopTest, FrontWindowStackingOrderAndActivation) {
-  const pid_t a = app("a", "Alpha");
+  app("a", "Alpha");
   app("b", "Beta");
   app("c", "Gamma");
   ASSERT_TRUE(inFront(L"Gamma"));
@@ -73,25 +75,16 @@ TEST_F(X11DesktopTest, FrontWindowStackingOrderAndActivation) {
 
   const WindowHandle alpha = desktop->findWindowByTitle(L"Alpha");
   ASSERT_NE(alpha, 0u);
-  std::uint32_t pid = 0;
-  ASSERT_TRUE(desktop->windowProcessId(alpha, pid));
-  EXPECT_EQ(pid, static_cast<std::uint32_t>(a));
   EXPECT_TRUE(desktop->isWindowVisible(alpha));
   EXPECT_EQ(desktop->findWindow(L"zem-a", L"Alpha"), alpha);
   EXPECT_EQ(desktop->findWindow(L"zem-b", L"Alpha"), 0u);
   EXPECT_EQ(desktop->windowText(alpha, 3), L"Al");
 
-  ASSERT_TRUE(desktop->setForegroundWindow(alpha));
-  ASSERT_TRUE(desktop->activateWindow(alpha));
-  EXPECT_TRUE(inFront(L"Alpha"));
-  EXPECT_TRUE(XTest::waitFor([&] { return XTest::hasLine(session.logPath("a"), "focus"); }));
-  EXPECT_EQ(titlesTopFirst().front(), L"Alpha");
-
   // A window without _NET_WM_PID has no process.
   app("n", "Anonymous", {"--no-pid"});
   const WindowHandle anonymous = desktop->findWindowByTitle(L"Anonymous");
   ASSERT_NE(anonymous, 0u);
-  pid = 77;
+  std::uint32_t pid = 77;
   EXPECT_FALSE(desktop->windowProcessId(anonymous, pid));
   EXPECT_EQ(pid, 77u);
   // Gone or never there: nothing, and no failure on the way.
@@ -103,22 +96,19 @@ TEST_F(X11DesktopTest, FrontWindowStackingOrderAndActivation) {
   EXPECT_TRUE(notes.empty());
 }
 
+// Asked, not killed: an application that stays, stays. (The runs of zem
+// show an application that goes.)
 TEST_F(X11DesktopTest, CloseAsksTheWindowPolitely) {
-  const pid_t a = app("a", "Alpha");
   const pid_t stubborn = app("b", "Stubborn", {"--stay"});
-  const WindowHandle alpha = desktop->findWindowByTitle(L"Alpha");
-  ASSERT_TRUE(desktop->postToWindow(alpha, WindowMessage::close, 0, 0));
-  EXPECT_TRUE(XTest::waitFor([&] { return session.ended(a); }));
-  EXPECT_TRUE(XTest::hasLine(session.logPath("a"), "close"));
-
-  // Asked, not killed: an application that stays, stays.
   const WindowHandle window = desktop->findWindowByTitle(L"Stubborn");
   ASSERT_TRUE(desktop->postToWindow(window, WindowMessage::close, 0, 0));
   EXPECT_TRUE(XTest::waitFor([&] { return XTest::hasLine(session.logPath("b"), "close"); }));
   EXPECT_FALSE(session.ended(stubborn));
-  // Other messages are not for other applications.
+  // Other messages are not for other applications; a window gone is not closed.
   EXPECT_FALSE(desktop->postToWindow(window, WindowMessage::keyDown, 0x27, 0));
-  EXPECT_FALSE(desktop->postToWindow(alpha, WindowMessage::close, 0, 0));  // gone
+  kill(stubborn, SIGKILL);
+  EXPECT_TRUE(
+      XTest::waitFor([&] { return !desktop->postToWindow(window, WindowMessage::close, 0, 0); }));
 }
 
 TEST_F(X11DesktopTest, KeysReachTheFrontApplicationOrRunTheirCommands) {
@@ -205,12 +195,7 @@ TEST_F(X11DesktopTest, WindowManagerGoneFallsBackToTheServerAndSaysSoOnce) {
   EXPECT_TRUE(XTest::waitFor([&] { return desktop->foregroundWindow() == alpha; }));
   EXPECT_EQ(titlesTopFirst().front(), L"Alpha");
   EXPECT_FALSE(desktop->showDesktop());
-  // Keys still arrive, at the window that has the input focus.
-  ASSERT_TRUE(XTest::waitFor([&] { return XTest::hasLine(session.logPath("a"), "focus"); }));
-  EXPECT_TRUE(desktop->keyEvent(0x27, true));
-  EXPECT_TRUE(desktop->keyEvent(0x27, false));
-  EXPECT_TRUE(
-      XTest::waitFor([&] { return XTest::hasLine(session.logPath("a"), keyLine(0xFF53)); }));
+  // (Keys still arriving: the run of zem without its window manager.)
   ASSERT_TRUE(desktop->postToWindow(alpha, WindowMessage::close, 0, 0));
   EXPECT_TRUE(XTest::waitFor([&] { return session.ended(a); }));
   EXPECT_EQ(notes.size(), 1u);
@@ -236,12 +221,6 @@ TEST_F(X11DesktopTest, HomeShowsTheDesktop) {
   }));
   xcb_ewmh_connection_wipe(&ewmh);
   xcb_disconnect(c);
-}
-
-TEST(X11DesktopOpen, NoServerNoDesktop) {
-  std::string error;
-  EXPECT_EQ(X11Desktop::open(":987", nullptr, error), nullptr);
-  EXPECT_NE(error.find(":987"), std::string::npos);
 }
 
 TEST(X11DesktopOpen, ServerGoneSaysSoOnceAndFailsQuietly) {

@@ -6,7 +6,9 @@
 // --when-changed waits until the pixel at (X, Y) differs from what it was at
 // the start (a picture appeared there), at most --timeout ms (default
 // 10000); exit status 1 when it never did.
+#include <algorithm>
 #include <chrono>
+#include <cstdlib>
 #include <iostream>
 #include <sstream>
 #include <string>
@@ -28,8 +30,7 @@ int main(int argc, char** argv) {
       char comma = 0;
       if (!(point >> x >> comma >> y)) x = y = -1;
     } else if (arg == "--timeout" && i + 1 < argc) {
-      long ms = 0;
-      if (std::istringstream(argv[++i]) >> ms && ms >= 0) timeoutMs = ms;
+      timeoutMs = std::max(0L, std::strtol(argv[++i], nullptr, 10));
     } else {
       output = arg;
     }

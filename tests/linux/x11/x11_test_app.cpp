@@ -22,19 +22,8 @@
 #include <cstring>
 #include <sstream>
 #include <string>
-#include <utility>
 
 namespace {
-
-struct Options {
-  std::string title = "Test";
-  std::string windowClass = "zem-test";
-  std::string log;
-  std::string type = "normal";
-  std::string geometry = "0,0,480,800";
-  bool stay = false;
-  bool pid = true;
-};
 
 FILE* logFile = nullptr;
 
@@ -55,36 +44,34 @@ xcb_atom_t atom(xcb_connection_t* c, const char* name) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  Options options;
-  const std::pair<const char*, std::string*> valued[] = {{"--title", &options.title},
-                                                         {"--class", &options.windowClass},
-                                                         {"--log", &options.log},
-                                                         {"--type", &options.type},
-                                                         {"--geometry", &options.geometry}};
+  std::string title = "Test", windowClass = "zem-test", logPath, type = "normal";
+  std::string geometry = "0,0,480,800";
+  bool stay = false, pid = true;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
-    bool known = arg == "--stay" || arg == "--no-pid";
-    options.stay = options.stay || arg == "--stay";
-    options.pid = options.pid && arg != "--no-pid";
-    for (const auto& [name, value] : valued) {
-      if (arg == name && i + 1 < argc) {
-        *value = argv[++i];
-        known = true;
-      }
-    }
-    if (!known) {
+    std::string* value = arg == "--title"      ? &title
+                         : arg == "--class"    ? &windowClass
+                         : arg == "--log"      ? &logPath
+                         : arg == "--type"     ? &type
+                         : arg == "--geometry" ? &geometry
+                                               : nullptr;
+    if (value != nullptr && i + 1 < argc) {
+      *value = argv[++i];
+    } else if (arg == "--stay" || arg == "--no-pid") {
+      stay = stay || arg == "--stay";
+      pid = pid && arg != "--no-pid";
+    } else {
       std::fprintf(stderr, "zem-x11-test-app: unknown argument %s\n", arg.c_str());
       return 2;
     }
   }
   int x = 0, y = 0, width = 0, height = 0;
   char comma = 0;
-  if (!(std::istringstream(options.geometry) >> x >> comma >> y >> comma >> width >> comma >>
-        height)) {
-    std::fprintf(stderr, "zem-x11-test-app: bad geometry %s\n", options.geometry.c_str());
+  if (!(std::istringstream(geometry) >> x >> comma >> y >> comma >> width >> comma >> height)) {
+    std::fprintf(stderr, "zem-x11-test-app: bad geometry %s\n", geometry.c_str());
     return 2;
   }
-  if (!options.log.empty()) logFile = std::fopen(options.log.c_str(), "a");
+  if (!logPath.empty()) logFile = std::fopen(logPath.c_str(), "a");
 
   xcb_connection_t* c = xcb_connect(nullptr, nullptr);
   if (xcb_connection_has_error(c) != 0) return 1;
@@ -100,24 +87,21 @@ int main(int argc, char** argv) {
                     static_cast<std::int16_t>(y), static_cast<std::uint16_t>(width),
                     static_cast<std::uint16_t>(height), 0, XCB_WINDOW_CLASS_INPUT_OUTPUT,
                     screen->root_visual, XCB_CW_BACK_PIXEL | XCB_CW_EVENT_MASK, values);
-  xcb_icccm_set_wm_name(c, window, XCB_ATOM_STRING, 8,
-                        static_cast<std::uint32_t>(options.title.size()), options.title.c_str());
-  xcb_ewmh_set_wm_name(&ewmh, window, static_cast<std::uint32_t>(options.title.size()),
-                       options.title.c_str());
+  xcb_ewmh_set_wm_name(&ewmh, window, static_cast<std::uint32_t>(title.size()), title.c_str());
   // WM_CLASS: instance and class, each ending in a NUL.
-  const std::string classes = options.windowClass + '\0' + options.windowClass + '\0';
+  const std::string classes = windowClass + '\0' + windowClass + '\0';
   xcb_icccm_set_wm_class(c, window, static_cast<std::uint32_t>(classes.size()), classes.c_str());
-  if (options.pid) xcb_ewmh_set_wm_pid(&ewmh, window, static_cast<std::uint32_t>(getpid()));
+  if (pid) xcb_ewmh_set_wm_pid(&ewmh, window, static_cast<std::uint32_t>(getpid()));
   xcb_atom_t deleteWindow = atom(c, "WM_DELETE_WINDOW");
   xcb_icccm_set_wm_protocols(c, window, ewmh.WM_PROTOCOLS, 1, &deleteWindow);
   xcb_icccm_wm_hints_t hints{};
   xcb_icccm_wm_hints_set_input(&hints, 1);
   xcb_icccm_wm_hints_set_normal(&hints);
   xcb_icccm_set_wm_hints(c, window, &hints);
-  if (options.type == "toolbar" || options.type == "desktop") {
-    xcb_atom_t type = options.type == "toolbar" ? ewmh._NET_WM_WINDOW_TYPE_TOOLBAR
-                                                : ewmh._NET_WM_WINDOW_TYPE_DESKTOP;
-    xcb_ewmh_set_wm_window_type(&ewmh, window, 1, &type);
+  if (type == "toolbar" || type == "desktop") {
+    xcb_atom_t windowType =
+        type == "toolbar" ? ewmh._NET_WM_WINDOW_TYPE_TOOLBAR : ewmh._NET_WM_WINDOW_TYPE_DESKTOP;
+    xcb_ewmh_set_wm_window_type(&ewmh, window, 1, &windowType);
   }
   xcb_map_window(c, window);
   xcb_flush(c);
@@ -173,7 +157,7 @@ int main(int argc, char** argv) {
         const auto* message = reinterpret_cast<xcb_client_message_event_t*>(event);
         if (message->type == ewmh.WM_PROTOCOLS && message->data.data32[0] == deleteWindow) {
           note("close");
-          closing = !options.stay;
+          closing = !stay;
         }
         break;
       }

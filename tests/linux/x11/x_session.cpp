@@ -8,6 +8,7 @@
 #include <xcb/xcb_ewmh.h>
 #include <xcb/xtest.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -93,9 +94,9 @@ std::string readAll(const std::string& path) {
 }
 
 std::string keyLine(std::uint32_t keysym) {
-  std::ostringstream out;
-  out << "key " << std::hex << keysym;
-  return out.str();
+  char line[32];
+  std::snprintf(line, sizeof line, "key %x", keysym);
+  return line;
 }
 
 Screenshot takeScreenshot(const std::string& display) {
@@ -137,14 +138,14 @@ void click(const std::string& display, int x, int y) {
   xcb_disconnect(c);
 }
 
-Session::Session(bool windowManager, const std::string& screen) {
+Session::Session(bool windowManager) {
   char pattern[] = "/tmp/zem-x11-XXXXXX";
   if (mkdtemp(pattern) == nullptr) return;
   directory_ = pattern;
   int pipeFds[2];
   if (pipe(pipeFds) != 0) return;
-  server_ = spawnProgram({"Xvfb", "-displayfd", std::to_string(pipeFds[1]), "-screen", "0", screen,
-                          "-nolisten", "tcp", "-noreset"});
+  server_ = spawnProgram({"Xvfb", "-displayfd", std::to_string(pipeFds[1]), "-screen", "0",
+                          "480x800x24", "-nolisten", "tcp", "-noreset"});
   close(pipeFds[1]);
   std::string number;
   char c = 0;

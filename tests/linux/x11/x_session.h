@@ -46,7 +46,7 @@ class Session {
  public:
   // Starts Xvfb and sets $DISPLAY for this process; with `windowManager`
   // matchbox-window-manager too, ready before this returns.
-  explicit Session(bool windowManager = true, const std::string& screen = "480x800x24");
+  explicit Session(bool windowManager = true);
   ~Session();
   Session(const Session&) = delete;
   Session& operator=(const Session&) = delete;
