@@ -1,7 +1,7 @@
 // What the programs the test VM runs share: their report, uinput devices
 // made from panel descriptions, readers of event nodes, a model of what the
 // kernel's input core passes on, the contacts a reader sees, the program under
-// test as a child process, and touches written to a panel.
+// test as a child process.
 //
 // Report lines, read back by scripts/vm/run.sh:
 //   ok - <check>
@@ -73,10 +73,6 @@ class UinputDevice {
   int fd_;
   std::string node_;
 };
-
-// A 480 x 800 panel whose axes count screen pixels (so a position written is
-// the pixel ZEM sees at rotation 0), five slots, protocol B.
-PanelDescription checkPanelDescription(const std::string& name);
 
 // A reader of an evdev node on its own thread: everything it receives is
 // kept, in order (SYN_DROPPED too, so a reader that fell behind shows up).
@@ -216,27 +212,4 @@ class ZemProcess {
  private:
   pid_t pid_ = -1;
   int status_ = -1;
-};
-
-// Touches written to a protocol-B uinput panel, a frame at a time, as a
-// panel's driver reports them: per slot its tracking id and position, then
-// BTN_TOUCH when it changes, then SYN_REPORT.
-//   touch.down(0, 100, 200).down(1, 300, 200).frame();
-//   touch.up(0).up(1).frame();
-class TouchWriter {
- public:
-  TouchWriter(UinputDevice& panel, int slots)
-      : panel_(panel), ids_(static_cast<std::size_t>(slots), -1) {}
-  // A finger at (x, y): a new contact when the slot had none, else a move.
-  TouchWriter& at(int slot, int x, int y);
-  TouchWriter& up(int slot);
-  // Writes the frame; false when the panel refused it (it was removed).
-  bool frame();
-
- private:
-  UinputDevice& panel_;
-  std::vector<int> ids_;
-  std::vector<input_event> pending_;
-  int nextId_ = 1;
-  bool touching_ = false;
 };

@@ -119,6 +119,27 @@ void setLockTouch(const std::string& rectangle) {
   }
 }
 
+// A 480 x 800 panel whose axes count screen pixels (so a position written is
+// the pixel ZEM sees at rotation 0), five slots, protocol B.
+PanelDescription checkPanelDescription(const std::string& name) {
+  PanelDescription d;
+  d.name = name;
+  d.bustype = BUS_VIRTUAL;
+  d.vendor = 0x5a45;  // "ZE"
+  d.setProperty(INPUT_PROP_DIRECT);
+  d.setCode(EV_KEY, BTN_TOUCH);
+  const std::pair<unsigned, int> axes[] = {{ABS_MT_SLOT, 4},
+                                           {ABS_MT_TRACKING_ID, 65535},
+                                           {ABS_MT_POSITION_X, 479},
+                                           {ABS_MT_POSITION_Y, 799}};
+  for (const auto& [code, maximum] : axes) {
+    AxisInfo axis;
+    axis.maximum = maximum;
+    d.setAxis(code, axis);
+  }
+  return d;
+}
+
 std::string describe(const std::vector<std::vector<Contact>>& frames) {
   std::string out;
   for (const auto& frame : frames) {
@@ -143,7 +164,13 @@ struct Rig {
   std::unique_ptr<EventReader> keyReader;
   std::unique_ptr<EventReader> clone;
   std::string cloneNode;
-  std::unique_ptr<TouchWriter> touch;
+  // Touches written a frame at a time, as a panel's driver reports them: per
+  // slot its tracking id (-1: none) and position, then BTN_TOUCH when it
+  // changes, then SYN_REPORT.
+  std::vector<int> ids;
+  std::vector<input_event> pending;
+  int nextId = 1;
+  bool touching = false;
   std::size_t cloneFramesSeen = 0;
   std::size_t keysSeen = 0;
 
@@ -184,21 +211,45 @@ struct Rig {
       cloneNode = node;
       cloneFramesSeen = 0;
     }
-    touch = std::make_unique<TouchWriter>(*panel, contactSlots);
+    ids.assign(contactSlots, -1);
+    touching = false;
     return true;
   }
 
+  // A finger at (x, y): a new contact when the slot had none, else a move.
+  Rig& at(int slot, int x, int y) {
+    pending.push_back(makeEvent(EV_ABS, ABS_MT_SLOT, slot));
+    int& id = ids[static_cast<std::size_t>(slot)];
+    if (id < 0) {
+      id = nextId++;
+      pending.push_back(makeEvent(EV_ABS, ABS_MT_TRACKING_ID, id));
+    }
+    pending.push_back(makeEvent(EV_ABS, ABS_MT_POSITION_X, x));
+    pending.push_back(makeEvent(EV_ABS, ABS_MT_POSITION_Y, y));
+    return *this;
+  }
+  Rig& up(int slot) {
+    ids[static_cast<std::size_t>(slot)] = -1;
+    pending.push_back(makeEvent(EV_ABS, ABS_MT_SLOT, slot));
+    pending.push_back(makeEvent(EV_ABS, ABS_MT_TRACKING_ID, -1));
+    return *this;
+  }
   void frame() {
-    touch->frame();
+    const bool any = std::any_of(ids.begin(), ids.end(), [](int id) { return id >= 0; });
+    if (any != touching) pending.push_back(makeEvent(EV_KEY, BTN_TOUCH, any ? 1 : 0));
+    touching = any;
+    pending.push_back(makeEvent(EV_SYN, SYN_REPORT, 0));
+    panel->write(pending);
+    pending.clear();
     pause(8);
   }
   // One finger along `points`, then lifted.
   void stroke(const Points& points) {
     for (const auto& [x, y] : points) {
-      touch->at(0, x, y);
+      at(0, x, y);
       frame();
     }
-    touch->up(0);
+    up(0);
     frame();
   }
   // Two fingers 200 pixels apart moving together by (dx, dy) per frame.
@@ -206,10 +257,10 @@ struct Rig {
     const int gapX = dx == 0 ? 200 : 0;
     const int gapY = dx == 0 ? 0 : 200;
     for (int i = 0; i <= steps; ++i) {
-      touch->at(0, x + i * dx, y + i * dy).at(1, x + gapX + i * dx, y + gapY + i * dy);
+      at(0, x + i * dx, y + i * dy).at(1, x + gapX + i * dx, y + gapY + i * dy);
       frame();
     }
-    touch->up(0).up(1);
+    up(0).up(1);
     frame();
   }
 
@@ -242,7 +293,7 @@ struct Rig {
 
   // Removes the panel (its readers see ENODEV) and, with `back`, makes it again.
   bool unplug(bool back) {
-    touch.reset();
+    pending.clear();
     panel.reset();
     if (!back) return true;
     std::string error;
@@ -320,12 +371,12 @@ void measureLatency(Rig& rig) {
     const std::size_t before = rig.keyReader->events().size();
     // The hook posts a touch only when its position differs from the last one
     // posted (even across a lift), so successive presses land on two spots.
-    rig.touch->at(0, 90 + (i % 2) * 4, 760);
+    rig.at(0, 90 + (i % 2) * 4, 760);
     // steady_clock is CLOCK_MONOTONIC, the clock of the keyboard's stamps.
     const std::int64_t written = std::chrono::duration_cast<std::chrono::microseconds>(
                                      std::chrono::steady_clock::now().time_since_epoch())
                                      .count();
-    rig.touch->frame();
+    rig.frame();
     rig.keyReader->waitFor(before + 2, milliseconds(2000));
     const std::vector<input_event> events = rig.keyReader->events();
     for (std::size_t k = before; k < events.size(); ++k) {
@@ -335,8 +386,8 @@ void measureLatency(Rig& rig) {
         break;
       }
     }
-    rig.touch->up(0);
-    rig.touch->frame();
+    rig.up(0);
+    rig.frame();
     rig.keys(1, 2000);
     pause(20);
   }
@@ -360,7 +411,7 @@ void measureLatency(Rig& rig) {
 void checkUnplug(Rig& rig) {
   VmReport& report = rig.report;
   rig.skipKeys();
-  rig.touch->at(0, 100, 770);
+  rig.at(0, 100, 770);
   rig.frame();
   rig.keys(1, 2000);
   rig.unplug(false);
@@ -374,7 +425,7 @@ void checkUnplug(Rig& rig) {
   waitForDriverKey({wholeScreen});
   pause(rearmMs + settleMs);
   rig.cloneFrames();
-  rig.touch->at(0, 200, 200);
+  rig.at(0, 200, 200);
   rig.frame();
   const auto frames = rig.cloneFrames();
   report.check("game-pad hidden: a touch passes again",
