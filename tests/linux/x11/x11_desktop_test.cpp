@@ -29,15 +29,6 @@ class X11DesktopTest : public ::testing::Test {
     ASSERT_TRUE(desktop) << error;
   }
 
-  pid_t app(const std::string& name, const std::string& title,
-            std::vector<std::string> extra = {}) {
-    std::vector<std::string> arguments = {"--title", title, "--class", "zem-" + name};
-    arguments.insert(arguments.end(), extra.begin(), extra.end());
-    const pid_t pid = session.startApp(name, arguments);
-    EXPECT_GT(pid, 0) << name;
-    return pid;
-  }
-
   // Waits until the window manager has put the window with this title in front.
   bool inFront(const std::wstring& title) {
     return XTest::waitFor([&] {
@@ -64,12 +55,12 @@ class X11DesktopTest : public ::testing::Test {
 // (Activation, and a window's process, through the runs of zem: "nextapp",
 // "closeapp" and learning.)
 TEST_F(X11DesktopTest, FrontWindowStackingOrderAndActivation) {
-  app("a", "Alpha");
-  app("b", "Beta");
-  app("c", "Gamma");
+  session.startApp("a", "Alpha");
+  session.startApp("b", "Beta");
+  session.startApp("c", "Gamma");
   ASSERT_TRUE(inFront(L"Gamma"));
   // Only application windows: a toolbar is no switch target.
-  app("kbd", "Bar", {"--type", "toolbar", "--geometry", "0,700,480,100"});
+  session.startApp("kbd", "Bar", {"--type", "toolbar", "--geometry", "0,700,480,100"});
   ASSERT_TRUE(XTest::waitFor([&] { return titlesTopFirst().size() == 3; }));
   EXPECT_EQ(titlesTopFirst(), (std::vector<std::wstring>{L"Gamma", L"Beta", L"Alpha"}));
 
@@ -81,7 +72,7 @@ TEST_F(X11DesktopTest, FrontWindowStackingOrderAndActivation) {
   EXPECT_EQ(desktop->windowText(alpha, 3), L"Al");
 
   // A window without _NET_WM_PID has no process.
-  app("n", "Anonymous", {"--no-pid"});
+  session.startApp("n", "Anonymous", {"--no-pid"});
   const WindowHandle anonymous = desktop->findWindowByTitle(L"Anonymous");
   ASSERT_NE(anonymous, 0u);
   std::uint32_t pid = 77;
@@ -99,7 +90,7 @@ TEST_F(X11DesktopTest, FrontWindowStackingOrderAndActivation) {
 // Asked, not killed: an application that stays, stays. (The runs of zem
 // show an application that goes.)
 TEST_F(X11DesktopTest, CloseAsksTheWindowPolitely) {
-  const pid_t stubborn = app("b", "Stubborn", {"--stay"});
+  const pid_t stubborn = session.startApp("b", "Stubborn", {"--stay"});
   const WindowHandle window = desktop->findWindowByTitle(L"Stubborn");
   ASSERT_TRUE(desktop->postToWindow(window, WindowMessage::close, 0, 0));
   EXPECT_TRUE(XTest::waitFor([&] { return XTest::hasLine(session.logPath("b"), "close"); }));
@@ -112,7 +103,7 @@ TEST_F(X11DesktopTest, CloseAsksTheWindowPolitely) {
 }
 
 TEST_F(X11DesktopTest, KeysReachTheFrontApplicationOrRunTheirCommands) {
-  app("a", "Alpha");
+  session.startApp("a", "Alpha");
   ASSERT_TRUE(inFront(L"Alpha"));
   ASSERT_TRUE(XTest::waitFor([&] { return XTest::hasLine(session.logPath("a"), "focus"); }));
   const std::string marker = session.logPath("c");
@@ -147,11 +138,11 @@ TEST_F(X11DesktopTest, KeysReachTheFrontApplicationOrRunTheirCommands) {
 }
 
 TEST_F(X11DesktopTest, OnScreenKeyboardCountsWhileItsWindowIsMapped) {
-  app("a", "Alpha");
+  session.startApp("a", "Alpha");
   EXPECT_FALSE(desktop->onScreenKeyboardShown());
-  const pid_t keyboard =
-      session.startApp("kbd", {"--title", "Keyboard", "--class", "Matchbox-Keyboard", "--type",
-                               "toolbar", "--geometry", "0,600,480,200"});
+  const pid_t keyboard = session.startApp(
+      "kbd", "Keyboard",
+      {"--class", "Matchbox-Keyboard", "--type", "toolbar", "--geometry", "0,600,480,200"});
   ASSERT_GT(keyboard, 0);
   EXPECT_TRUE(desktop->onScreenKeyboardShown());
   // Another list of keyboards: this one no longer counts.
@@ -183,8 +174,8 @@ TEST_F(X11DesktopTest, RotationIsRequestedWithRandR) {
 }
 
 TEST_F(X11DesktopTest, WindowManagerGoneFallsBackToTheServerAndSaysSoOnce) {
-  const pid_t a = app("a", "Alpha");
-  app("b", "Beta");
+  const pid_t a = session.startApp("a", "Alpha");
+  session.startApp("b", "Beta");
   ASSERT_TRUE(inFront(L"Beta"));
   session.stopWindowManager();
   // The windows are still there, found through the server.
@@ -202,8 +193,8 @@ TEST_F(X11DesktopTest, WindowManagerGoneFallsBackToTheServerAndSaysSoOnce) {
 }
 
 TEST_F(X11DesktopTest, HomeShowsTheDesktop) {
-  app("d", "Desk", {"--type", "desktop"});
-  app("a", "Alpha");
+  session.startApp("d", "Desk", {"--type", "desktop"});
+  session.startApp("a", "Alpha");
   ASSERT_TRUE(inFront(L"Alpha"));
   // "home" brings the window titled "Desktop" forward: the root stands for it.
   const WindowHandle home = desktop->findWindowByTitle(AppSettings::desktopTitle);

@@ -80,10 +80,7 @@ std::vector<std::string> readLines(const std::string& path) {
 }
 
 bool hasLine(const std::string& path, const std::string& wanted) {
-  for (const std::string& line : readLines(path)) {
-    if (line == wanted) return true;
-  }
-  return false;
+  return ("\n" + readAll(path)).find("\n" + wanted + "\n") != std::string::npos;
 }
 
 std::string readAll(const std::string& path) {
@@ -186,10 +183,11 @@ std::string Session::logPath(const std::string& name) const {
 
 std::string Session::appProgram() { return ZEM_X11_TEST_APP; }
 
-pid_t Session::startApp(const std::string& name, const std::vector<std::string>& arguments,
-                        const std::string& program) {
-  std::vector<std::string> argv = {program, "--log", logPath(name)};
-  argv.insert(argv.end(), arguments.begin(), arguments.end());
+pid_t Session::startApp(const std::string& name, const std::string& title,
+                        const std::vector<std::string>& extra, const std::string& program) {
+  std::vector<std::string> argv = {program, "--log",   logPath(name), "--title",
+                                   title,   "--class", "zem-" + name};
+  argv.insert(argv.end(), extra.begin(), extra.end());
   const pid_t pid = spawnProgram(argv);
   if (pid <= 0) return -1;
   children_.push_back(pid);  // stopped with the session

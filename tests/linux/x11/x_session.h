@@ -59,10 +59,11 @@ class Session {
   bool startWindowManager();
   void stopWindowManager();
 
-  // Starts the test application (or another copy of its program) with these
-  // arguments (after --log FILE) and waits until its window is shown. Its
-  // log is logPath(name).
-  pid_t startApp(const std::string& name, const std::vector<std::string>& arguments,
+  // Starts the test application (or another copy of its program) with this
+  // title, the class "zem-<name>" and the `extra` arguments, and waits until
+  // its window is shown (-1 when it is not). Its log is logPath(name).
+  pid_t startApp(const std::string& name, const std::string& title,
+                 const std::vector<std::string>& extra = {},
                  const std::string& program = appProgram());
   static std::string appProgram();
   std::string logPath(const std::string& name) const;

@@ -92,13 +92,6 @@ class ZemOnX : public ::testing::Test {
     return path;
   }
 
-  pid_t app(const std::string& name, const std::string& title,
-            const std::string& from = XTest::Session::appProgram()) {
-    const pid_t pid = session.startApp(name, {"--title", title, "--class", "zem-" + name}, from);
-    EXPECT_GT(pid, 0) << title;
-    return pid;
-  }
-
   bool logged(const std::string& name, const std::string& line,
               std::chrono::milliseconds patience = 8000ms) {
     return XTest::waitFor([&] { return XTest::hasLine(session.logPath(name), line); }, patience);
@@ -157,8 +150,8 @@ TEST_F(ZemOnX, CloseAppClosesTheFrontApplicationButNotOneOnTheBlackList) {
   const std::string kept = program("kept-app");
   settings({"\"SwipeRightDouble\"=\"closeapp\"", "\"ShowOverlay\"=dword:00000000",
             "\"BlackListClose\"=" + stringList({kept})});
-  const pid_t plain = app("a", "Plain");
-  const pid_t protectedApp = app("b", "Kept", kept);
+  const pid_t plain = session.startApp("a", "Plain");
+  const pid_t protectedApp = session.startApp("b", "Kept", {}, kept);
   // The protected one is in front: the gesture leaves it alone.
   if (!startZem(swipeRight)) return;
   std::this_thread::sleep_for(3s);
@@ -183,10 +176,10 @@ TEST_F(ZemOnX, NextAndPreviousAppSwitchWithWrappingAndSkipTheSwitchBlackList) {
   settings({"\"SwipeRightDouble\"=\"nextapp\"", "\"SwipeLeftDouble\"=\"prevapp\"",
             "\"ShowOverlay\"=dword:00000000",
             "\"BlackListSwitch\"=" + stringList({"skipped-app"})});
-  app("a", "First", first);
-  app("b", "Second", second);
-  app("c", "Skipped", skipped);
-  app("d", "Third", third);
+  session.startApp("a", "First", {}, first);
+  session.startApp("b", "Second", {}, second);
+  session.startApp("c", "Skipped", {}, skipped);
+  session.startApp("d", "Third", {}, third);
   std::string error;
   const std::unique_ptr<X11Desktop> observer = X11Desktop::open(session.display(), nullptr, error);
   ASSERT_TRUE(observer) << error;
@@ -216,7 +209,7 @@ TEST_F(ZemOnX, NextAndPreviousAppSwitchWithWrappingAndSkipTheSwitchBlackList) {
 TEST_F(ZemOnX, LearnWritesTheFrontProgramsPathIntoTheSettingsFile) {
   const std::string learned = program("learned-app");
   settings({"\"SwipeDownDouble\"=\"learn\"", "\"ShowOverlay\"=dword:00000000"});
-  app("a", "Learned", learned);
+  session.startApp("a", "Learned", {}, learned);
   if (!startZem(std::string(swipeDown) + "wait 800\n" + swipeUp)) return;
   EXPECT_TRUE(XTest::waitFor(
       [&] {
@@ -232,7 +225,7 @@ TEST_F(ZemOnX, LearnWritesTheFrontProgramsPathIntoTheSettingsFile) {
 // picture shows for "ShowOverlay" ms, letting clicks through.
 TEST_F(ZemOnX, GesturePictureIsShownAtItsPlaceAndGoneAfterShowOverlay) {
   settings({"\"SwipeRightDouble\"=\"right\"", "\"ShowOverlay\"=dword:000007d0"});  // 2000 ms
-  app("a", "Alpha");
+  session.startApp("a", "Alpha");
   if (!startZem(swipeRight)) return;
   ASSERT_TRUE(logged("a", keyLine(0xFF53))) << readAll(zemLog());
   XTest::Screenshot shot = XTest::takeScreenshot(session.display());
@@ -260,7 +253,7 @@ TEST_F(ZemOnX, GesturePictureIsShownAtItsPlaceAndGoneAfterShowOverlay) {
 
 TEST_F(ZemOnX, GamePadShowsItsPictureAndItsButtonsGiveKeys) {
   settings({"\"SwipeRightDouble\"=\"controller\"", "\"ShowOverlay\"=dword:00000000"});
-  app("a", "Alpha");
+  session.startApp("a", "Alpha");
   // The pad over the bottom 320 pixels: Down at (90, 760), keypad 0 at
   // (350, 520); the exit button at (240, 775).
   // The pad comes after the action's pause and the touch driver's re-arm.
@@ -295,7 +288,7 @@ TEST_F(ZemOnX, GamePadShowsItsPictureAndItsButtonsGiveKeys) {
 
 TEST_F(ZemOnX, RotateIsRequestedAndXvfbRefusesIt) {
   settings({"\"SwipeRightDouble\"=\"rotate\"", "\"ShowOverlay\"=dword:00000000"});
-  app("a", "Alpha");
+  session.startApp("a", "Alpha");
   if (!startZem(swipeRight)) return;
   std::this_thread::sleep_for(4s);
   // Xvfb has rotation 0 only: the angle stays, zem runs on.
@@ -316,7 +309,7 @@ TEST_F(ZemOnX, WithoutAnXServerZemSaysSoOnceAndStillStartsPrograms) {
 
 TEST_F(ZemOnX, WindowManagerGoneZemSaysSoOnceAndKeysStillArrive) {
   settings({"\"SwipeRightDouble\"=\"right\"", "\"ShowOverlay\"=dword:00000000"});
-  app("a", "Alpha");
+  session.startApp("a", "Alpha");
   session.stopWindowManager();
   if (!startZem(std::string(swipeRight) + "wait 500\n" + swipeRight)) return;
   EXPECT_TRUE(XTest::waitFor(
