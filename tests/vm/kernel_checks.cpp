@@ -13,6 +13,7 @@
 //   vm-kernel FOLDER   (replayed at 8 times the recorded speed)
 #include <sys/ioctl.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <string>
@@ -31,18 +32,14 @@ std::string describe(const ModelEvent& e) {
 // Empty when `got` is exactly `want`, else where they first differ.
 std::string firstDifference(const std::vector<ModelEvent>& want,
                             const std::vector<input_event>& got) {
-  const std::size_t n = std::min(want.size(), got.size());
-  for (std::size_t i = 0; i < n; ++i) {
-    const ModelEvent g{got[i].type, got[i].code, got[i].value};
-    if (!(g == want[i])) {
-      return "event " + std::to_string(i) + ": expected " + describe(want[i]) + ", got " +
-             describe(g);
-    }
-  }
-  if (want.size() != got.size()) {
-    return "expected " + std::to_string(want.size()) + " events, got " + std::to_string(got.size());
-  }
-  return {};
+  std::vector<ModelEvent> seen;
+  seen.reserve(got.size());
+  for (const input_event& e : got) seen.push_back({e.type, e.code, e.value});
+  const auto [w, g] = std::mismatch(want.begin(), want.end(), seen.begin(), seen.end());
+  if (w == want.end() && g == seen.end()) return {};
+  return "event " + std::to_string(w - want.begin()) + ": expected " +
+         (w == want.end() ? "none" : describe(*w)) + ", got " +
+         (g == seen.end() ? "none" : describe(*g));
 }
 
 void checkRecording(VmReport& report, const std::string& path) {

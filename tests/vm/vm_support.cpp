@@ -30,11 +30,6 @@ bool VmReport::check(const std::string& name, bool passed, const std::string& wh
   return passed;
 }
 
-void VmReport::note(const std::string& text) {
-  std::printf("# %s\n", text.c_str());
-  std::fflush(stdout);
-}
-
 std::optional<EvemuRecording> readRecording(const std::string& path, std::string& error) {
   EvemuRecording recording;
   readEvemuFile(path, recording);
@@ -312,13 +307,6 @@ std::vector<Contact> ContactView::active() const {
   return out;
 }
 
-std::vector<Contact> ContactView::oldestTwo(std::vector<Contact> contacts) {
-  std::sort(contacts.begin(), contacts.end(),
-            [](const Contact& a, const Contact& b) { return a.since < b.since; });
-  if (contacts.size() > 2) contacts.resize(2);
-  return contacts;
-}
-
 std::string findEventNode(const std::string& namePrefix, std::chrono::milliseconds wait) {
   const auto end = std::chrono::steady_clock::now() + wait;
   for (;;) {
@@ -350,40 +338,4 @@ bool waitForGrab(const std::string& node, std::chrono::milliseconds wait) {
     if (std::chrono::steady_clock::now() >= end) return false;
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
   }
-}
-
-ZemProcess::ZemProcess(const std::string& program, std::vector<std::string> arguments) {
-  arguments.insert(arguments.begin(), program);
-  std::vector<char*> argv;
-  argv.reserve(arguments.size() + 1);
-  for (std::string& w : arguments) argv.push_back(w.data());
-  argv.push_back(nullptr);
-  if (posix_spawn(&pid_, program.c_str(), nullptr, nullptr, argv.data(), environ) != 0) pid_ = -1;
-}
-
-ZemProcess::~ZemProcess() {
-  if (running()) {
-    kill(pid_, SIGKILL);
-    waitpid(pid_, nullptr, 0);
-  }
-}
-
-bool ZemProcess::running() {
-  if (pid_ < 0) return false;
-  int status = 0;
-  if (waitpid(pid_, &status, WNOHANG) == pid_) {
-    status_ = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    pid_ = -1;
-    return false;
-  }
-  return true;
-}
-
-int ZemProcess::stop(std::chrono::milliseconds wait) {
-  if (running()) kill(pid_, SIGTERM);
-  const auto end = std::chrono::steady_clock::now() + wait;
-  while (running() && std::chrono::steady_clock::now() < end) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  }
-  return running() ? -1 : status_;  // the destructor kills it
 }

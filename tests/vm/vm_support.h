@@ -32,8 +32,6 @@ class VmReport {
  public:
   // Records one check; returns `passed`.
   bool check(const std::string& name, bool passed, const std::string& why = {});
-  // A figure or a note, printed after "# ".
-  void note(const std::string& text);
   int exitCode() const { return failed_ == 0 ? 0 : 1; }
 
  private:
@@ -179,8 +177,6 @@ class ContactView {
   // The active contacts after each frame, in slot order.
   const std::vector<std::vector<Contact>>& frames() const { return frames_; }
   std::vector<Contact> active() const;
-  // The two oldest of `contacts` (the points the hook judges), oldest first.
-  static std::vector<Contact> oldestTwo(std::vector<Contact> contacts);
 
  private:
   std::vector<Contact> slots_;
@@ -195,21 +191,3 @@ std::string findEventNode(const std::string& namePrefix, std::chrono::millisecon
 // Waits up to `wait` until another reader holds the node's grab, as seen by
 // a grab of our own getting EBUSY.
 bool waitForGrab(const std::string& node, std::chrono::milliseconds wait);
-
-// The program under test, a child process; its output goes to the console.
-class ZemProcess {
- public:
-  ZemProcess(const std::string& program, std::vector<std::string> arguments);
-  ~ZemProcess();  // kills it if still running
-  ZemProcess(const ZemProcess&) = delete;
-  ZemProcess& operator=(const ZemProcess&) = delete;
-
-  bool running();
-  // SIGTERM, then waits up to `wait`; the exit status, or -1 when it still
-  // runs (the destructor kills it) or never ran.
-  int stop(std::chrono::milliseconds wait);
-
- private:
-  pid_t pid_ = -1;
-  int status_ = -1;
-};
