@@ -1,7 +1,7 @@
 // What the programs the test VM runs share: their report, uinput devices
 // made from panel descriptions, readers of event nodes, a model of what the
-// kernel's input core passes on, the contacts a reader sees, the program under
-// test as a child process.
+// kernel's input core passes on, the contacts a reader sees, event nodes
+// found by name and grabs seen from outside.
 //
 // Report lines, read back by scripts/vm/run.sh:
 //   ok - <check>

@@ -489,14 +489,6 @@ double toScreen(int value, const AxisInfo& axis, int size) {
   return static_cast<double>(std::clamp<std::int64_t>(q, 0, 4 * size - 1)) / 4.0;
 }
 
-// The two oldest of `contacts` (the points the hook judges).
-std::vector<Contact> oldestTwo(std::vector<Contact> contacts) {
-  std::sort(contacts.begin(), contacts.end(),
-            [](const Contact& a, const Contact& b) { return a.since < b.since; });
-  if (contacts.size() > 2) contacts.resize(2);
-  return contacts;
-}
-
 using PositionSet = std::vector<std::pair<int, int>>;
 PositionSet positions(const std::vector<Contact>& contacts) {
   PositionSet out;
@@ -549,7 +541,12 @@ void checkRecordings(VmReport& report, const std::string& zemPath, const std::st
       if (frame.empty()) continue;
       bool may = true;
       bool must = true;
-      for (const Contact& c : oldestTwo(frame)) {
+      // The two oldest contacts are the points the hook judges.
+      std::vector<Contact> judged = frame;
+      std::sort(judged.begin(), judged.end(),
+                [](const Contact& a, const Contact& b) { return a.since < b.since; });
+      judged.resize(std::min<std::size_t>(judged.size(), 2));
+      for (const Contact& c : judged) {
         const double x = toScreen(c.x, xAxis, 480);
         const double y = toScreen(c.y, yAxis, 800);
         may = may && x < 481 && y < 321;

@@ -84,9 +84,8 @@ bool hasLine(const std::string& path, const std::string& wanted) {
 }
 
 std::string readAll(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
   std::ostringstream bytes;
-  bytes << in.rdbuf();
+  bytes << std::ifstream(path, std::ios::binary).rdbuf();
   return bytes.str();
 }
 
